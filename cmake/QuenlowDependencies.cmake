@@ -1,0 +1,25 @@
+# Finds every library the game links against; all come from Debian packages.
+find_package(PkgConfig REQUIRED)
+find_package(OpenGL REQUIRED)
+find_package(glm REQUIRED)
+
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(GLEW REQUIRED IMPORTED_TARGET glew)
+pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
+pkg_check_modules(ASSIMP REQUIRED IMPORTED_TARGET assimp)
+pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+pkg_check_modules(JSONPARSER REQUIRED IMPORTED_TARGET json-parser)
+
+add_library(Quenlow::SDL2 ALIAS PkgConfig::SDL2)
+add_library(Quenlow::GLEW ALIAS PkgConfig::GLEW)
+add_library(Quenlow::OpenAL ALIAS PkgConfig::OPENAL)
+add_library(Quenlow::Assimp ALIAS PkgConfig::ASSIMP)
+add_library(Quenlow::Stb ALIAS PkgConfig::STB)
+add_library(Quenlow::JsonParser ALIAS PkgConfig::JSONPARSER)
+
+if(QUENLOW_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(QUENLOW_BENCH)
+  find_package(benchmark REQUIRED)
+endif()

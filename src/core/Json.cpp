@@ -1,0 +1,27 @@
+#include "core/Json.h"
+
+#include <cstdio>
+#include <cstring>
+
+json_value* json_parse_buffer(const char* json, size_t length) {
+    json_settings settings;
+    memset(&settings, 0, sizeof(settings));
+    char error[json_error_max] = {0};
+    json_value* root = json_parse_ex(&settings, json, length, error);
+    if (root == nullptr) {
+        printf("%s", error);
+    }
+    return root;
+}
+
+const json_value* json_object_get(const json_value* value, const char* key) {
+    if (value == nullptr || value->type != json_object) {
+        return nullptr;
+    }
+    for (unsigned int i = 0; i < value->u.object.length; ++i) {
+        if (strcmp(value->u.object.values[i].name, key) == 0) {
+            return value->u.object.values[i].value;
+        }
+    }
+    return nullptr;
+}

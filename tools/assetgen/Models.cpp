@@ -1,0 +1,5 @@
+#include "Generators.h"
+
+bool generateModels(const std::string& /*outDir*/) {
+    return true;
+}

@@ -1,0 +1,5 @@
+#include "Generators.h"
+
+bool generateSounds(const std::string& /*outDir*/) {
+    return true;
+}

@@ -1,0 +1,5 @@
+#include "Generators.h"
+
+bool generateTextures(const std::string& /*outDir*/) {
+    return true;
+}
