@@ -5,7 +5,8 @@
 #include <string>
 
 bool generateSounds(const std::string& outDir);
-bool generateTextures(const std::string& outDir);
+bool generateHudTextures(const std::string& outDir);
+bool generateNatureTextures(const std::string& outDir);
 bool generateTerrain(const std::string& outDir);
 bool generateFont(const std::string& outDir);
 bool generateModels(const std::string& outDir);

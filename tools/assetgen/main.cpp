@@ -15,8 +15,12 @@ int main(int argc, char** argv) {
         bool (*generate)(const std::string&);
     };
     const Group groups[] = {
-        {"sounds", generateSounds},   {"textures", generateTextures}, {"terrain", generateTerrain},
-        {"font", generateFont},       {"models", generateModels},
+        {"sounds", generateSounds},
+        {"hud textures", generateHudTextures},
+        {"nature textures", generateNatureTextures},
+        {"terrain", generateTerrain},
+        {"font", generateFont},
+        {"models", generateModels},
     };
     for (const Group& group : groups) {
         if (!group.generate(outDir)) {

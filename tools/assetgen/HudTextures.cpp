@@ -1,0 +1,5 @@
+#include "Generators.h"
+
+bool generateHudTextures(const std::string& /*outDir*/) {
+    return true;
+}

@@ -1,0 +1,5 @@
+#include "Generators.h"
+
+bool generateNatureTextures(const std::string& /*outDir*/) {
+    return true;
+}

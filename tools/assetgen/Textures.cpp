@@ -1,5 +1,0 @@
-#include "Generators.h"
-
-bool generateTextures(const std::string& /*outDir*/) {
-    return true;
-}
