@@ -1,0 +1,40 @@
+// Shared by the drawable tests: small images encoded in memory, the real shader sources,
+// and a package of them made in a fresh folder that becomes the working directory.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace render_test {
+
+// Pixel rows from the top, `channels` bytes each.
+std::string pngBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
+std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
+std::string tgaBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
+std::string jpgBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
+
+// The hand-written source of entry (e.g. "shaders/text.vs") from the source tree.
+std::string assetSource(const std::string& entry);
+
+// A package of the game's basicortho and text shaders plus extra entries, made in a
+// temporary folder that is the working directory while the object lives.
+class PackageFolder {
+public:
+    explicit PackageFolder(const testing_support::Entries& extra);
+    bool ok() const { return built; }
+    const std::string& path() const { return dir.path(); }
+
+private:
+    testing_support::TempDir dir;
+    bool built = false;
+    std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
+};
+
+// Clears the whole window to one opaque colour, depth test on as the frame loops leave it.
+void clearWindow(float r, float g, float b);
+
+}  // namespace render_test
