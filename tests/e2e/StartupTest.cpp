@@ -1,0 +1,203 @@
+// The real binary in a temporary working folder: package build mode, the start-up
+// integrity check against damaged packages, and the window path.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "core/AssetList.h"
+#include "support/TestSupport.h"
+
+using testing_support::readFile;
+using testing_support::runCommand;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+// An independent reader of the package format: plain byte arithmetic and a bitwise CRC-32.
+uint32_t u32At(const std::string& bytes, size_t offset) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[offset])) |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes[offset + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes[offset + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes[offset + 3])) << 24;
+}
+
+void putU32At(std::string* bytes, size_t offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        (*bytes)[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+uint32_t bitwiseCrc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// The message texts of the log lines, without tag and time stamp.
+std::vector<std::string> messages(const std::string& output) {
+    static const std::regex line(R"((   \[INFO\]|  \[ERROR\]|\[WARNING\]) \[\d{3,}:\d{2}:\d{3}\] (.*))");
+    std::vector<std::string> texts;
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos) {
+            end = output.size();
+        }
+        const std::string text = output.substr(start, end - start);
+        std::smatch match;
+        texts.push_back(std::regex_match(text, match, line) ? match[2].str() : "<bare> " + text);
+        start = end + 1;
+    }
+    return texts;
+}
+
+std::string assetContent(size_t index, const std::string& name) {
+    if (index == 42) {
+        return "";  // one empty entry
+    }
+    std::string bytes = name + "\n";
+    for (size_t i = 0; i < (index * 37) % 300; ++i) {
+        bytes.push_back(static_cast<char>((i * 7 + index) & 0xFF));
+    }
+    return bytes;
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        assets = buildAssetList();
+        for (size_t i = 0; i < assets.size(); ++i) {
+            ASSERT_TRUE(writeFile(folder.file(assets[i]), assetContent(i, assets[i])));
+        }
+    }
+    testing_support::CommandResult run(const std::string& arguments) {
+        return runCommand(folder.path(), std::string(QUENLOW_BINARY) + " " + arguments);
+    }
+    TempDir folder;
+    std::vector<std::string> assets;
+};
+
+}  // namespace
+
+TEST_F(StartupTest, BuildModeWritesAllEntriesInListOrder) {
+    ASSERT_EQ(assets.size(), 161u);
+    writeFile(folder.file("data.tul"), "an old package is always replaced");
+    const auto result = run("-d");
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(messages(result.output), std::vector<std::string>{"Starting application"});
+
+    const std::string package = readFile(folder.file("data.tul"));
+    ASSERT_GE(package.size(), 12u + 72u * 161u);
+    EXPECT_EQ(u32At(package, 0), 0x89ABCDEFu);
+    ASSERT_EQ(u32At(package, 4), 161u);
+    uint32_t offset = 12 + 72 * 161;
+    uint32_t checksum = 0;
+    for (size_t i = 0; i < assets.size(); ++i) {
+        const size_t record = 12 + 72 * i;
+        const std::string content = assetContent(i, assets[i]);
+        const std::string nameField = package.substr(record, 64);
+        EXPECT_EQ(nameField, assets[i] + std::string(64 - assets[i].size(), '\0')) << i;
+        EXPECT_EQ(u32At(package, record + 64), offset) << assets[i];
+        ASSERT_EQ(u32At(package, record + 68), content.size()) << assets[i];
+        EXPECT_EQ(package.substr(offset, content.size()), content) << assets[i];
+        offset += static_cast<uint32_t>(content.size());
+        checksum += bitwiseCrc32(content);
+    }
+    EXPECT_EQ(package.size(), offset);
+    EXPECT_EQ(u32At(package, 8), checksum);
+}
+
+TEST_F(StartupTest, BuildModeFailsWithoutItsInputs) {
+    std::remove(folder.file("sounds/jump.wav").c_str());
+    const auto result = run("-d");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(messages(result.output), (std::vector<std::string>{"Starting application",
+                                                                 "Input file sounds/jump.wav does not exist",
+                                                                 "Failed to create package"}));
+}
+
+TEST_F(StartupTest, GameModeRefusesMissingAndDamagedPackages) {
+    ASSERT_EQ(run("-d").status, 0);
+    const std::string good = readFile(folder.file("data.tul"));
+    const size_t lastRecord = 12 + 72 * 160;
+
+    struct Case {
+        const char* what;
+        std::string package;  // empty: no data.tul at all
+        std::vector<std::string> lines;
+    };
+    std::string wrongChecksum = good;
+    putU32At(&wrongChecksum, 8, u32At(good, 8) + 1);
+    std::string hugeCount = good;
+    putU32At(&hugeCount, 4, 0xFFFFFFFFu);
+    std::string hugeSize = good;
+    putU32At(&hugeSize, lastRecord + 68, 0xFFFFFFF0u);
+    std::string farOffset = good;
+    putU32At(&farOffset, lastRecord + 64, static_cast<uint32_t>(good.size()) + 10);
+    std::string unterminated = good;
+    for (size_t i = 0; i < 64; ++i) {
+        unterminated[lastRecord + i] = 'z';
+    }
+    const std::string start = "Starting application";
+    const std::string exists = "Data file exists";
+    const std::string unreadable = "Failed to read checksum";
+    const std::string shortRead = "Read incorrect number of bytes";
+    const Case cases[] = {
+        {"missing", "", {start, "Data file missing"}},
+        {"shorter than its header", good.substr(0, 10),
+         {start, exists, "Data file data.tul is shorter than its header", unreadable}},
+        {"cut inside the record table", good.substr(0, 12 + 72 * 100),
+         {start, exists, "Data file data.tul is too short for its 161 records", unreadable}},
+        {"cut inside an entry", good.substr(0, good.size() - 5), {start, exists, shortRead, unreadable}},
+        {"count 0xFFFFFFFF", hugeCount,
+         {start, exists, "Data file data.tul is too short for its 4294967295 records", unreadable}},
+        {"size 0xFFFFFFF0", hugeSize, {start, exists, shortRead, unreadable}},
+        {"offset past the end", farOffset, {start, exists, shortRead, unreadable}},
+        {"name without a zero byte", unterminated,
+         {start, exists, "Record 160 of data.tul has no terminated name", unreadable}},
+        {"wrong checksum", wrongChecksum, {start, exists, "data.tul is corrupted"}},
+    };
+    for (const Case& c : cases) {
+        std::remove(folder.file("data.tul").c_str());
+        if (!c.package.empty()) {
+            ASSERT_TRUE(writeFile(folder.file("data.tul"), c.package));
+        }
+        const auto result = run("");
+        EXPECT_EQ(result.status, 1) << c.what << "\n" << result.output;
+        EXPECT_EQ(messages(result.output), c.lines) << c.what << "\n" << result.output;
+    }
+}
+
+TEST_F(StartupTest, BuildFlagWithFurtherArgumentsStartsTheGame) {
+    const auto result = run("-d extra");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(messages(result.output), (std::vector<std::string>{"Starting application", "Data file missing"}));
+    EXPECT_FALSE(std::ifstream(folder.file("data.tul")).good());
+}
+
+TEST_F(StartupTest, OpensTheWindowAndStopsWithTheGameResult) {
+    if (getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    }
+    ASSERT_EQ(run("-d").status, 0);
+    const auto result = runCommand(folder.path(), "ALSOFT_DRIVERS=null " + std::string(QUENLOW_BINARY));
+    EXPECT_EQ(result.status, 0) << result.output;
+    std::vector<std::string> lines = messages(result.output);
+    // A driver that refuses the swap interval adds its warning; nothing else may appear.
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const std::string& line) { return line.rfind("Warning: Unable to set VSync", 0) == 0; }),
+                lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"Starting application", "Data file exists", "Stopping application"}));
+}
