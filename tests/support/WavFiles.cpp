@@ -76,8 +76,8 @@ int CapturedWav::peak(double from, double to) const {
     return best;
 }
 
-double CapturedWav::onset(int threshold, double from) const {
-    for (size_t index = static_cast<size_t>(from * sampleRate); index < samples.size(); ++index) {
+double CapturedWav::onset(int threshold) const {
+    for (size_t index = 0; index < samples.size(); ++index) {
         if (std::abs(static_cast<int>(samples[index])) > threshold) {
             return static_cast<double>(index) / sampleRate;
         }

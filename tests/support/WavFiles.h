@@ -31,7 +31,7 @@ struct CapturedWav {
     // The largest magnitude between the two times (seconds).
     int peak(double from, double to) const;
     // The first time at which the magnitude exceeds threshold; negative when never.
-    double onset(int threshold, double from = 0.0) const;
+    double onset(int threshold) const;
 };
 // Walks the chunks of a 16-bit PCM file (plain or extensible format chunk).
 CapturedWav readCapturedWav(const std::string& path);

@@ -151,9 +151,6 @@ TEST(CustomAssimpLoaderStack, FixedAnswers) {
     CustomAssimpLoader loader("models");
     EXPECT_EQ(loader.getOsSeparator(), '/');
     EXPECT_TRUE(loader.ComparePaths("models/a.mtl", "textures/b.png"));
-    EXPECT_TRUE(loader.CreateDirectory("x"));
-    EXPECT_TRUE(loader.ChangeDirectory("x"));
-    EXPECT_TRUE(loader.DeleteFile("x"));
 }
 
 // A stream over a copy of text, as Open makes it.
