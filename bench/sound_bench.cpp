@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,14 +24,6 @@ namespace {
 
 constexpr double kSyntheticSeconds = 1.0;
 constexpr uint32_t kSampleRate = 11025;
-
-const char* const kSoundEntries[] = {
-    "sounds/gun_1.wav",     "sounds/gun_2.wav",       "sounds/takeoff.wav",        "sounds/ui_blipp.wav",
-    "sounds/ui_blipp2.wav", "sounds/ui_blipp3.wav",   "sounds/negative.wav",       "sounds/success.wav",
-    "sounds/laser.wav",     "sounds/explosion_1.wav", "sounds/damage_taken_1.wav", "sounds/player_death.wav",
-    "sounds/footstep1.wav", "sounds/footstep2.wav",   "sounds/footstep3.wav",      "sounds/footstep4.wav",
-    "sounds/footstep5.wav", "sounds/jump.wav",
-};
 
 void putLittleEndian(std::string* out, uint32_t value, int bytes) {
     for (int byte = 0; byte < bytes; ++byte) {
@@ -61,20 +54,22 @@ std::string syntheticSound(double pitch) {
     return wav;
 }
 
-// Moves into a folder whose data.tul holds the game sounds.
-void enterPackageFolder() {
+// Moves into a folder whose data.tul holds the game sounds; returns the temporary folder
+// made for it, or "".
+std::string enterPackageFolder() {
     const std::string runDir = QUENLOW_RUN_DIR;
     if (FileReader::file_exists(runDir + "/data.tul") && FileReader::file_exists(runDir + "/sounds/jump.wav") &&
         chdir(runDir.c_str()) == 0) {
         printf("Game sounds from %s/data.tul\n", runDir.c_str());
-        return;
+        return "";
     }
     char pattern[] = "/tmp/quenlow-sound-bench-XXXXXX";
     const std::string dir = mkdtemp(pattern);
     mkdir((dir + "/sounds").c_str(), 0755);
     std::vector<std::string> names;
     double pitch = 220.0;
-    for (const char* name : kSoundEntries) {
+    for (int sound = 0; sound < SoundSystem::kSoundCount; ++sound) {
+        const char* name = SoundSystem::soundEntry(game_sound(sound));
         const std::string wav = syntheticSound(pitch += 25.0);
         FILE* out = fopen((dir + "/" + name).c_str(), "wb");
         fwrite(wav.data(), 1, wav.size(), out);
@@ -86,6 +81,7 @@ void enterPackageFolder() {
         exit(1);
     }
     printf("Made-up game sounds of %.1f s in %s/data.tul\n", kSyntheticSeconds, dir.c_str());
+    return dir;
 }
 
 void BM_SoundSystemSetup(benchmark::State& state) {
@@ -156,9 +152,12 @@ BENCHMARK(BM_PlayOnBusySource)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
     // No sound card is needed to measure the work the game does.
     setenv("ALSOFT_DRIVERS", "null", 0);
-    enterPackageFolder();
+    const std::string madeFolder = enterPackageFolder();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (!madeFolder.empty()) {
+        std::filesystem::remove_all(madeFolder);
+    }
     return 0;
 }

@@ -24,6 +24,13 @@ const char* const sSounds[SoundSystem::kSoundCount] = {
 
 }  // namespace
 
+const char* SoundSystem::soundEntry(game_sound sound) {
+    if (static_cast<unsigned>(sound) >= static_cast<unsigned>(kSoundCount)) {
+        return nullptr;
+    }
+    return sSounds[sound];
+}
+
 SoundSystem::SoundSystem(bool enabled) : enabled(enabled) {
     MailBox::getInstance()->registerReceiver(this, MESSAGE_PLAY_GAME_SOUND);
     MailBox::getInstance()->registerReceiver(this, MESSAGE_PLAY_CONTINUOUS_SOUND);
@@ -100,7 +107,7 @@ bool SoundSystem::play(game_sound sound, bool special) {
     if (sound == SOUND_NONE || !enabled) {
         return true;
     }
-    if (static_cast<unsigned>(sound) >= static_cast<unsigned>(kSoundCount)) {
+    if (soundEntry(sound) == nullptr) {
         LOG_ERROR("Unknown game sound %d", static_cast<int>(sound));
         return false;
     }

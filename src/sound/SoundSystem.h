@@ -22,6 +22,9 @@ public:
     SoundSystem(const SoundSystem&) = delete;
     SoundSystem& operator=(const SoundSystem&) = delete;
 
+    // The package entry of a game sound; null for SOUND_NONE and unknown values.
+    static const char* soundEntry(game_sound sound);
+
     // Opens the default device and decodes every game sound; also when disabled.
     bool setup();
     // Plays the sound once on the next pool source, or on the special source.

@@ -12,14 +12,6 @@ using testing_support::Entries;
 
 namespace {
 
-const char* const kGameSoundEntries[] = {
-    "sounds/gun_1.wav",        "sounds/gun_2.wav",       "sounds/takeoff.wav",        "sounds/ui_blipp.wav",
-    "sounds/ui_blipp2.wav",    "sounds/ui_blipp3.wav",   "sounds/negative.wav",       "sounds/success.wav",
-    "sounds/laser.wav",        "sounds/explosion_1.wav", "sounds/damage_taken_1.wav", "sounds/player_death.wav",
-    "sounds/footstep1.wav",    "sounds/footstep2.wav",   "sounds/footstep3.wav",      "sounds/footstep4.wav",
-    "sounds/footstep5.wav",    "sounds/jump.wav",
-};
-
 constexpr const char* kChildMarker = "QUENLOW_AUDIO_CHILD";
 
 std::string thisExecutable() {
@@ -33,8 +25,8 @@ std::string thisExecutable() {
 Entries soundEntries(double seconds, double musicSeconds) {
     Entries entries;
     double pitch = 220.0;
-    for (const char* name : kGameSoundEntries) {
-        entries.emplace_back(name, testing_support::makeWav(testing_support::sineTone(seconds, pitch, kToneAmplitude)));
+    for (int sound = 0; sound < SoundSystem::kSoundCount; ++sound) {
+        entries.emplace_back(SoundSystem::soundEntry(game_sound(sound)), testing_support::makeWav(testing_support::sineTone(seconds, pitch, kToneAmplitude)));
         pitch += 20.0;
     }
     entries.emplace_back("sounds/background_1.wav",
