@@ -1,0 +1,18 @@
+// Vertex-array set-up shared by the drawables: each interleaves its attributes as 32-bit
+// floats in one buffer, and attribute i is the i-th field of the layout. No attribute name
+// is bound; the shaders declare their inputs at these locations.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+
+#include <GL/glew.h>
+
+// Creates a vertex array and a buffer, uploads floatCount floats from data (GL_STATIC_DRAW)
+// and enables one float attribute per entry of fieldSizes (components per field, in order).
+// Leaves vertex array 0 bound.
+void create_float_vertex_array(const float* data, size_t floatCount, std::initializer_list<int> fieldSizes,
+                               GLuint* vertexArray, GLuint* vertexBuffer);
+
+// Uploads the whole buffer again (GL_STATIC_DRAW, as the first upload).
+void upload_float_vertices(GLuint vertexBuffer, const float* data, size_t floatCount);
