@@ -17,8 +17,8 @@ uniform float u_specular_strength;
 out vec4 frag_color;
 
 const float kRepeatsPerTile = 50.0;
-const float kAmbient = 0.38;
-const float kDiffuse = 0.72;
+const float kAmbient = 0.3;
+const float kDiffuse = 0.8;
 const float kShininess = 24.0;
 const float kSpecular = 0.45;
 // Beyond this range the normal map only shimmers, so its detail fades out.

@@ -1,60 +1,34 @@
-// The terrain tiles' shader pair from the run folder, built and drawn with plain GL calls in
-// the way a tile draws itself.
+// The terrain tiles' shader pair, built from a package as a tile builds it and drawn with
+// plain GL calls the way a tile draws itself.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include "RenderTestKit.h"
+#include "render/ShaderProgram.h"
 #include "support/GlWindow.h"
-#include "support/TestSupport.h"
 
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 #include <map>
+#include <memory>
 #include <string>
 
 namespace {
 
-GLuint compile(GLenum stage, const std::string& source, std::string* log) {
-    const GLuint shader = glCreateShader(stage);
-    const char* text = source.c_str();
-    const GLint length = static_cast<GLint>(source.size());
-    glShaderSource(shader, 1, &text, &length);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    char message[2048] = {0};
-    glGetShaderInfoLog(shader, sizeof message, nullptr, message);
-    *log += message;
-    return shader;
-}
-
 class LevelShader : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string run = QUENLOW_RUN_DIR;
-        const std::string vertexSource = testing_support::readFile(run + "/shaders/level.vs");
-        const std::string fragmentSource = testing_support::readFile(run + "/shaders/level.fs");
-        if (vertexSource.empty() || fragmentSource.empty()) {
-            GTEST_SKIP() << "no level shaders in " << run;
-        }
-        std::string log;
-        const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource, &log);
-        const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource, &log);
-        program = glCreateProgram();
-        glAttachShader(program, vertex);
-        glAttachShader(program, fragment);
-        glLinkProgram(program);
-        glDeleteShader(vertex);
-        glDeleteShader(fragment);
-        GLint linked = GL_FALSE;
-        glGetProgramiv(program, GL_LINK_STATUS, &linked);
-        char message[2048] = {0};
-        glGetProgramInfoLog(program, sizeof message, nullptr, message);
-        ASSERT_EQ(linked, GL_TRUE) << log << message;
+        ASSERT_TRUE(folder.ok());
+        shader = std::make_unique<ShaderProgram>("shaders/level.vs", "shaders/level.fs", "");
+        ASSERT_TRUE(shader->build());
+        program = shader->getId();
     }
-    void TearDown() override { glDeleteProgram(program); }
 
+    render_test::PackageFolder folder{{{"shaders/level.vs", render_test::assetSource("shaders/level.vs")},
+                                       {"shaders/level.fs", render_test::assetSource("shaders/level.fs")}}};
+    std::unique_ptr<ShaderProgram> shader;
     GLuint program = 0;
 };
 

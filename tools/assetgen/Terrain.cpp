@@ -79,36 +79,36 @@ double terrace(double height, double step) {
 double landShape(int tile, double x, double y) {
     const double noise = fbm(x, y, 1.0 / 38.0, tile);
     const double detail = fbm(x, y, 1.0 / 11.0, tile + 40);
-    double h = kBorderHeight - 1.0 + 2.2 * noise + 0.5 * detail;
+    double h = kBorderHeight - 1.5 + 3.4 * noise + 0.9 * detail;
     switch (tile) {
         case 0:  // a valley lake under a hill and a ridge
-            h += hill(x, y, 95, 100, 30, 5.0) + ridge(x, y, 84, 18, 112, 62, 14, 4.0);
+            h += hill(x, y, 95, 100, 30, 7.0) + ridge(x, y, 84, 18, 112, 62, 12, 6.0);
             break;
         case 1:  // rolling hills by a pond
-            h += hill(x, y, 62, 42, 30, 5.0) + hill(x, y, 96, 92, 24, 4.0) + hill(x, y, 30, 30, 18, 2.5);
+            h += hill(x, y, 62, 42, 28, 7.5) + hill(x, y, 96, 92, 22, 6.0) + hill(x, y, 30, 30, 16, 4.0);
             break;
         case 2:  // a long ridge below a high pond
-            h += ridge(x, y, 18, 22, 110, 48, 15, 6.0) + hill(x, y, 100, 100, 20, 2.0);
+            h += ridge(x, y, 18, 22, 110, 48, 13, 7.5) + hill(x, y, 100, 100, 20, 4.0);
             break;
         case 3:  // broad rolling ground
-            h += 1.8 * fbm(x, y, 1.0 / 24.0, tile + 80) + hill(x, y, 40, 85, 26, 3.5) + hill(x, y, 88, 40, 24, 3.0);
+            h += 3.0 * fbm(x, y, 1.0 / 20.0, tile + 80) + hill(x, y, 40, 85, 24, 6.0) + hill(x, y, 88, 40, 22, 5.5);
             break;
         case 4:  // a mesa
-            h = kBorderHeight - 1.0 + 1.6 * noise + plateau(x, y, 62, 66, 36, 7, 5.5) + 0.3 * detail;
+            h = kBorderHeight - 2.0 + 2.0 * noise + plateau(x, y, 62, 66, 36, 6, 7.0) + 0.4 * detail;
             break;
         case 5:  // a diagonal ridge
-            h += ridge(x, y, 16, 108, 108, 18, 17, 6.5) * (0.85 + 0.15 * detail);
+            h += ridge(x, y, 16, 108, 108, 18, 15, 8.0) * (0.8 + 0.3 * detail);
             break;
         case 6:  // a valley across the tile
-            h += ridge(x, y, 64, 14, 60, 113, 20, -4.5) + hill(x, y, 100, 64, 18, 3.0);
+            h += ridge(x, y, 64, 14, 60, 113, 20, -5.5) + hill(x, y, 100, 64, 18, 5.0) + hill(x, y, 24, 40, 16, 4.0);
             break;
         case 7:  // hills around a pond
-            h += hill(x, y, 90, 30, 26, 4.5) + hill(x, y, 24, 40, 20, 3.0) + hill(x, y, 96, 102, 18, 3.5);
+            h += hill(x, y, 90, 30, 24, 7.0) + hill(x, y, 24, 40, 20, 5.0) + hill(x, y, 96, 102, 18, 5.5);
             break;
         case 8:  // a crater
         {
             const double d = std::hypot(x - 64, y - 62);
-            h += 6.0 * std::exp(-std::pow((d - 30.0) / 7.0, 2.0)) - 3.0 * (1.0 - smoothstep(0.0, 26.0, d));
+            h += 7.5 * std::exp(-std::pow((d - 30.0) / 6.0, 2.0)) - 3.5 * (1.0 - smoothstep(0.0, 26.0, d));
             break;
         }
         case 9:  // hillocks
@@ -120,18 +120,18 @@ double landShape(int tile, double x, double y) {
                 state = state * 1103515245u + 12345u;
                 const double cy = 16 + (state >> 8) % 96;
                 state = state * 1103515245u + 12345u;
-                h += hill(x, y, cx, cy, 7 + (state >> 8) % 5, 1.8 + ((state >> 12) % 20) / 10.0);
+                h += hill(x, y, cx, cy, 7 + (state >> 8) % 5, 2.5 + ((state >> 12) % 30) / 10.0);
             }
             break;
         }
         case 10:  // terraces climbing towards one side
-            h = terrace(kBorderHeight - 3.0 + 7.0 * smoothstep(20, 110, x + 0.4 * y - 20) + 1.5 * noise, 2.0);
+            h = terrace(kBorderHeight - 3.5 + 8.5 * smoothstep(20, 110, x + 0.4 * y - 20) + 2.0 * noise, 2.5);
             break;
         case 11:  // a gentle plain with two mounds
-            h = kBorderHeight - 0.5 + 1.0 * noise + hill(x, y, 50, 70, 16, 2.5) + hill(x, y, 92, 48, 14, 2.0);
+            h = kBorderHeight - 0.5 + 1.5 * noise + hill(x, y, 50, 70, 16, 3.5) + hill(x, y, 92, 48, 14, 3.0);
             break;
         default:  // 12 and 13: a lake fills most of the tile; the shore carries the shape
-            h += 1.5 * fbm(x, y, 1.0 / 20.0, tile + 90);
+            h += 2.0 * fbm(x, y, 1.0 / 20.0, tile + 90);
             break;
     }
     return std::max(h, kLowestDryGround);
