@@ -165,9 +165,6 @@ TEST_F(SoundSystemTest, MusicMessagesKeepOneMusicSource) {
     ASSERT_NE(second, 0u);
     EXPECT_EQ(sourceState(second), AL_PLAYING);
     EXPECT_EQ(static_cast<ALuint>(sourceBuffer(second)), Inspect::musicBuffer(*sound));
-    if (second != first) {
-        EXPECT_FALSE(alIsSource(first)) << "the first music's source is still alive";
-    }
 
     const ALuint secondBuffer = Inspect::musicBuffer(*sound);
     CapturedStdout captured;
@@ -275,12 +272,19 @@ TEST_F(SoundSystemTest, ErrorLinesNameTheCodeAndStep) {
 // Runs in a fresh process whose device allows only a few sources.
 TEST_F(SoundSystemTest, ChildSourceLimit) {
     if (!runningAsChild()) {
-        GTEST_SKIP() << "run by SoundPool.TooFewSourcesReleaseTheDeviceOnce";
+        GTEST_SKIP() << "run by SoundPool.SourceLimits";
     }
     makeSystem(soundEntries(0.2));
-    if (audio_testing::childSetting("QUENLOW_EXPECT") == "no pool") {
+    const std::string expect = audio_testing::childSetting("QUENLOW_EXPECT");
+    if (expect == "no pool") {
         EXPECT_FALSE(setupResult);
         EXPECT_NE(setupLog.find("Failed to generate sources\n"), std::string::npos) << setupLog;
+    } else if (expect == "one music") {
+        // Room for a single music source: the second music only gets one if the first let go of it.
+        ASSERT_TRUE(setupResult) << setupLog;
+        sendMusic("sounds/background_1.wav");
+        sendMusic("sounds/background_2.wav");
+        EXPECT_EQ(sourceState(Inspect::musicSource(*sound)), AL_PLAYING);
     } else {
         ASSERT_TRUE(setupResult) << setupLog;
         CapturedStdout captured;
@@ -294,7 +298,7 @@ TEST_F(SoundSystemTest, ChildSourceLimit) {
     EXPECT_EQ(destroy(), "");
 }
 
-TEST(SoundPool, TooFewSourcesReleaseTheDeviceOnce) {
+TEST(SoundPool, SourceLimits) {
     if (runningAsChild()) {
         GTEST_SKIP();
     }
@@ -303,7 +307,7 @@ TEST(SoundPool, TooFewSourcesReleaseTheDeviceOnce) {
         const char* sources;
         const char* expect;
     };
-    const Case cases[] = {{"5", "no pool"}, {"11", "no music"}};
+    const Case cases[] = {{"5", "no pool"}, {"11", "no music"}, {"12", "one music"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expect);
         const std::string config =
