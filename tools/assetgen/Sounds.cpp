@@ -1,5 +1,6 @@
 #include "Generators.h"
+#include "Sounds.h"
 
-bool generateSounds(const std::string& /*outDir*/) {
-    return true;
+bool generateSounds(const std::string& outDir) {
+    return generateSoundEffects(outDir) && generateMusic(outDir);
 }
