@@ -1,5 +1,7 @@
 #include "Generators.h"
+#include "NatureTextures.h"
 
-bool generateNatureTextures(const std::string& /*outDir*/) {
-    return true;
+bool generateNatureTextures(const std::string& outDir) {
+    return nature::writeGroundTextures(outDir) && nature::writeSkyboxes(outDir) &&
+           nature::writeLiquidTextures(outDir);
 }
