@@ -297,16 +297,16 @@ TEST_P(SkyboxTest, FacesJoinAlongEveryCubeEdge) {
     EXPECT_EQ(edges, 8);
 }
 
-// Where the levels put their light, as seen from the middle of the sky box.
+// Where the first level that shows each sky puts its light, seen from the middle of the box.
 struct SkyLight {
     const char* sky;
     glm::dvec3 light;
 };
 
 const SkyLight kSkyLights[] = {
-    {"textures/skybox_1.jpg", {150, 90, 180}},  {"textures/skybox_2.jpg", {-160, 120, 110}},
-    {"textures/skybox_3.jpg", {60, -200, 90}},  {"textures/skybox_4.jpg", {-100, -140, 120}},
-    {"textures/skybox_5.jpg", {200, 40, 20}},
+    {"textures/skybox_1.jpg", {80, 60, 140}},  {"textures/skybox_2.jpg", {120, -40, 90}},
+    {"textures/skybox_3.jpg", {-60, 90, 110}}, {"textures/skybox_4.jpg", {50, 120, 70}},
+    {"textures/skybox_5.jpg", {160, 30, 35}},
 };
 
 // The sun's disc sits in the direction of the level's light, so that the terrain is lit

@@ -137,22 +137,21 @@ struct SkyLook {
     float moonRadius;
 };
 
-// Suns follow the light positions of the levels: (150, 90, 180), (-160, 120, 110),
-// (60, -200, 90), (-100, -140, 120) and (200, 40, 20).
+// Each sun stands where the first level that shows its sky puts the light.
 const SkyLook kSkies[] = {
-    {"textures/skybox_1.jpg", 11u, hex(0x2F6FD0), hex(0xBCD9F2), hex(0x7D95A8), 0.55f, {150, 90, 180},
+    {"textures/skybox_1.jpg", 11u, hex(0x2F6FD0), hex(0xBCD9F2), hex(0x7D95A8), 0.55f, {80, 60, 140},
      hex(0xFFF8E0), 0.035f, hex(0xFFF1C8), 0.55f, hex(0xFFE2B0), 0.10f, 0.48f, 1.6f, 1.0f, hex(0xFFFFFF),
      hex(0x94A6BE), 0.95f, 0.0f, hex(0xFFFFFF), 0.0f, {0, 0, 0}, hex(0x000000), 0.0f},
-    {"textures/skybox_2.jpg", 23u, hex(0x9A5A36), hex(0xE8B47A), hex(0x8A5E3C), 0.7f, {-160, 120, 110},
+    {"textures/skybox_2.jpg", 23u, hex(0x9A5A36), hex(0xE8B47A), hex(0x8A5E3C), 0.7f, {120, -40, 90},
      hex(0xFFF0D0), 0.04f, hex(0xFFC888), 0.8f, hex(0xF4A860), 0.35f, 0.36f, 1.1f, 3.0f, hex(0xF6D2A8),
-     hex(0xA86E4A), 0.55f, 0.7f, hex(0xD89A62), 0.0f, {120, -60, 70}, hex(0xE8DCCB), 0.07f},
-    {"textures/skybox_3.jpg", 37u, hex(0x7FA8CC), hex(0xE4F0F6), hex(0xB8CAD6), 0.45f, {60, -200, 90},
+     hex(0xA86E4A), 0.55f, 0.7f, hex(0xD89A62), 0.0f, {-150, 60, 60}, hex(0xE8DCCB), 0.07f},
+    {"textures/skybox_3.jpg", 37u, hex(0x7FA8CC), hex(0xE4F0F6), hex(0xB8CAD6), 0.45f, {-60, 90, 110},
      hex(0xFFFFFF), 0.03f, hex(0xF0F8FF), 0.5f, hex(0xDDEBFF), 0.15f, 0.45f, 1.3f, 5.0f, hex(0xFFFFFF),
-     hex(0xB4C6D8), 0.75f, 0.25f, hex(0xF4FAFF), 0.0f, {-140, 150, 90}, hex(0xCFE3F0), 0.05f},
-    {"textures/skybox_4.jpg", 41u, hex(0x2A0E0C), hex(0xB0402A), hex(0x40160E), 0.65f, {-100, -140, 120},
+     hex(0xB4C6D8), 0.75f, 0.25f, hex(0xF4FAFF), 0.0f, {150, -80, 70}, hex(0xCFE3F0), 0.05f},
+    {"textures/skybox_4.jpg", 41u, hex(0x2A0E0C), hex(0xB0402A), hex(0x40160E), 0.65f, {50, 120, 70},
      hex(0xFFB070), 0.05f, hex(0xFF6A30), 0.6f, hex(0xFF5A20), 0.45f, 0.58f, 1.2f, 1.4f, hex(0x8A4A3C),
      hex(0x2A1616), 0.9f, 0.6f, hex(0x9A3A22), 0.0f, {0, 0, 0}, hex(0x000000), 0.0f},
-    {"textures/skybox_5.jpg", 53u, hex(0x0A1030), hex(0x6A5A8A), hex(0x2A2438), 0.5f, {200, 40, 20},
+    {"textures/skybox_5.jpg", 53u, hex(0x0A1030), hex(0x6A5A8A), hex(0x2A2438), 0.5f, {160, 30, 35},
      hex(0xFFD0A0), 0.04f, hex(0xFF9A60), 0.9f, hex(0xFF8A50), 0.9f, 0.32f, 1.4f, 2.5f, hex(0xE89A90),
      hex(0x3A3050), 0.8f, 0.0f, hex(0x000000), 0.16f, {-60, -110, 150}, hex(0xDCE4F4), 0.06f},
 };
