@@ -504,7 +504,7 @@ Samples magma() {
     return loop.finish(0.85, 0.4);
 }
 
-// Ocean planet: F lydian, rolling mallets over the swell of waves.
+// Misty, wet planet: F lydian, rolling mallets over the swell of distant surf.
 Samples tides() {
     Loop loop(7875, 4, 14);  // 84 bpm, 40.0 s
     const Progression chords{{{41, 53, 57, 60, 64, 71},
@@ -547,13 +547,14 @@ struct Piece {
 
 bool generateMusic(const std::string& outDir) {
     using namespace sound;
-    // 1 and 2 play over the star map and menus, 7 once every artefact is found; the rest suit planets.
+    // 1 and 2 play over the star map and menus, 7 once every artefact is found; the rest suit planets:
+    // 3 green and calm, 4 eerie, 5 icy, 6 volcanic, 8 misty and wet, 9 desert.
     const Piece pieces[] = {
         {"sounds/background_1.wav", drift},   {"sounds/background_2.wav", orbit},
         {"sounds/background_3.wav", meadow},  {"sounds/background_4.wav", eerie},
-        {"sounds/background_5.wav", glacier}, {"sounds/background_6.wav", dunes},
-        {"sounds/background_7.wav", triumph}, {"sounds/background_8.wav", magma},
-        {"sounds/background_9.wav", tides},
+        {"sounds/background_5.wav", glacier}, {"sounds/background_6.wav", magma},
+        {"sounds/background_7.wav", triumph}, {"sounds/background_8.wav", tides},
+        {"sounds/background_9.wav", dunes},
     };
     for (const Piece& piece : pieces) {
         if (!writeWav(outDir, piece.entry, piece.make())) {
