@@ -27,9 +27,9 @@ const float kDetailFar = 110.0;
 
 vec3 groundColour(vec3 usage) {
     vec3 base = texture(diffuse_texture_sampler, v_tex_coord).rgb;
-    // Rock: the same ground at another scale and offset, greyed and darkened.
-    vec3 other = texture(diffuse_texture_sampler, v_tex_coord * 0.43 + vec2(0.37, 0.11)).rgb;
-    vec3 rock = mix(vec3(dot(other, vec3(0.3, 0.59, 0.11))), other, 0.35) * 0.82;
+    // Rock: the ground greyed and darkened (a second texture read here costs a software
+    // renderer more than the look is worth).
+    vec3 rock = mix(vec3(dot(base, vec3(0.3, 0.59, 0.11))), base, 0.3) * 0.8;
     vec3 high = min(base * 1.18 + 0.05, vec3(1.0));
     vec3 low = base * vec3(0.72, 0.7, 0.64);
     vec3 colour = mix(base, low, usage.b);
