@@ -1,5 +1,8 @@
 #include "Generators.h"
+#include "ModelGroups.h"
 
-bool generateModels(const std::string& /*outDir*/) {
-    return true;
+bool generateModels(const std::string& outDir) {
+    return assetgen::generateForestModels(outDir) && assetgen::generateSpaceModels(outDir) &&
+           assetgen::generateUfoModel(outDir) &&
+           assetgen::generateRocketModel(outDir);
 }
