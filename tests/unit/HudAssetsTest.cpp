@@ -10,7 +10,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
