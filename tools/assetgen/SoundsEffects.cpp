@@ -147,7 +147,7 @@ Samples playerDeath() {
     gloom.set(250.0, 0.7);
     for (size_t i = 0; i < out.size(); ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
-        out[i] += 1.2 * gloom.lowpass(random.bipolar()) * smoothStep(t, 0.8) * (1.0 - smoothStep(t - 1.2, 1.2));
+        out[i] += 0.4 * gloom.lowpass(random.bipolar()) * smoothStep(t, 0.8) * (1.0 - smoothStep(t - 1.2, 1.2));
     }
     addReverb(&out, 0.35, 0.82, 0.8);
     return out;
@@ -215,11 +215,11 @@ Samples stepGravel() {
     Oscillator thump;
     double grain = 0.0;
     return render(0.22, [&](long, double t) {
-        const double density = 0.09 * (expOf(-t / 0.05) + 0.6 * (t > 0.07 ? expOf(-(t - 0.07) / 0.04) : 0.0));
+        const double density = 0.22 * (expOf(-t / 0.05) + 0.6 * (t > 0.07 ? expOf(-(t - 0.07) / 0.04) : 0.0));
         if (random.uniform() < density) {
-            grain = random.bipolar();
+            grain = random.bipolar() * smoothStep(t, 0.004);
         } else {
-            grain *= 0.3;
+            grain *= 0.55;
         }
         const double low = 0.25 * thump.sine(90.0) * expOf(-t / 0.025) * smoothStep(t, 0.003);
         return bright.bandpass(grain) + 0.7 * dull.bandpass(grain) + low;
@@ -295,7 +295,8 @@ Samples stepWater() {
     });
 }
 
-// The rocket's engines: ignition crackle, a swelling roar and rumble, then the sound recedes.
+// The rocket's engines over a flight of about seven seconds (it also plays while the rocket lands):
+// ignition crackle, a swelling roar and rumble, then the sound recedes.
 Samples takeoff() {
     Random random(0x7A);
     Filter roar, muffle;
@@ -305,9 +306,9 @@ Samples takeoff() {
     Oscillator engine;
     OnePole jitter(8.0);
     double flutter = 0.0;
-    return render(5.5, [&](long n, double t) {
+    return render(7.5, [&](long n, double t) {
         const double build = smoothStep(t - 0.15, 1.6);
-        const double leave = smoothStep(t - 3.0, 2.5);
+        const double leave = smoothStep(t - 4.8, 2.7);
         if (n % 16 == 0) {
             roar.set((450.0 + 450.0 * build) * (1.0 - 0.55 * leave), 0.7);
             rumble.set(80.0 + 220.0 * build * (1.0 - 0.5 * leave));

@@ -82,10 +82,34 @@ public:
                 value *= scale;
             }
         }
-        return mix;
+        return startAtRest(mix);
     }
 
 private:
+    // The music starts from silence, so its first sample should be near zero or it clicks.
+    // The loop is turned to begin at the quietest zero crossing of the tenth of a second
+    // before the first downbeat; being periodic, it stays seamless.
+    static Samples startAtRest(const Samples& mix) {
+        const size_t length = mix.size();
+        const size_t searchSamples = std::min<size_t>(length - 1, static_cast<size_t>(kSampleRate / 10));
+        auto loudness = [&](size_t i) { return std::fabs(mix[i]) + 0.25 * std::fabs(mix[(i + 1) % length] - mix[i]); };
+        size_t start = 0;
+        double quietest = loudness(0);
+        for (size_t back = 1; back <= searchSamples; ++back) {
+            const size_t i = length - back;
+            const double level = loudness(i);
+            if (level < quietest) {
+                quietest = level;
+                start = i;
+            }
+        }
+        Samples turned(length);
+        for (size_t i = 0; i < length; ++i) {
+            turned[i] = mix[(start + i) % length];
+        }
+        return turned;
+    }
+
     long beatSamples_;
     int beatsPerBar_;
     int bars_;
