@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace terrain_replay {
 
@@ -90,6 +91,11 @@ std::string runDir() {
     return QUENLOW_RUN_DIR;
 }
 
+bool haveRunFolder() {
+    return access((runDir() + "/textures/heightmaps/hm_0.png").c_str(), F_OK) == 0 &&
+           access((runDir() + "/levels/system_1/s1.json").c_str(), F_OK) == 0;
+}
+
 bool loadHeightmap(int tile, Heightmap* out) {
     const std::string bytes =
         testing_support::readFile(runDir() + "/textures/heightmaps/hm_" + std::to_string(tile) + ".png");
@@ -108,7 +114,6 @@ bool loadHeightmap(int tile, Heightmap* out) {
     }
     out->width = width;
     out->height = height;
-    out->channels = channels;
     out->heights.resize(static_cast<size_t>(width) * height);
     for (size_t i = 0; i < out->heights.size(); ++i) {
         const glm::vec3 rgb(pixels[i * 3] / 255.0f, pixels[i * 3 + 1] / 255.0f, pixels[i * 3 + 2] / 255.0f);

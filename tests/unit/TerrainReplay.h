@@ -27,7 +27,6 @@ struct PlacedObject {
 struct Heightmap {
     int width = 0;   // pixels
     int height = 0;
-    int channels = 0;
     std::vector<float> heights;  // row from the bottom times width plus column
 
     float at(int column, int row) const { return heights[row * width + column]; }
@@ -36,6 +35,8 @@ struct Heightmap {
 };
 
 std::string runDir();
+// The build has laid out the run folder with the terrain and level assets.
+bool haveRunFolder();
 // Decodes textures/heightmaps/hm_<tile>.png of the run folder with the stored channels and
 // the vertical flip; false when the file is missing or is not 8-bit RGB.
 bool loadHeightmap(int tile, Heightmap* out);
