@@ -69,6 +69,7 @@ TEST(LevelDescriptions, CarryEveryKeyWithItsType) {
                                               "sounds/background_8.wav", "sounds/background_9.wav"};
     std::set<int> seeds;
     std::set<std::string> names;
+    std::map<std::string, glm::vec3> lightOfSky;  // each sky box shows its sun at one place
     for (int level = 1; level <= kLevelCount; ++level) {
         SCOPED_TRACE(levelEntry(level));
         const JsonTree root = readJson(levelEntry(level));
@@ -104,6 +105,11 @@ TEST(LevelDescriptions, CarryEveryKeyWithItsType) {
             EXPECT_NE(value->type, json_object);
         }
         seeds.insert(static_cast<int>(number(json_object_get(root.get(), "seed"))));
+        const glm::vec3 light(number(json_object_get(root.get(), "skyboxLightPositionX")),
+                              number(json_object_get(root.get(), "skyboxLightPositionY")),
+                              number(json_object_get(root.get(), "skyboxLightPositionZ")));
+        const auto known = lightOfSky.emplace(text(json_object_get(root.get(), "skyboxTexture")), light).first;
+        EXPECT_EQ(known->second, light) << "light away from the sun of " << known->first;
     }
     EXPECT_EQ(seeds.size(), static_cast<size_t>(kLevelCount)) << "two levels share a seed";
     EXPECT_EQ(names.size(), static_cast<size_t>(kLevelCount)) << "two levels share a name";
