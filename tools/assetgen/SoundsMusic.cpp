@@ -458,7 +458,7 @@ Samples dunes() {
     padTone.cutoffHz = 700.0;
     padTone.attackSeconds = 1.5;
     padTone.releaseSeconds = 2.0;
-    padLayer(&loop, {{d, eFlat, d, cMinor, d, eFlat, gMinor, d}, 2}, padTone, 0.3, 0.4, 600);
+    padLayer(&loop, chords, padTone, 0.3, 0.4, 600);
     bassLayer(&loop, chords, "x.....x...x.....", 0, 0.2, 0.35, 0.05);
     drumLayer(&loop, {"X.....x...x.....", "X.....x...x...x."}, handDrum(true, 601), 0.5, 0.15, 602);
     drumLayer(&loop, {"...x.x.....x.x.x", "...x.x.x...x.xxx"}, handDrum(false, 603), 0.25, 0.2, 604);
@@ -474,10 +474,10 @@ Samples triumph() {
     Loop loop(6300, 4, 16);  // 105 bpm, 36.6 s
     const Chord c{36, 48, 55, 60, 64, 67};
     const Chord gOverB{35, 47, 55, 59, 62, 67};
-    const Chord aMinor{33, 45, 52, 57, 60, 64};
-    const Chord f{29, 41, 53, 57, 60, 65};
-    const Chord g{31, 43, 55, 59, 62, 67};
-    const Chord eMinor{28, 40, 52, 55, 59, 64};
+    const Chord aMinor{45, 52, 57, 60, 64, 69};
+    const Chord f{41, 48, 53, 57, 60, 65};
+    const Chord g{43, 50, 55, 59, 62, 67};
+    const Chord eMinor{40, 47, 52, 55, 59, 64};
     const Progression chords{{c, gOverB, aMinor, f, c, gOverB, aMinor, f, f, g, eMinor, aMinor, f, g, c, c}, 1};
     PadTone padTone;
     padTone.attackSeconds = 0.3;
