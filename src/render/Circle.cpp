@@ -1,0 +1,80 @@
+#include "render/Circle.h"
+
+#include <cmath>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "render/MatrixOwner.h"
+#include "render/ProgramManager.h"
+#include "render/ShaderProgram.h"
+
+namespace {
+
+constexpr const char* kVertexShader = "shaders/circle.vs";
+constexpr const char* kFragmentShader = "shaders/circle.fs";
+constexpr double kTwoPi = 6.283185307179586;
+
+}  // namespace
+
+Circle::Circle(float x, float y, float z, float radius, int32_t segments)
+    // A ring needs one vertex at least.
+    : segments(segments > 0 ? segments : 1), radius(radius), centre(x, y, z) {
+    vertices.assign(static_cast<size_t>(this->segments) * 3, 0.0f);
+    setupVertexData();
+}
+
+Circle::~Circle() {
+    if (program != nullptr) {
+        ProgramManager::getInstance()->freeProgram(kVertexShader, kFragmentShader, "");
+    }
+    if (VAO != 0) {
+        glDeleteVertexArrays(1, &VAO);
+        glDeleteBuffers(1, &VBO);
+    }
+}
+
+void Circle::setupVertexData() {
+    const float step = static_cast<float>(kTwoPi / segments);
+    float angle = 0.0f;
+    for (int32_t i = 0; i < segments; ++i) {
+        vertices[static_cast<size_t>(i) * 3] = static_cast<float>(std::cos(static_cast<double>(angle)) * radius);
+        vertices[static_cast<size_t>(i) * 3 + 1] = static_cast<float>(radius * std::sin(static_cast<double>(angle)));
+        vertices[static_cast<size_t>(i) * 3 + 2] = 0.0f;
+        angle += step;
+    }
+}
+
+bool Circle::setup() {
+    program = ProgramManager::getInstance()->loadProgram(kVertexShader, kFragmentShader, "");
+    glGenVertexArrays(1, &VAO);
+    glGenBuffers(1, &VBO);
+    glBindVertexArray(VAO);
+    glBindBuffer(GL_ARRAY_BUFFER, VBO);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(),
+                 GL_STATIC_DRAW);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+    glEnableVertexAttribArray(0);
+    glBindVertexArray(0);
+    // The ring is decoration: a missing program only leaves it undrawn.
+    return true;
+}
+
+void Circle::render(MatrixOwner* camera) {
+    if (program == nullptr) {
+        return;
+    }
+    program->use();
+    const glm::mat4 view = camera->getViewMatrix();
+    const glm::mat4 projection = *camera->getPerspectiveMatrix();
+    const glm::mat4 world = glm::scale(glm::translate(glm::mat4(1.0f), centre), glm::vec3(scale));
+    const GLuint id = program->getId();
+    glUniformMatrix4fv(glGetUniformLocation(id, "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
+    glUniformMatrix4fv(glGetUniformLocation(id, "u_projection_matrix"), 1, GL_FALSE, glm::value_ptr(projection));
+    glUniformMatrix4fv(glGetUniformLocation(id, "u_view_matrix"), 1, GL_FALSE, glm::value_ptr(view));
+    glBindVertexArray(VAO);
+    glDrawArrays(GL_LINE_LOOP, 0, segments);
+    glBindVertexArray(0);
+}
+
+void Circle::update(float) {}

@@ -1,0 +1,79 @@
+#include "render/Line.h"
+
+#include <glm/gtc/type_ptr.hpp>
+
+#include "render/MatrixOwner.h"
+#include "render/ProgramManager.h"
+#include "render/ShaderProgram.h"
+
+namespace {
+
+constexpr const char* kVertexShader = "shaders/line.vs";
+constexpr const char* kFragmentShader = "shaders/line.fs";
+
+}  // namespace
+
+Line::Line(const glm::vec3& from, const glm::vec3& to, glm::vec3 colour) : start(from), end(to), colour(colour) {
+    setupVertexData();
+}
+
+Line::~Line() {
+    if (program != nullptr) {
+        ProgramManager::getInstance()->freeProgram(kVertexShader, kFragmentShader, "");
+    }
+    if (vertexArray != 0) {
+        glDeleteVertexArrays(1, &vertexArray);
+        glDeleteBuffers(1, &vertexBuffer);
+    }
+}
+
+void Line::setupVertexData() {
+    for (int i = 0; i < 3; ++i) {
+        vertexData[i] = start[i];
+        vertexData[3 + i] = end[i];
+    }
+}
+
+bool Line::setup() {
+    program = ProgramManager::getInstance()->loadProgram(kVertexShader, kFragmentShader, "");
+    if (program == nullptr) {
+        return false;
+    }
+    glGenVertexArrays(1, &vertexArray);
+    glGenBuffers(1, &vertexBuffer);
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(vertexData), vertexData, GL_STATIC_DRAW);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+    glEnableVertexAttribArray(0);
+    glBindVertexArray(0);
+    return true;
+}
+
+void Line::setLinePoints(const glm::vec3& from, const glm::vec3& to) {
+    start = from;
+    end = to;
+    setupVertexData();
+    // A line that was never set up has no buffer to fill yet.
+    if (vertexBuffer != 0) {
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+        glBufferData(GL_ARRAY_BUFFER, sizeof(vertexData), vertexData, GL_STATIC_DRAW);
+    }
+}
+
+void Line::update(float) {}
+
+void Line::render(MatrixOwner* camera) {
+    program->use();
+    const GLuint id = program->getId();
+    const glm::mat4 world(1.0f);
+    const glm::mat4 view = camera->getViewMatrix();
+    glUniformMatrix4fv(glGetUniformLocation(id, "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
+    glUniformMatrix4fv(glGetUniformLocation(id, "u_projection_matrix"), 1, GL_FALSE,
+                       glm::value_ptr(*camera->getPerspectiveMatrix()));
+    glUniformMatrix4fv(glGetUniformLocation(id, "u_view_matrix"), 1, GL_FALSE, glm::value_ptr(view));
+    glUniform3fv(glGetUniformLocation(id, "u_color"), 1, glm::value_ptr(colour));
+    glBindVertexArray(vertexArray);
+    glDrawArrays(GL_LINES, 0, 2);
+    glBindVertexArray(0);
+}

@@ -1,0 +1,147 @@
+#include "render/Water.h"
+
+#include <cstddef>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "core/Log.h"
+#include "core/MathUtil.h"
+#include "render/MatrixOwner.h"
+#include "render/ShaderProgram.h"
+#include "render/TextureManager.h"
+
+static_assert(sizeof(WaterVertex) == 40, "a water vertex is ten packed floats");
+
+namespace {
+
+// The water's clock runs at a tenth of real time.
+constexpr float kTimeRate = 0.1f;
+constexpr float kTextureRepeats = 2.0f;
+constexpr float kDriftRange = 0.2f;
+constexpr float kWaveHeightBase = 0.05f;
+constexpr float kWaveHeightRange = 0.1f;
+constexpr float kWavePhaseRange = 10.0f;
+
+}  // namespace
+
+Water::Water(int size, const glm::vec3& position, std::string texturePath)
+    : size(size), position(position), texturePath(std::move(texturePath)) {}
+
+Water::~Water() {
+    // Only a reference that setup() took is given back: the image may be shared with others.
+    if (texture != 0) {
+        TextureManager::getInstance()->freeTexture(texturePath);
+    }
+    if (vertexArray != 0) {
+        glDeleteVertexArrays(1, &vertexArray);
+        glDeleteBuffers(1, &vertexBuffer);
+        glDeleteBuffers(1, &indexBuffer);
+    }
+    delete program;
+}
+
+bool Water::setup() {
+    texture = TextureManager::getInstance()->loadTexture(texturePath, true);
+    program = new ShaderProgram("shaders/water.vs", "shaders/water.fs", "");
+    if (!program->build()) {
+        LOG_ERROR("Failed to build shader program\n");
+        return false;
+    }
+    buildGrid();
+    createBuffers();
+    return true;
+}
+
+void Water::buildGrid() {
+    // A size below 2 has no cell: nothing is drawn.
+    const int n = size > 0 ? size : 0;
+    vertices.clear();
+    vertices.reserve(static_cast<size_t>(n) * static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            WaterVertex vertex;
+            vertex.position = glm::vec3(static_cast<float>(j), static_cast<float>(i), 0.0f);
+            // The draw order is part of a level's seeded sequence.
+            vertex.drift.x = MathUtil::grf(0.0f, kDriftRange);
+            vertex.drift.y = MathUtil::grf(0.0f, kDriftRange);
+            vertex.drift.z = 1.0f;
+            vertex.texCoord = glm::vec2(static_cast<float>(j) * kTextureRepeats / static_cast<float>(n),
+                                        static_cast<float>(i) * kTextureRepeats / static_cast<float>(n));
+            vertex.wave.x = MathUtil::grf(kWaveHeightBase, kWaveHeightRange);
+            vertex.wave.y = MathUtil::grf(0.0f, kWavePhaseRange);
+            vertices.push_back(vertex);
+        }
+    }
+    indices.clear();
+    for (int i = 0; i + 1 < n; ++i) {
+        for (int j = 0; j + 1 < n; ++j) {
+            const unsigned int k = static_cast<unsigned int>(i * n + j);
+            const unsigned int row = static_cast<unsigned int>(n);
+            indices.insert(indices.end(), {k, k + row, k + 1, k + 1, k + row, k + row + 1});
+        }
+    }
+    indexCount = static_cast<int>(indices.size());
+}
+
+void Water::createBuffers() {
+    glGenVertexArrays(1, &vertexArray);
+    glGenBuffers(1, &vertexBuffer);
+    glGenBuffers(1, &indexBuffer);
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(WaterVertex)), vertices.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned int)),
+                 indices.data(), GL_STATIC_DRAW);
+    constexpr GLsizei stride = sizeof(WaterVertex);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(WaterVertex, position)));
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(WaterVertex, drift)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(WaterVertex, texCoord)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(WaterVertex, wave)));
+    glEnableVertexAttribArray(3);
+    glBindVertexArray(0);
+}
+
+void Water::update(float dt) {
+    time += kTimeRate * dt;
+}
+
+void Water::render(MatrixOwner* camera, const glm::vec3& light, const glm::vec3& offset) {
+    program->use();
+    const GLuint id = program->getId();
+    const GLint samplerLocation = glGetUniformLocation(id, "u_texture_sampler");
+    const GLint worldLocation = glGetUniformLocation(id, "u_world_matrix");
+    const GLint projectionLocation = glGetUniformLocation(id, "u_projection_matrix");
+    const GLint viewLocation = glGetUniformLocation(id, "u_view_matrix");
+    const GLint timeLocation = glGetUniformLocation(id, "u_time");
+    const GLint viewDirLocation = glGetUniformLocation(id, "u_view_dir");
+    const GLint viewPosLocation = glGetUniformLocation(id, "u_view_pos");
+    const GLint lightLocation = glGetUniformLocation(id, "u_light_pos");
+
+    glUniform3fv(lightLocation, 1, glm::value_ptr(light));
+    glUniform3fv(viewDirLocation, 1, glm::value_ptr(*camera->getViewDirection()));
+    glUniform3fv(viewPosLocation, 1, glm::value_ptr(*camera->getPosition()));
+    const glm::mat4 world = glm::translate(glm::mat4(1.0f), position + offset);
+    glUniformMatrix4fv(worldLocation, 1, GL_FALSE, glm::value_ptr(world));
+    const glm::mat4 view = camera->getViewMatrix();
+    glUniformMatrix4fv(viewLocation, 1, GL_FALSE, glm::value_ptr(view));
+    glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, glm::value_ptr(*camera->getPerspectiveMatrix()));
+    glUniform1f(timeLocation, time);
+    glUniform1i(samplerLocation, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+
+    glBindVertexArray(vertexArray);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDepthMask(GL_FALSE);
+    glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+    glBindVertexArray(0);
+}

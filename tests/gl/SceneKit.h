@@ -1,0 +1,34 @@
+// Shared by the 3D drawable tests: a package with the game's own shaders of those
+// drawables, a camera looking from one point at another, and searches of the window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <glm/glm.hpp>
+
+#include "RenderTestKit.h"
+#include "render/Camera.h"
+#include "support/GlWindow.h"
+
+namespace scene_test {
+
+// Every shader source of the 3D drawables, as package entries.
+testing_support::Entries drawableShaders();
+
+// A 1280 x 720 camera with the game's perspective at eye, looking at target.
+Camera lookingAt(const glm::vec3& eye, const glm::vec3& target, const glm::vec3& up = glm::vec3(0.0f, 0.0f, 1.0f));
+
+// A width x height image of one RGB colour, as PNG bytes.
+std::string solidPng(int width, int height, uint8_t r, uint8_t g, uint8_t b);
+
+// True when some pixel within `radius` of (x, y) is near the colour.
+bool colourNear(int x, int y, int radius, int r, int g, int b, int tolerance = 12);
+
+// True when the pixel differs from the clear colour by more than the tolerance.
+bool isLit(int x, int y, int tolerance = 12);
+
+// Saves the window to build/test-output/name.
+void saveScreenshot(const std::string& name);
+
+}  // namespace scene_test
