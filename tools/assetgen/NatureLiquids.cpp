@@ -89,7 +89,7 @@ float lavaHeat(float u, float v) {
     const CellSample plates = tiledCells(u + warpU, v + warpV, 6, 803u);
     const float flow = 0.5f + 0.5f * tiledFbm(u, v, 4, 5, 0.55f, 804u);
     const float crustGrain = 0.5f + 0.5f * tiledFbm(u, v, 32, 3, 0.5f, 805u);
-    const float pools = smoothstep(0.62f, 0.78f, 0.5f + 0.5f * tiledFbm(u, v, 3, 4, 0.5f, 806u));
+    const float pools = smoothstep(0.6f, 0.72f, 0.5f + 0.5f * tiledFbm(u, v, 4, 4, 0.55f, 806u));
     const float seamWidth = 0.03f + 0.09f * flow;
     const float seam = std::exp(-(plates.second - plates.nearest) / seamWidth);
     // Some plates are thinner and still glow a dull red all over.

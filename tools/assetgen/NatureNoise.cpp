@@ -146,7 +146,7 @@ CellSample tiledCells(float u, float v, int period, uint32_t seed) {
             const uint32_t h = hash(wrapIndex(cx, period), wrapIndex(cy, period), seed);
             const float px = static_cast<float>(cx) + 0.1f + 0.8f * hashUnit(h);
             const float py = static_cast<float>(cy) + 0.1f + 0.8f * hashUnit(h * 0x2C1B3C6Du + 1u);
-            const float distance = std::hypot(px - x, py - y);
+            const float distance = std::sqrt((px - x) * (px - x) + (py - y) * (py - y));
             if (distance < sample.nearest) {
                 sample.second = sample.nearest;
                 sample.nearest = distance;

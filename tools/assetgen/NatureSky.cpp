@@ -11,8 +11,9 @@
 //
 // The corners are on no face and the bottom face samples one texel of the lower left corner.
 // Every texel is painted from a sky function of its view direction, so the faces meet
-// without seams. Corner cells continue the planes of their neighbouring side cells, so that
-// nearest-texel sampling right at a cell border still picks a matching colour.
+// without seams. Next to the side cells, the corner cells continue the planes of their
+// neighbours, so that nearest-texel sampling right at a cell border still picks a matching
+// colour; the rest of each corner is the haze colour below the horizon.
 #include "AssetWriter.h"
 #include "NatureNoise.h"
 #include "NatureTextures.h"
@@ -97,8 +98,13 @@ Vec3 facePoint(const CubeFace& face, float u, float v) {
             face.a.z + alongB * (face.b.z - face.a.z) + alongD * (face.d.z - face.a.z)};
 }
 
-// The view direction painted at texture coordinate (u, v).
-Vec3 directionAt(float u, float v) {
+// Texels of a corner cell this close to a side cell continue that side's sky; the rest of
+// the corner is never sampled, apart from the one texel the bottom face shows.
+constexpr float kCornerBleed = 8.0f / kSkySize;
+
+// The view direction painted at texture coordinate (u, v); false for the far part of a
+// corner cell, which gets a plain colour.
+bool directionAt(float u, float v, Vec3* direction) {
     const int column = std::min(2, static_cast<int>(u * 3.0f));
     const int row = std::min(2, static_cast<int>(v * 3.0f));
     const CubeFace* face = faceOfCell(column, row);
@@ -107,9 +113,13 @@ Vec3 directionAt(float u, float v) {
         // middle column or the one above or below it in the middle row.
         const float toMiddleColumn = column == 0 ? kThird - u : u - kTwoThirds;
         const float toMiddleRow = row == 0 ? kThird - v : v - kTwoThirds;
+        if (std::min(toMiddleColumn, toMiddleRow) > kCornerBleed) {
+            return false;
+        }
         face = toMiddleColumn <= toMiddleRow ? faceOfCell(1, row) : faceOfCell(column, 1);
     }
-    return normalised(facePoint(*face, u, v));
+    *direction = normalised(facePoint(*face, u, v));
+    return true;
 }
 
 struct SkyLook {
@@ -156,14 +166,16 @@ const SkyLook kSkies[] = {
      hex(0x3A3050), 0.8f, 0.0f, hex(0x000000), 0.16f, {-60, -110, 150}, hex(0xDCE4F4), 0.06f},
 };
 
+constexpr int kCloudOctaves = 6;
+
 // Clouds live on a flat layer overhead: the layer point seen along the direction, pushed
 // off to infinity towards the horizon.
-float cloudDensity(const SkyLook& look, const Vec3& dir, float shiftX, float shiftY) {
+float cloudDensity(const SkyLook& look, const Vec3& dir, float shiftX, float shiftY, int octaves) {
     const float lift = dir.z + 0.12f;
     const float px = dir.x / lift * look.cloudScale + shiftX;
     const float py = dir.y / lift * look.cloudScale * look.cloudStretch + shiftY;
     const float warp = 0.6f * fbm2(px * 0.5f, py * 0.5f, 3, 0.5f, look.seed + 7u);
-    const float value = 0.5f + 0.5f * fbm2(px + warp, py - warp, 6, 0.5f, look.seed);
+    const float value = 0.5f + 0.5f * fbm2(px + warp, py - warp, octaves, 0.5f, look.seed);
     return smoothstep(1.0f - look.cloudCover, 1.0f - look.cloudCover + 0.22f, value);
 }
 
@@ -247,10 +259,12 @@ Rgb skyColour(const SkyLook& look, const Vec3& dir) {
     // Clouds in front of everything above.
     if (look.cloudCover > 0.0f && elevation > -0.03f) {
         const float fadeIn = smoothstep(-0.03f, 0.12f, elevation);
-        const float density = cloudDensity(look, dir, 0.0f, 0.0f);
+        const float density = cloudDensity(look, dir, 0.0f, 0.0f, kCloudOctaves);
         if (density > 0.0f) {
             // Thicker cloud towards the sun means this side lies in shadow.
-            const float towards = cloudDensity(look, dir, sun.x * 0.25f, sun.y * 0.25f * look.cloudStretch);
+            // Shading needs only the cloud's broad shape.
+            const float towards =
+                cloudDensity(look, dir, sun.x * 0.25f, sun.y * 0.25f * look.cloudStretch, kCloudOctaves - 2);
             const float light = clamp01(0.65f + 0.9f * (density - towards));
             Rgb cloud = mix(look.cloudShade, look.cloudLit, light);
             // Edges of clouds near the sun shine through.
@@ -276,7 +290,10 @@ bool writeSky(const std::string& outDir, const SkyLook& look) {
     constexpr float kHalfTexel = 0.5f / kSkySize;
     forEachPixel(kSkySize, kSkySize, [&](int x, int y, float u, float v) {
         // Texture v runs up the picture: the sky box loads it bottom row first.
-        image.set(x, y, skyColour(look, directionAt(u + kHalfTexel, 1.0f - (v + kHalfTexel))));
+        Vec3 direction;
+        const bool painted = directionAt(u + kHalfTexel, 1.0f - (v + kHalfTexel), &direction);
+        // The bottom face shows the corner colour: the haze below the horizon.
+        image.set(x, y, painted ? skyColour(look, direction) : look.ground);
     });
     return assetgen::writeJpg(outDir, look.entry, image.width, image.height, 3, image.pixels, 90);
 }
