@@ -111,7 +111,9 @@ GroundSample basaltAndAsh(float u, float v) {
     sample.height = mix(rockHeight, std::max(rockHeight, ashHeight), ash);
     Rgb basalt = mix(hex(0x2A2829), hex(0x423D3C), columnTop * 0.6f + roughness * 0.4f);
     basalt = mix(basalt, hex(0x121011), crack * 0.9f);
-    const Rgb ashColour = mix(hex(0x5A5552), hex(0x6E6964), 0.5f + 0.5f * grain(u, v, 506u));
+    // Ash drifted into the cracks lies in their shadow.
+    const Rgb ashColour =
+        scale(mix(hex(0x5A5552), hex(0x6E6964), 0.5f + 0.5f * grain(u, v, 506u)), 1.0f - 0.4f * crack);
     sample.colour = mix(basalt, ashColour, ash * smoothstep(0.0f, 0.1f, ashHeight - rockHeight + 0.1f));
     sample.colour = mix(sample.colour, hex(0x8A2A10), ember * 0.7f);
     sample.specular = mix(0.25f + 0.2f * roughness * (1.0f - crack), 0.04f, ash);
