@@ -231,6 +231,12 @@ public:
         }
     }
 
+    void lookAtLike(const Scene& other) {
+        eye = other.eye;
+        view = other.view;
+        projection = other.projection;
+    }
+
     void lookAt(const glm::vec3& from, const glm::vec3& to, float fieldOfView = 60.0f) {
         eye = from;
         view = glm::lookAt(from, to, glm::vec3(0, 0, 1));
@@ -244,6 +250,19 @@ private:
     glm::mat4 view{1.0f};
     glm::mat4 projection{1.0f};
 };
+
+// A square of grass at height z, for the previews of things that stand on the ground.
+ImportedModel groundModel(float halfSize, float z) {
+    ImportedModel ground;
+    ImportedMesh quad;
+    quad.positions = {{-halfSize, -halfSize, z}, {halfSize, -halfSize, z}, {halfSize, halfSize, z}, {-halfSize, halfSize, z}};
+    quad.normals.assign(4, glm::vec3(0.0f, 0.0f, 1.0f));
+    quad.indices = {0, 1, 2, 0, 2, 3};
+    quad.diffuse = glm::vec3(0.45f, 0.55f, 0.32f);
+    ground.meshes.push_back(quad);
+    ground.loaded = true;
+    return ground;
+}
 
 class ModelPreview : public ::testing::Test {
 protected:
@@ -276,6 +295,13 @@ protected:
         scene = std::make_unique<Scene>();
         scene->upload(model, testing_support::runFile(entry.substr(0, entry.rfind('/'))));
         return model.loaded;
+    }
+
+    void drawGround(const glm::vec3& centre, float halfSize) {
+        Scene ground;
+        ground.lookAtLike(*scene);
+        ground.upload(groundModel(halfSize, 0.0f), "");
+        ground.draw(program, {0}, glm::translate(glm::mat4(1.0f), centre));
     }
 
     // Saves the frame and checks that the model covers a fair share of it.
@@ -344,7 +370,8 @@ TEST_F(ModelPreview, ForestPacksStandOnTheGround) {
         if (!load(pack.entry, false)) {
             GTEST_SKIP() << pack.entry << " is not laid out in build/run";
         }
-        scene->lookAt({16.0f, -26.0f, 9.0f}, {16.0f, 0.0f, 1.5f});
+        scene->lookAt({15.5f, -15.0f, 7.0f}, {15.5f, 4.0f, 1.2f});
+        drawGround({15.5f, 4.0f, 0.0f}, 20.0f);
         for (size_t kind = 0; kind < pack.sets.size(); ++kind) {
             const glm::vec3 place(4.5f * static_cast<float>(kind % 7) + 2.0f, kind < 7 ? 0.0f : 8.0f, 0.0f);
             scene->draw(program, pack.sets[kind].first,
@@ -385,7 +412,8 @@ TEST_F(ModelPreview, CrystalRocketAndUfo) {
     ASSERT_TRUE(load("models/spaceship/spaceship.obj", false));
     // Standing at the landing point, origin 12 up, on ground at the tiles' corner height.
     const glm::mat4 rocket = glm::translate(glm::mat4(1.0f), {0.0f, 0.0f, 12.0f}) * meshSetMatrix(glm::vec3(0.0f), 0.1f);
-    scene->lookAt({14.0f, -24.0f, 10.0f}, {0.0f, 0.0f, 14.0f});
+    scene->lookAt({12.0f, -20.0f, 16.0f}, {0.0f, 0.0f, 18.0f});
+    drawGround({0.0f, 0.0f, 12.0f}, 30.0f);
     scene->draw(program, testing_support::allMeshes(model), rocket);
     finish("rocket");
 

@@ -385,10 +385,11 @@ void snowyPine(ObjModel& model, const glm::vec3& foot) {
         const float radius = 1.45f + (0.5f - 1.45f) * share;
         const float base = bottom + step * static_cast<float>(layer);
         const float height = layer == layers - 1 ? top - base : step * 1.6f;
-        const float cover = 0.5f;
-        snow.addLathe({{0.0f, base + height * (1.0f - cover) + 0.02f},
-                       {radius * cover + 0.04f, base + height * (1.0f - cover) - 0.02f},
-                       {0.0f, base + height + 0.04f}},
+        // Most of each layer lies under the one above it; the snow covers down to near the rim.
+        const float cover = 0.75f;
+        snow.addLathe({{0.0f, base + height * (1.0f - cover) + 0.05f},
+                       {radius * cover + 0.05f, base + height * (1.0f - cover) - 0.01f},
+                       {0.0f, base + height + 0.05f}},
                       8, foot, glm::vec4(0.0f), 0.1f + 0.4f * static_cast<float>(layer));
     }
 }
@@ -411,9 +412,9 @@ void fern(ObjModel& model, const glm::vec3& foot, Random& random) {
         glm::vec3 start = foot;
         float tilt = 0.5f;
         for (int segment = 0; segment < 3; ++segment) {
-            const float length = 0.38f - 0.07f * static_cast<float>(segment);
+            const float length = 0.55f - 0.1f * static_cast<float>(segment);
             const size_t first = fronds.vertexCount();
-            fronds.addBox(glm::vec3(0.0f, length * 0.5f, 0.0f), glm::vec3(0.02f, length * 0.5f, 0.13f - 0.03f * segment));
+            fronds.addBox(glm::vec3(0.0f, length * 0.5f, 0.0f), glm::vec3(0.02f, length * 0.5f, 0.17f - 0.04f * static_cast<float>(segment)));
             const glm::mat4 place = translation(start) * rotation(yaw, {0, 1, 0}) * rotation(-tilt, {0, 0, 1});
             fronds.transformFrom(first, place);
             start = glm::vec3(place * glm::vec4(0.0f, length, 0.0f, 1.0f));

@@ -15,10 +15,10 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kFileUnitsPerWorldUnit = 10.0f;
 
-// The rocket stands on the level's landing point, which lies on the tiles' shared corner
-// height; the origin sits this many world units above that ground, so the feet reach down
-// as far.
-constexpr float kGroundBelowOrigin = 7.0f;
+// The rocket stands on the level's landing point, the tiles' shared corner; the terrain puts
+// that corner's ground this many world units below the rocket's origin, and the feet reach
+// down as far.
+constexpr float kGroundBelowOrigin = 0.0f;
 // The exhaust leaves three world units above the origin: the engine bell's mouth is there.
 constexpr float kNozzleExit = 3.0f;
 
@@ -124,7 +124,7 @@ bool writeRocketModel(const std::string& outDir) {
 
     ObjMesh& legs = model.addMesh("rocket_legs", "rocket");
     legs.setTextured(true);
-    const float footReach = 48.0f;
+    const float footReach = 36.0f;
     const float padHeight = 5.0f;
     for (int i = 0; i < 4; ++i) {
         const float angle = kPi / 2.0f * static_cast<float>(i);
@@ -132,8 +132,8 @@ bool writeRocketModel(const std::string& outDir) {
         const glm::vec3 foot = out * footReach + glm::vec3(0.0f, kFootY + padHeight - 1.0f, 0.0f);
         const glm::vec3 hip = out * (kBodyRadius - 2.0f) + glm::vec3(0.0f, bodyBottom + 26.0f, 0.0f);
         const glm::vec3 knee = out * (kBodyRadius - 3.0f) + glm::vec3(0.0f, bodyBottom + 2.0f, 0.0f);
-        addStrut(legs, hip, foot, 2.2f);
-        addStrut(legs, knee, glm::mix(hip, foot, 0.55f), 1.4f);
+        addStrut(legs, hip, foot, 2.6f);
+        addStrut(legs, knee, glm::mix(hip, foot, 0.6f), 1.6f);
         const size_t first = legs.vertexCount();
         legs.addLathe({{0.0f, 0.0f}, {8.0f, 0.0f}, {7.0f, padHeight}, {0.0f, padHeight}}, 8, glm::vec3(0.0f), kPadUv);
         legs.transformFrom(first, translation(out * footReach + glm::vec3(0.0f, kFootY, 0.0f)));
@@ -177,7 +177,7 @@ Surface bodySurface(float s, float t) {
     }
     const float seam = gridLine(s, (t - 0.2f) / 0.8f, 8, 6, 0.03f);
     // Two red bands frame the crew deck; a row of eight portholes runs round between them.
-    if ((t > 0.4f && t < 0.44f) || (t > 0.9f && t < 0.94f)) {
+    if ((t > 0.4f && t < 0.44f) || (t > 0.84f && t < 0.87f)) {
         return {glm::vec3(0.8f, 0.12f, 0.1f), 0.1f, 0.4f, seam};
     }
     if (t > 0.68f && t < 0.78f) {
