@@ -1,7 +1,6 @@
 #include "render/Circle.h"
 
 #include <cmath>
-
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 

@@ -2,11 +2,11 @@
 // radius 1 serves every orbit by its public scale.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include <GL/glew.h>
+
+#include <cstdint>
 #include <glm/glm.hpp>
+#include <vector>
 
 class MatrixOwner;
 class ShaderProgram;

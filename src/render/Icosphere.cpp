@@ -1,7 +1,6 @@
 #include "render/Icosphere.h"
 
 #include <cmath>
-
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -54,10 +53,10 @@ constexpr unsigned int kBaseTriangles[20][3] = {
 
 // The 20 segments that bound the net; midpoints on them belong to one triangle only.
 constexpr NetPoint kSeamSegments[20][2] = {
-    {{1, 0}, {0, 1}},  {{1, 0}, {2, 1}},  {{3, 0}, {2, 1}},  {{3, 0}, {4, 1}},  {{5, 0}, {4, 1}},
-    {{5, 0}, {6, 1}},  {{7, 0}, {6, 1}},  {{7, 0}, {8, 1}},  {{9, 0}, {8, 1}},  {{9, 0}, {11, 2}},
-    {{0, 1}, {2, 3}},  {{3, 2}, {2, 3}},  {{3, 2}, {4, 3}},  {{5, 2}, {4, 3}},  {{5, 2}, {6, 3}},
-    {{7, 2}, {6, 3}},  {{7, 2}, {8, 3}},  {{9, 2}, {8, 3}},  {{9, 2}, {10, 3}}, {{11, 2}, {10, 3}},
+    {{1, 0}, {0, 1}}, {{1, 0}, {2, 1}}, {{3, 0}, {2, 1}}, {{3, 0}, {4, 1}},  {{5, 0}, {4, 1}},
+    {{5, 0}, {6, 1}}, {{7, 0}, {6, 1}}, {{7, 0}, {8, 1}}, {{9, 0}, {8, 1}},  {{9, 0}, {11, 2}},
+    {{0, 1}, {2, 3}}, {{3, 2}, {2, 3}}, {{3, 2}, {4, 3}}, {{5, 2}, {4, 3}},  {{5, 2}, {6, 3}},
+    {{7, 2}, {6, 3}}, {{7, 2}, {8, 3}}, {{9, 2}, {8, 3}}, {{9, 2}, {10, 3}}, {{11, 2}, {10, 3}},
 };
 
 std::pair<float, float> toTexCoord(const NetPoint& point) {
@@ -129,6 +128,10 @@ void Icosphere::setPos(const glm::vec3& position) {
 }
 
 void Icosphere::render(MatrixOwner* camera) {
+    // Only a drawable whose set-up succeeded has its buffers.
+    if (vertexArray == 0) {
+        return;
+    }
     program->use();
     const GLuint id = program->getId();
     const GLint worldLocation = glGetUniformLocation(id, "u_world_matrix");

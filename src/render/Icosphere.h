@@ -3,13 +3,13 @@
 // their own. The radius is built into the vertices; the sphere is moved by a translation.
 #pragma once
 
+#include <GL/glew.h>
+
+#include <glm/glm.hpp>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <GL/glew.h>
-#include <glm/glm.hpp>
 
 class LevelQuery;
 class MatrixOwner;

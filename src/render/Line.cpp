@@ -64,6 +64,10 @@ void Line::setLinePoints(const glm::vec3& from, const glm::vec3& to) {
 void Line::update(float) {}
 
 void Line::render(MatrixOwner* camera) {
+    // Only a drawable whose set-up succeeded has its buffers.
+    if (vertexArray == 0) {
+        return;
+    }
     program->use();
     const GLuint id = program->getId();
     const glm::mat4 world(1.0f);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <GL/glew.h>
+
 #include <glm/glm.hpp>
 
 class MatrixOwner;

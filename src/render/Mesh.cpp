@@ -1,7 +1,6 @@
 #include "render/Mesh.h"
 
 #include <cstddef>
-
 #include <glm/gtc/type_ptr.hpp>
 
 #include "render/ShaderProgram.h"
@@ -17,7 +16,7 @@ struct Attribute {
     size_t offset;
 };
 constexpr Attribute kAttributes[5] = {
-    {3, offsetof(MeshVertexData, position)}, {3, offsetof(MeshVertexData, normal)},
+    {3, offsetof(MeshVertexData, position)},  {3, offsetof(MeshVertexData, normal)},
     {2, offsetof(MeshVertexData, texCoords)}, {3, offsetof(MeshVertexData, tangent)},
     {3, offsetof(MeshVertexData, bitangent)},
 };
@@ -42,8 +41,8 @@ bool Mesh::setup() {
     glGenBuffers(1, &EBO);
     glBindVertexArray(VAO);
     glBindBuffer(GL_ARRAY_BUFFER, VBO);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(MeshVertexData)),
-                 vertices.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(MeshVertexData)), vertices.data(),
+                 GL_STATIC_DRAW);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, EBO);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned int)),
                  indices.data(), GL_STATIC_DRAW);

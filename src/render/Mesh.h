@@ -3,11 +3,11 @@
 // with its material colours set.
 #pragma once
 
+#include <GL/glew.h>
+
+#include <glm/glm.hpp>
 #include <string>
 #include <vector>
-
-#include <GL/glew.h>
-#include <glm/glm.hpp>
 
 class MatrixOwner;
 class ShaderProgram;

@@ -1,10 +1,10 @@
 #include "render/Model.h"
 
-#include <cstdlib>
-
-#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+
+#include <assimp/Importer.hpp>
+#include <cstdlib>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -280,10 +280,8 @@ void Model::render(MatrixOwner* camera, const glm::vec3& lightPosition) {
         return;
     }
     beginDraw(camera, lightPosition);
-    const glm::mat4 world =
-        glm::scale(glm::translate(glm::mat4(1.0f), position) * modelRotation(), glm::vec3(scale));
-    glUniformMatrix4fv(glGetUniformLocation(program->getId(), "u_world_matrix"), 1, GL_FALSE,
-                       glm::value_ptr(world));
+    const glm::mat4 world = glm::scale(glm::translate(glm::mat4(1.0f), position) * modelRotation(), glm::vec3(scale));
+    glUniformMatrix4fv(glGetUniformLocation(program->getId(), "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
     for (Mesh* mesh : meshes) {
         mesh->render(camera, program);
     }
@@ -303,8 +301,7 @@ void Model::renderMeshSet(MatrixOwner* camera, const glm::vec3& lightPosition, i
     world = glm::translate(world, -meshSet.pivot);
     world = glm::rotate(world, meshSet.rotation.x, glm::vec3(1.0f, 0.0f, 0.0f));
     world = glm::scale(world, glm::vec3(scale));
-    glUniformMatrix4fv(glGetUniformLocation(program->getId(), "u_world_matrix"), 1, GL_FALSE,
-                       glm::value_ptr(world));
+    glUniformMatrix4fv(glGetUniformLocation(program->getId(), "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
     for (int meshIndex : meshSet.meshIndices) {
         // A set naming a mesh the model does not have would read past the mesh list.
         if (meshIndex >= 0 && meshIndex < static_cast<int>(meshes.size())) {

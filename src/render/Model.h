@@ -4,11 +4,11 @@
 // hold many separately placed objects.
 #pragma once
 
+#include <assimp/material.h>
+
+#include <glm/glm.hpp>
 #include <string>
 #include <vector>
-
-#include <assimp/material.h>
-#include <glm/glm.hpp>
 
 #include "render/Mesh.h"
 

@@ -1,12 +1,11 @@
 #include "render/ParticleSystem.h"
 
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstddef>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
-
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 

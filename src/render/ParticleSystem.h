@@ -4,10 +4,10 @@
 // itself off when every particle is dead.
 #pragma once
 
-#include <string>
-
 #include <GL/glew.h>
+
 #include <glm/glm.hpp>
+#include <string>
 
 #include "core/Json.h"
 

@@ -1,7 +1,6 @@
 #include "render/TexturedCuboid.h"
 
 #include <cmath>
-
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -51,12 +50,8 @@ constexpr float kCubeUVs[kFaceCount][kCornersPerFace][2] = {
 };
 
 constexpr float kDefaultUVs[kFaceCount][kCornersPerFace][2] = {
-    {{0, 1}, {1, 1}, {1, 0}, {0, 0}},
-    {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
-    {{0, 1}, {0, 0}, {1, 0}, {1, 1}},
-    {{1, 0}, {1, 1}, {0, 1}, {0, 0}},
-    {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
-    {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+    {{0, 1}, {1, 1}, {1, 0}, {0, 0}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{0, 1}, {0, 0}, {1, 0}, {1, 1}},
+    {{1, 0}, {1, 1}, {0, 1}, {0, 0}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
 };
 
 // The dimension mapping repeats the image once per this many world units.
@@ -156,12 +151,8 @@ void TexturedCuboid::setupDimensionUVData() {
     const float h = height / kDimensionRepeat;
     const float d = depth / kDimensionRepeat;
     const float uvs[kFaceCount][kCornersPerFace][2] = {
-        {{0, 0}, {w, 0}, {w, d}, {0, d}},
-        {{0, 0}, {w, 0}, {w, d}, {0, d}},
-        {{0, d}, {0, 0}, {h, 0}, {h, d}},
-        {{h, 0}, {h, d}, {0, d}, {0, 0}},
-        {{0, 0}, {w, 0}, {w, h}, {0, h}},
-        {{0, 0}, {w, 0}, {w, h}, {0, h}},
+        {{0, 0}, {w, 0}, {w, d}, {0, d}}, {{0, 0}, {w, 0}, {w, d}, {0, d}}, {{0, d}, {0, 0}, {h, 0}, {h, d}},
+        {{h, 0}, {h, d}, {0, d}, {0, 0}}, {{0, 0}, {w, 0}, {w, h}, {0, h}}, {{0, 0}, {w, 0}, {w, h}, {0, h}},
     };
     applyFaceUVs(uvs);
 }
@@ -193,6 +184,10 @@ glm::mat4 TexturedCuboid::worldMatrix() const {
 }
 
 void TexturedCuboid::render(MatrixOwner* camera, bool lit, const glm::vec3& lightPosition) {
+    // Only a drawable whose set-up succeeded has its buffers.
+    if (vertexArray == 0) {
+        return;
+    }
     program->use();
     const glm::mat4 view = camera->getViewMatrix();
     const glm::mat4 projection = *camera->getPerspectiveMatrix();
@@ -235,7 +230,8 @@ bool TexturedCuboid::checkCollision(const glm::vec3& origin, const glm::vec3& di
         const glm::vec3 hit = origin + t * direction;
         bool inside = true;
         for (int axis = 0; axis < 3; ++axis) {
-            if (axis != face.axis && !(hit[axis] > centre[axis] - half[axis] && hit[axis] < centre[axis] + half[axis])) {
+            if (axis != face.axis &&
+                !(hit[axis] > centre[axis] - half[axis] && hit[axis] < centre[axis] + half[axis])) {
                 inside = false;
             }
         }

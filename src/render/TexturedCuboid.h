@@ -2,11 +2,11 @@
 // also answers line hits against its faces and point containment.
 #pragma once
 
+#include <GL/glew.h>
+
+#include <glm/glm.hpp>
 #include <string>
 #include <vector>
-
-#include <GL/glew.h>
-#include <glm/glm.hpp>
 
 #include "render/RayCollidable.h"
 

@@ -1,7 +1,6 @@
 #include "render/TexturedQuad.h"
 
 #include <cstddef>
-
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -146,6 +145,10 @@ void TexturedQuad::setPosition(const glm::vec3& newPosition) {
 void TexturedQuad::update(float) {}
 
 void TexturedQuad::render(MatrixOwner* camera, Followable*) {
+    // Only a drawable whose set-up succeeded has its buffers.
+    if (vertexArray == 0) {
+        return;
+    }
     program->use();
     const GLuint id = program->getId();
     const glm::mat4 world = glm::translate(glm::mat4(1.0f), position);

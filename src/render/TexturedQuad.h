@@ -2,10 +2,10 @@
 // tangents and bitangents for normal mapping. It lies in its own x-y plane facing +z.
 #pragma once
 
-#include <string>
-
 #include <GL/glew.h>
+
 #include <glm/glm.hpp>
+#include <string>
 
 class Followable;
 class MatrixOwner;

@@ -1,7 +1,6 @@
 #include "render/Water.h"
 
 #include <cstddef>
-
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -112,6 +111,10 @@ void Water::update(float dt) {
 }
 
 void Water::render(MatrixOwner* camera, const glm::vec3& light, const glm::vec3& offset) {
+    // Only a drawable whose set-up succeeded has its buffers.
+    if (vertexArray == 0) {
+        return;
+    }
     program->use();
     const GLuint id = program->getId();
     const GLint samplerLocation = glGetUniformLocation(id, "u_texture_sampler");

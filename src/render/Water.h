@@ -3,11 +3,11 @@
 // and random per-vertex parameters.
 #pragma once
 
+#include <GL/glew.h>
+
+#include <glm/glm.hpp>
 #include <string>
 #include <vector>
-
-#include <GL/glew.h>
-#include <glm/glm.hpp>
 
 class MatrixOwner;
 class ShaderProgram;

@@ -1,9 +1,8 @@
 #include <GL/glew.h>
-#include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
+#include <glm/gtc/type_ptr.hpp>
 #include <memory>
 
 #include "SceneKit.h"
@@ -23,10 +22,9 @@ std::string objBox(const std::string& name, const std::string& material, glm::ve
                    int firstVertex) {
     std::string text = "o " + name + "\n";
     for (int i = 0; i < 8; ++i) {
-        const glm::vec3 corner((i & 1) ? high.x : low.x, (i & 2) ? high.y : low.y, (i & 4) ? high.z : low.z);
-        text += "v " + std::to_string(corner.x) + " " + std::to_string(corner.y) + " " + std::to_string(corner.z) + "\n";
+        const glm::vec3 c((i & 1) ? high.x : low.x, (i & 2) ? high.y : low.y, (i & 4) ? high.z : low.z);
+        text += "v " + std::to_string(c.x) + " " + std::to_string(c.y) + " " + std::to_string(c.z) + "\n";
     }
-    text += "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
     text += "usemtl " + material + "\n";
     // Six quads, counter-clockwise from outside; OBJ quads are triangulated on import.
     const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
@@ -160,8 +158,9 @@ TEST_F(ModelTest, MeshSetLandsWhereItsPivotAndTurnPutIt) {
     ASSERT_TRUE(model.setup());
     // Set 0: the pole alone, stood upright; its foot at the model's position.
     model.createMeshSet({0}, glm::vec3(0.0f), glm::vec3(kQuarterTurn, 0, 0));
-    // Set 1: the slab alone, lying as in the file, its centre lifted by a pivot of -1 in z.
-    model.createMeshSet({2}, glm::vec3(0, 0, -1), glm::vec3(0.0f));
+    // Set 1: the slab alone, lying as in the file, lifted by a pivot of -1 in z; index 99
+    // names no mesh and is skipped rather than read past the list.
+    model.createMeshSet({99, 2}, glm::vec3(0, 0, -1), glm::vec3(0.0f));
     ASSERT_EQ(model.getNumMeshSets(), 2);
 
     Camera camera = scene_test::lookingAt(glm::vec3(0, -10, 1), glm::vec3(0, 0, 1));
@@ -171,6 +170,11 @@ TEST_F(ModelTest, MeshSetLandsWhereItsPivotAndTurnPutIt) {
     model.renderMeshSet(&camera, light, 0);
     model.setPosition(glm::vec3(3, 0, 0), false);
     model.renderMeshSet(&camera, light, 1);
+    for (int invalid : {-1, 2}) {
+        CapturedStdout output;
+        model.renderMeshSet(&camera, light, invalid);
+        EXPECT_NE(output.finish().find("[WARNING] ["), std::string::npos) << invalid;
+    }
     scene_test::saveScreenshot("model_mesh_sets.png");
 
     // 36 pixels per unit at distance 10; the eye is at height 1, the window's middle row.
@@ -183,29 +187,9 @@ TEST_F(ModelTest, MeshSetLandsWhereItsPivotAndTurnPutIt) {
     EXPECT_TRUE(scene_test::colourNear(640 + 108, 360, 2, 25, 25, 230, 40)) << "slab";
     EXPECT_FALSE(scene_test::isLit(640 + 108, 360 - 50)) << "below the lifted slab";
     EXPECT_FALSE(scene_test::isLit(640 + 108, 360 + 50)) << "above the lifted slab";
-    // Nothing else of the model was drawn: not the block, nor the boxes beside it.
+    // Nothing else of the model was drawn, by the sets or by the invalid indices.
     EXPECT_FALSE(scene_test::isLit(640, 360 - 20));
     EXPECT_FALSE(scene_test::isLit(640 + 180, 380));
-}
-
-TEST_F(ModelTest, InvalidMeshSetsWarnAndDrawNothing) {
-    ASSERT_TRUE(package.ok());
-    Model model("models/parts/parts.obj", "shaders/model.vs", "shaders/model_material.fs", false);
-    ASSERT_TRUE(model.setup());
-    // Index 99 names no mesh: skipped rather than read past the list.
-    model.createMeshSet({99, 2}, glm::vec3(0, 0, -1), glm::vec3(0.0f));
-    Camera camera = scene_test::lookingAt(glm::vec3(0, -10, 1), glm::vec3(0, 0, 1));
-    for (int index : {-1, 1, 7}) {
-        render_test::clearWindow(0, 0, 0);
-        CapturedStdout output;
-        model.renderMeshSet(&camera, glm::vec3(0, -10, 1), index);
-        EXPECT_NE(output.finish().find("[WARNING] ["), std::string::npos);
-        EXPECT_FALSE(scene_test::isLit(640, 380)) << index;
-    }
-    CapturedStdout output;
-    model.renderMeshSet(&camera, glm::vec3(0, -10, 1), 0);
-    EXPECT_EQ(output.finish(), "");
-    EXPECT_TRUE(scene_test::isLit(640, 380));
 }
 
 TEST_F(ModelTest, MeshesSetSamplersOrMaterialButNeverBoth) {
@@ -282,14 +266,12 @@ TEST(RealModels, PreviewsOfThePackagedModels) {
         const char* fragment;
         bool flip;
     };
-    const Entry entries[] = {
-        {"models/crystal/crystal.obj", "shaders/model_material.fs", true},
-        {"models/planets/planets.obj", "shaders/model_material.fs", true},
-        {"models/spaceship/spaceship.obj", "shaders/model.fs", false},
-        {"models/ufo1/Low_poly_UFO.obj", "shaders/model.fs", false},
-        {"models/forest3/NatureFreePack1.obj", "shaders/model_material.fs", false},
-        {"models/forest2/forest_assets.obj", "shaders/model_material.fs", false},
-    };
+    const Entry entries[] = {{"models/crystal/crystal.obj", "shaders/model_material.fs", true},
+                             {"models/planets/planets.obj", "shaders/model_material.fs", true},
+                             {"models/spaceship/spaceship.obj", "shaders/model.fs", false},
+                             {"models/ufo1/Low_poly_UFO.obj", "shaders/model.fs", false},
+                             {"models/forest3/NatureFreePack1.obj", "shaders/model_material.fs", false},
+                             {"models/forest2/forest_assets.obj", "shaders/model_material.fs", false}};
     for (const Entry& entry : entries) {
         if (access((runDir + "/" + entry.obj).c_str(), R_OK) != 0) {
             continue;
@@ -301,13 +283,13 @@ TEST(RealModels, PreviewsOfThePackagedModels) {
         const glm::vec3 centre = (model.getAabbMin() + model.getAabbMax()) * 0.5f;
         // The box centre, stood upright, at the origin.
         model.setPosition(-glm::vec3(centre.x, -centre.z, centre.y), true);
-        const float reach = glm::length(model.size) * 0.9f + 0.01f;
+        const float reach = glm::length(model.size) * 0.7f + 0.01f;
         Camera camera = scene_test::lookingAt(glm::vec3(reach * 0.6f, -reach, reach * 0.5f), glm::vec3(0.0f));
         render_test::clearWindow(0.15f, 0.17f, 0.2f);
         model.render(&camera, glm::vec3(reach * 2, -reach * 2, reach * 3));
         std::string name = entry.obj;
         name = name.substr(name.find_last_of('/') + 1);
-        scene_test::saveScreenshot("model_" + name.substr(0, name.find('.')) + ".png");
+        scene_test::saveScreenshot("drawn_model_" + name.substr(0, name.find('.')) + ".png");
     }
 }
 

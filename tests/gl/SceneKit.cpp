@@ -6,10 +6,10 @@ namespace scene_test {
 
 testing_support::Entries drawableShaders() {
     testing_support::Entries entries;
-    for (const char* name : {"basic_textured.vs", "basic_textured.fs", "model.vs", "model.fs", "model_material.fs",
-                             "particlesystem.vs", "particlesystem.fs", "water.vs", "water.fs", "circle.vs",
-                             "circle.fs", "line.vs", "line.fs", "shownormals.vs", "shownormals.gs", "shownormals.fs",
-                             "texture_light.vs", "texture_light.fs"}) {
+    for (const char* name :
+         {"basic_textured.vs", "basic_textured.fs", "model.vs", "model.fs", "model_material.fs", "particlesystem.vs",
+          "particlesystem.fs", "water.vs", "water.fs", "circle.vs", "circle.fs", "line.vs", "line.fs", "shownormals.vs",
+          "shownormals.gs", "shownormals.fs", "texture_light.vs", "texture_light.fs"}) {
         const std::string entry = std::string("shaders/") + name;
         entries.emplace_back(entry, render_test::assetSource(entry));
     }

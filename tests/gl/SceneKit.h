@@ -2,10 +2,9 @@
 // drawables, a camera looking from one point at another, and searches of the window.
 #pragma once
 
+#include <glm/glm.hpp>
 #include <string>
 #include <vector>
-
-#include <glm/glm.hpp>
 
 #include "RenderTestKit.h"
 #include "render/Camera.h"

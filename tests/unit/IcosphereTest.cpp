@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <glm/glm.hpp>
 #include <memory>
 #include <set>
-
-#include <glm/glm.hpp>
-#include <gtest/gtest.h>
 
 #include "render/Icosphere.h"
 
@@ -26,7 +26,7 @@ TEST(Icosphere, CountsGrowWithEachSubdivisionPass) {
         unsigned int vertices;
         unsigned int indices;
     };
-    const Case cases[] = {{-2, 22, 60},   {0, 22, 60},       {1, 63, 240},      {2, 205, 960},
+    const Case cases[] = {{-2, 22, 60},   {0, 22, 60},      {1, 63, 240},     {2, 205, 960},
                           {3, 729, 3840}, {4, 2737, 15360}, {5, 10593, 61440}};
     for (const Case& c : cases) {
         const std::unique_ptr<Icosphere> owned = buildSphere(1.0f, c.subdivisions);
@@ -40,7 +40,7 @@ TEST(Icosphere, CountsGrowWithEachSubdivisionPass) {
 TEST(Icosphere, EveryVertexLiesOnTheSphereWithItsOwnDirectionAsNormal) {
     const float radius = 0.1f;
     const std::unique_ptr<Icosphere> owned = buildSphere(radius, 3);
-        const Icosphere& sphere = *owned;
+    const Icosphere& sphere = *owned;
     const std::vector<float>& normals = sphere.getNormals();
     const std::vector<float>& uv = sphere.getTexCoords();
     for (unsigned int i = 0; i < sphere.getVertexCount(); ++i) {
@@ -97,7 +97,7 @@ TEST(Icosphere, MidpointsInsideTheNetAreSharedAndSeamMidpointsAreNot) {
     const float cellS = 186.0f / 2048.0f;
     const float cellT = 322.0f / 1024.0f;
     const std::unique_ptr<Icosphere> owned = buildSphere(1.0f, 1);
-        const Icosphere& sphere = *owned;
+    const Icosphere& sphere = *owned;
     // Between base vertices 14 and 15, net points (2, 1) and (4, 1): inside the net.
     const Usage inner = usageOf(sphere, 3 * cellS, 1 * cellT);
     EXPECT_EQ(inner.vertices, 1);

@@ -1,5 +1,6 @@
-#include <glm/glm.hpp>
 #include <gtest/gtest.h>
+
+#include <glm/glm.hpp>
 
 #include "render/TexturedCuboid.h"
 
