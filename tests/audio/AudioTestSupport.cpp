@@ -1,5 +1,7 @@
 #include "AudioTestSupport.h"
 
+#include <AL/alc.h>
+#include <AL/alext.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -53,6 +55,17 @@ Entries replaced(Entries entries, const std::string& name, const std::string& by
         }
     }
     return entries;
+}
+
+double deviceClockSeconds() {
+    ALCdevice* device = alcGetContextsDevice(alcGetCurrentContext());
+    if (device == nullptr || !alcIsExtensionPresent(device, "ALC_SOFT_device_clock")) {
+        return -1.0;
+    }
+    auto getInteger64 = reinterpret_cast<LPALCGETINTEGER64VSOFT>(alcGetProcAddress(device, "alcGetInteger64vSOFT"));
+    ALCint64SOFT nanoseconds = -1;
+    getInteger64(device, ALC_DEVICE_CLOCK_SOFT, 1, &nanoseconds);
+    return static_cast<double>(nanoseconds) / 1e9;
 }
 
 ALint sourceState(ALuint source) {

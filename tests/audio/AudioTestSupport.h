@@ -32,6 +32,10 @@ testing_support::Entries without(testing_support::Entries entries, const std::st
 // The entries with one entry's bytes replaced.
 testing_support::Entries replaced(testing_support::Entries entries, const std::string& name, const std::string& bytes);
 
+// How much the current context's device has mixed so far, in seconds: the position in a
+// captured file at which a request made now starts to sound.
+double deviceClockSeconds();
+
 ALint sourceState(ALuint source);
 ALint sourceBuffer(ALuint source);
 
