@@ -183,7 +183,7 @@ Capture capture(const std::string& scenario, std::string packageDir = "") {
         result.end = result.requests.back();
         result.requests.pop_back();
     }
-    EXPECT_GE(result.wav.seconds(), result.end) << "the file lacks what the device mixed";
+    EXPECT_GE(result.wav.seconds(), result.end - 0.001) << "the file lacks what the device mixed";
     return result;
 }
 
@@ -249,10 +249,12 @@ TEST(SoundCapture, EveryPackagedSoundIsHeard) {
     for (int index = 0; index <= SoundSystem::kSoundCount; ++index) {
         const char* entry = index < SoundSystem::kSoundCount ? SoundSystem::soundEntry(game_sound(index)) : kMusicEntry;
         SCOPED_TRACE(entry);
+        // The loudest sample of the part that had time to play (the music plays only its start).
         const std::vector<int16_t> samples = entrySamples(package, entry);
+        const size_t played = std::min(samples.size(), static_cast<size_t>((requests[index + 1] - requests[index]) * 11025));
         int loudest = 0;
-        for (int16_t sample : samples) {
-            loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+        for (size_t sample = 0; sample < played; ++sample) {
+            loudest = std::max(loudest, std::abs(static_cast<int>(samples[sample])));
         }
         ASSERT_GT(loudest, 0) << "the entry is silent or refused";
         // The captured stretch from this request to the next holds the sound at full level.
