@@ -38,9 +38,6 @@ bool isImage(const std::string& name) {
 }  // namespace
 
 TEST(AssetSet, RunFolderHoldsEveryEntryAndThePackageInListOrder) {
-    if (!exists(kRunDir + "/data.tul")) {
-        GTEST_SKIP() << "no data.tul in " << kRunDir;
-    }
     const std::vector<std::string> assets = buildAssetList();
     const std::string package = readFile(kRunDir + "/data.tul");
     ASSERT_GE(package.size(), 12u + 72u * assets.size());
@@ -73,9 +70,6 @@ TEST(AssetSet, GeneratorWritesTheSameBytesEveryRun) {
 }
 
 TEST(AssetSet, MontageOfEveryImage) {
-    if (!exists(kRunDir + "/data.tul")) {
-        GTEST_SKIP() << "no data.tul in " << kRunDir;
-    }
     std::string images;
     for (const std::string& name : buildAssetList()) {
         if (isImage(name)) {
@@ -83,7 +77,8 @@ TEST(AssetSet, MontageOfEveryImage) {
         }
     }
     const std::string output = std::string(QUENLOW_TEST_OUTPUT) + "/asset-montage.png";
-    const auto result = runCommand(kRunDir, "montage -background '#202028' -fill '#e0e0e0' -label '%f' "
+    const auto result = runCommand(kRunDir, "montage -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -background '#202028' "
+                                            "-fill '#e0e0e0' -label '%f' "
                                             "-geometry 192x192+6+6 -tile 10x" +
                                                 images + " '" + output + "'");
     ASSERT_EQ(result.status, 0) << result.output;
