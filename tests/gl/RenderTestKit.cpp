@@ -50,6 +50,28 @@ PackageFolder::PackageFolder(const testing_support::Entries& extra) {
     inside = std::make_unique<testing_support::ScopedWorkingDirectory>(dir.path());
 }
 
+testing_support::Rgba blockCellColour(int index) { return {40 + 25 * index, 255 - 25 * index, 128, 255}; }
+
+std::string blockAtlasImage() {
+    const int cellWidth = 16;
+    const int cellHeight = 24;
+    const int border = 2;
+    const int width = 4 * cellWidth;
+    const int height = 2 * cellHeight;
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int cx = x % cellWidth;
+            const int cy = y % cellHeight;
+            const bool inBorder = cx < border || cx >= cellWidth - border || cy < border || cy >= cellHeight - border;
+            const testing_support::Rgba colour = blockCellColour((y / cellHeight) * 4 + x / cellWidth);
+            const auto channel = [inBorder](int value) { return static_cast<uint8_t>(inBorder ? 0 : value); };
+            pixels.insert(pixels.end(), {channel(colour.r), channel(colour.g), channel(colour.b), channel(255)});
+        }
+    }
+    return pngBytes(width, height, 4, pixels);
+}
+
 void clearWindow(float r, float g, float b) {
     glViewport(0, 0, 1280, 720);
     glClearColor(r, g, b, 1.0f);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/GlWindow.h"
 #include "support/TestSupport.h"
 
 namespace render_test {
@@ -33,6 +34,11 @@ private:
     bool built = false;
     std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
 };
+
+// A block atlas: 4 x 2 cells of 16 x 24 pixels, cell i a solid blockCellColour(i) inside a
+// transparent border of 2 pixels that a padding of 2 cuts away.
+std::string blockAtlasImage();
+testing_support::Rgba blockCellColour(int index);
 
 // Clears the whole window to one opaque colour, depth test on as the frame loops leave it.
 void clearWindow(float r, float g, float b);

@@ -13,33 +13,7 @@ using testing_support::Rgba;
 
 namespace {
 
-// The test atlas: 4 x 2 cells of 16 x 24 pixels, each a solid colour inside a transparent
-// border of 2 pixels that the font's padding cuts away.
-const int kCellWidth = 16;
-const int kCellHeight = 24;
-const int kBorder = 2;
 const char* const kRows[] = {"ABCD", "EFGH"};
-
-Rgba cellColour(int index) { return {40 + 25 * index, 255 - 25 * index, 128, 255}; }
-
-std::string atlasImage() {
-    const int width = 4 * kCellWidth;
-    const int height = 2 * kCellHeight;
-    std::vector<uint8_t> pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const int cx = x % kCellWidth;
-            const int cy = y % kCellHeight;
-            const bool border = cx < kBorder || cx >= kCellWidth - kBorder || cy < kBorder || cy >= kCellHeight - kBorder;
-            const Rgba colour = cellColour((y / kCellHeight) * 4 + x / kCellWidth);
-            pixels.insert(pixels.end(), {static_cast<uint8_t>(border ? 0 : colour.r),
-                                         static_cast<uint8_t>(border ? 0 : colour.g),
-                                         static_cast<uint8_t>(border ? 0 : colour.b),
-                                         static_cast<uint8_t>(border ? 0 : 255)});
-        }
-    }
-    return render_test::pngBytes(width, height, 4, pixels);
-}
 
 // Keys nested in objects are found wherever they are; numbers may carry fractions.
 const char* const kFont = R"({
@@ -95,7 +69,7 @@ protected:
             SCOPED_TRACE(testing::Message() << "glyph " << i << " '" << text[i] << "'");
             const int x0 = static_cast<int>(x + 20.0f * scale * static_cast<float>(i));
             const int y0 = static_cast<int>(y);
-            const Rgba colour = cellColour(cellOf(static_cast<char>(toupper(text[i]))));
+            const Rgba colour = render_test::blockCellColour(cellOf(static_cast<char>(toupper(text[i]))));
             expectColour(x0 + 1, y0 + 1, colour);
             expectColour(x0 + static_cast<int>(15 * scale) - 1, y0 + static_cast<int>(25 * scale) - 1, colour);
             expectColour(x0 + static_cast<int>(17.5f * scale), y0 + static_cast<int>(12 * scale), kBlack);
@@ -103,7 +77,7 @@ protected:
     }
 
     render_test::PackageFolder package{{
-        {"fonts/atlas.png", atlasImage()},
+        {"fonts/atlas.png", render_test::blockAtlasImage()},
         {"fonts/test.json", kFont},
         {"fonts/nested.json", kNestedFont},
         {"fonts/no_atlas.json", kFontWithoutAtlas},
@@ -149,8 +123,8 @@ TEST_F(TextDrawTest, ColourTintsAndMissingCharactersWarnAtEachBuild) {
     EXPECT_NE(log.find("[WARNING] ["), std::string::npos);
     EXPECT_NE(log.find("] Character E not found in atlas\n"), std::string::npos) << log;
     // Red only, and the missing characters are drawn with the space's point (cell A here).
-    expectColour(115, 125, {cellColour(0).r, 0, 0, 255});
-    expectColour(155, 125, {cellColour(0).r, 0, 0, 255});
+    expectColour(115, 125, {render_test::blockCellColour(0).r, 0, 0, 255});
+    expectColour(155, 125, {render_test::blockCellColour(0).r, 0, 0, 255});
 }
 
 TEST_F(TextDrawTest, SetTextPositionAndScaleRedrawTheGlyphs) {
