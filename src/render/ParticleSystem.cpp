@@ -36,7 +36,7 @@ constexpr int kMaxJsonDepth = 64;
 constexpr float kDeadSpawnDelay = 1.0f;
 constexpr float kDeadLifetime = 1.0f;
 constexpr float kDeadAge = 2.0f;
-// Controller spawns sort behind everything until their first step.
+// Controller spawns take the lowest depth key until their first step.
 constexpr float kControllerSpawnSortZ = -100.0f;
 
 float clampToFloat(double value) {
@@ -67,9 +67,18 @@ float drawBetween(float min, float max) {
 }  // namespace
 
 int compareParticleZ(const void* first, const void* second) {
-    const Particle* a = static_cast<const Particle*>(first);
-    const Particle* b = static_cast<const Particle*>(second);
-    return b->sortZ > a->sortZ ? 1 : -1;
+    // qsort may read outside the array when the order is inconsistent, so equal keys compare
+    // equal and a key that is not a number sorts below every other.
+    const auto key = [](const void* particle) {
+        const float z = static_cast<const Particle*>(particle)->sortZ;
+        return std::isnan(z) ? -INFINITY : z;
+    };
+    const float a = key(first);
+    const float b = key(second);
+    if (b > a) {
+        return 1;
+    }
+    return a > b ? -1 : 0;
 }
 
 ParticleSystem::ParticleSystem(std::string jsonEntry, bool active) : jsonEntry(std::move(jsonEntry)), active(active) {}

@@ -25,7 +25,7 @@ struct Particle {
     float sortZ;     // height under the motion law, the depth key of sortForZ
 };
 
-// qsort order by descending sortZ; never reports two particles as equal.
+// qsort order by descending sortZ.
 int compareParticleZ(const void* first, const void* second);
 
 class ParticleSystem {

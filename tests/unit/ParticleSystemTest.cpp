@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <glm/glm.hpp>
@@ -320,6 +321,22 @@ TEST(ParticleSystemDraws, EachKindOfSpawnTakesItsShareOfTheGenerator) {
         ASSERT_TRUE(system.readJson());
         EXPECT_EQ(randDraws([&] { system.initParticles(), c.step(system); }), c.draws) << c.name;
         EXPECT_TRUE(system.getGravity().z >= -2.0f && system.getGravity().z < -1.0f);
+    }
+}
+
+TEST(ParticleSystemSort, DepthOrderIsConsistentForQsort) {
+    const float nan = std::nanf("");
+    struct Case {
+        float first, second;
+        int order;
+    };
+    const Case cases[] = {{1, 2, 1}, {2, 1, -1}, {3, 3, 0}, {nan, 1, 1}, {1, nan, -1}, {nan, nan, 0}};
+    for (const Case& c : cases) {
+        Particle a{};
+        Particle b{};
+        a.sortZ = c.first;
+        b.sortZ = c.second;
+        EXPECT_EQ(compareParticleZ(&a, &b), c.order) << c.first << " vs " << c.second;
     }
 }
 
