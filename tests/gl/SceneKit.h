@@ -24,7 +24,8 @@ std::string solidPng(int width, int height, uint8_t r, uint8_t g, uint8_t b);
 // True when some pixel within `radius` of (x, y) is near the colour.
 bool colourNear(int x, int y, int radius, int r, int g, int b, int tolerance = 12);
 
-// True when the pixel differs from the clear colour by more than the tolerance.
+// True when the pixel's channels add up to more than the tolerance: something was drawn
+// over a window cleared to black.
 bool isLit(int x, int y, int tolerance = 12);
 
 // Saves the window to build/test-output/name.
