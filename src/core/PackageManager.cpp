@@ -70,6 +70,15 @@ public:
 
     int openError() const { return openError_; }
 
+    // Open and header read of the two checksum operations, which share their open line.
+    bool openWithHeader(PackageHeader* header) {
+        if (!open()) {
+            LOG_ERROR("Failed to open data file %s", path_.c_str());
+            return false;
+        }
+        return readHeader(header);
+    }
+
     bool readHeader(PackageHeader* header) {
         uint8_t bytes[kHeaderSize];
         if (!readAt(0, bytes, kHeaderSize)) {
@@ -316,12 +325,8 @@ bool PackageManager::getChecksum(std::string path, uint32_t* checksum) {
         return false;
     }
     PackageReader reader(path);
-    if (!reader.open()) {
-        LOG_ERROR("Failed to open data file %s", path.c_str());
-        return false;
-    }
     PackageHeader header;
-    if (!reader.readHeader(&header)) {
+    if (!reader.openWithHeader(&header)) {
         return false;
     }
     *checksum = header.checksum;
@@ -334,12 +339,8 @@ bool PackageManager::calculateChecksum(std::string path, uint32_t* checksum) {
     }
     *checksum = 0;
     PackageReader reader(path);
-    if (!reader.open()) {
-        LOG_ERROR("Failed to open data file %s", path.c_str());
-        return false;
-    }
     PackageHeader header;
-    if (!reader.readHeader(&header) || !reader.checkRecordTable(header)) {
+    if (!reader.openWithHeader(&header) || !reader.checkRecordTable(header)) {
         return false;
     }
     for (uint32_t index = 0; index < header.count; ++index) {
