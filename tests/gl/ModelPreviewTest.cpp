@@ -14,6 +14,7 @@
 #include "render/Model.h"
 #include "render/ProgramManager.h"
 #include "render/ShaderProgram.h"
+#include "render/TexturedCuboid.h"
 
 namespace {
 
@@ -49,17 +50,42 @@ protected:
         EXPECT_GT(covered, pixels.size() / 4 / 200) << name << " is hardly visible";
     }
 
-    // Draws each mesh set in a row (two rows past seven), standing on the plane z = 0.
-    static void drawRows(Model& model, const std::vector<MeshSetSpec>& sets, float spacing, const glm::vec3& light,
-                         Camera& camera) {
-        for (const MeshSetSpec& set : sets) {
-            model.createMeshSet(set.first, set.second, glm::vec3(kQuarterTurn, 0.0f, 0.0f));
-        }
+    // Draws each mesh set in its own cell of a contact sheet, forest kinds on a patch of
+    // ground, after checking from the vertices that the pivot puts the set where its users
+    // expect it: centred over the origin and, on the ground, with its lowest point at z = 0.
+    static void drawSheet(Model& model, const std::vector<MeshSetSpec>& sets, bool onGround, const glm::vec3& light,
+                          const std::string& name) {
+        TexturedCuboid ground(0, 0, -0.1f, 14, 14, 0.2f, "textures/p1_diffuse_map.png", "shaders/basic_textured.vs",
+                              "shaders/basic_textured.fs");
+        ASSERT_TRUE(ground.setup(UV_MAPPING_DIMENSION));
         for (size_t i = 0; i < sets.size(); ++i) {
-            model.setPosition(glm::vec3(spacing * static_cast<float>(i % 7), i < 7 ? 0.0f : 1.8f * spacing, 0.0f),
-                              false);
+            glm::vec3 low(1e9f);
+            glm::vec3 high(-1e9f);
+            for (int mesh : sets[i].first) {
+                for (const MeshVertexData& vertex : model.getMeshes().at(static_cast<size_t>(mesh))->getVertices()) {
+                    // The set's quarter turn about x stands the file's y axis up.
+                    const glm::vec3& p = vertex.position;
+                    low = glm::min(low, glm::vec3(p.x, -p.z, p.y) - sets[i].second);
+                    high = glm::max(high, glm::vec3(p.x, -p.z, p.y) - sets[i].second);
+                }
+            }
+            const glm::vec3 middle = (low + high) * 0.5f;
+            const float reach = glm::length(high - low);
+            EXPECT_LT(glm::length(glm::vec2(middle)), 0.2f * reach) << name << " set " << i << " lies off its pivot";
+            // Forest objects reach a little into the ground, so that slopes show no gap under them.
+            const float lowest = onGround ? -0.31f : -0.05f * reach;
+            EXPECT_TRUE((onGround ? low.z : middle.z) >= lowest && (onGround ? low.z : middle.z) <= -lowest / 5)
+                << name << " set " << i << " stands at " << low.z << " to " << high.z;
+            model.createMeshSet(sets[i].first, sets[i].second, glm::vec3(kQuarterTurn, 0.0f, 0.0f));
+            Camera camera = scene_test::sheetCell(7, (static_cast<int>(sets.size()) + 6) / 7, static_cast<int>(i),
+                                                  middle + glm::vec3(0.4f, -1.2f, 0.5f) * reach, middle, kSky);
+            if (onGround) {
+                ground.render(&camera, false, glm::vec3(0.0f));
+            }
+            model.setPosition(glm::vec3(0.0f), false);
             model.renderMeshSet(&camera, light, static_cast<int>(i));
         }
+        scene_test::saveSheet("model_" + name + ".png");
     }
 
     std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
@@ -109,10 +135,7 @@ TEST_F(PackagedModels, ForestKindsThroughTheirMeshSets) {
         render_test::clearWindow(kSky.r, kSky.g, kSky.b);
         Model model(pack.entry, "shaders/model.vs", "shaders/model_material.fs", false);
         ASSERT_TRUE(model.setup());
-        // The player's eye is one unit above the ground.
-        Camera camera = scene_test::lookingAt({13.5f, -9.0f, 1.6f}, {13.5f, 4.0f, 1.8f});
-        drawRows(model, pack.sets, 4.5f, {30.0f, -40.0f, 60.0f}, camera);
-        finish(pack.name);
+        drawSheet(model, pack.sets, true, {30.0f, -40.0f, 60.0f}, pack.name);
     }
 }
 
@@ -125,10 +148,7 @@ TEST_F(PackagedModels, PlanetsThroughTheirMeshSets) {
         {{12}, {10.3f, -2.2f, 0.0f}}, {{13}, {-0.1f, 7.0f, 0.0f}}};
     Model model("models/planets/planets.obj", "shaders/model.vs", "shaders/model_material.fs", true);
     ASSERT_TRUE(model.setup());
-    // Seen from above at a slant, as the star map looks at its plane, lit from the star's side.
-    Camera camera = scene_test::lookingAt({30.0f, -22.0f, 26.0f}, {30.0f, 9.0f, 0.0f});
-    drawRows(model, sets, 10.0f, {20.0f, 20.0f, 20.0f}, camera);
-    finish("planets");
+    drawSheet(model, sets, false, {20.0f, -20.0f, 20.0f}, "planets");
 }
 
 TEST_F(PackagedModels, CrystalRocketAndUfoAsTheLevelPlacesThem) {

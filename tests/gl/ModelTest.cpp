@@ -253,44 +253,4 @@ TEST_F(ModelTest, BadModelsFailWithTheirLine) {
     }
 }
 
-// Each model of the game's own package, when it has been built, stood upright and drawn
-// for people to look at.
-TEST(RealModels, PreviewsOfThePackagedModels) {
-    const std::string runDir = QUENLOW_RUN_DIR;
-    if (access((runDir + "/data.tul").c_str(), R_OK) != 0) {
-        GTEST_SKIP() << "no data.tul in " << runDir;
-    }
-    testing_support::ScopedWorkingDirectory inside(runDir);
-    struct Entry {
-        const char* obj;
-        const char* fragment;
-        bool flip;
-    };
-    const Entry entries[] = {{"models/crystal/crystal.obj", "shaders/model_material.fs", true},
-                             {"models/planets/planets.obj", "shaders/model_material.fs", true},
-                             {"models/spaceship/spaceship.obj", "shaders/model.fs", false},
-                             {"models/ufo1/Low_poly_UFO.obj", "shaders/model.fs", false},
-                             {"models/forest3/NatureFreePack1.obj", "shaders/model_material.fs", false},
-                             {"models/forest2/forest_assets.obj", "shaders/model_material.fs", false}};
-    for (const Entry& entry : entries) {
-        if (access((runDir + "/" + entry.obj).c_str(), R_OK) != 0) {
-            continue;
-        }
-        Model model(entry.obj, "shaders/model.vs", entry.fragment, entry.flip);
-        ASSERT_TRUE(model.setup()) << entry.obj;
-        model.rotation = glm::vec3(kQuarterTurn, 0, 0);
-        model.updateAABB();
-        const glm::vec3 centre = (model.getAabbMin() + model.getAabbMax()) * 0.5f;
-        // The box centre, stood upright, at the origin.
-        model.setPosition(-glm::vec3(centre.x, -centre.z, centre.y), true);
-        const float reach = glm::length(model.size) * 0.7f + 0.01f;
-        Camera camera = scene_test::lookingAt(glm::vec3(reach * 0.6f, -reach, reach * 0.5f), glm::vec3(0.0f));
-        render_test::clearWindow(0.15f, 0.17f, 0.2f);
-        model.render(&camera, glm::vec3(reach * 2, -reach * 2, reach * 3));
-        std::string name = entry.obj;
-        name = name.substr(name.find_last_of('/') + 1);
-        scene_test::saveScreenshot("drawn_model_" + name.substr(0, name.find('.')) + ".png");
-    }
-}
-
 }  // namespace

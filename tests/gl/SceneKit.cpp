@@ -1,5 +1,7 @@
 #include "SceneKit.h"
 
+#include <GL/glew.h>
+
 #include <cstdlib>
 
 namespace scene_test {
@@ -46,6 +48,27 @@ bool isLit(int x, int y, int tolerance) {
 
 void saveScreenshot(const std::string& name) {
     testing_support::writeScreenshot(std::string(QUENLOW_TEST_OUTPUT) + "/" + name);
+}
+
+Camera sheetCell(int columns, int rows, int index, const glm::vec3& eye, const glm::vec3& target,
+                 const glm::vec3& clear) {
+    const int width = 1280 / columns;
+    const int height = 720 / rows;
+    const int x = (index % columns) * width;
+    const int y = 720 - (index / columns + 1) * height;
+    glViewport(x, y, width, height);
+    glScissor(x, y, width, height);
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(clear.r, clear.g, clear.b, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_DEPTH_TEST);
+    return Camera(eye, target, glm::vec3(0.0f, 0.0f, 1.0f), static_cast<float>(width), static_cast<float>(height));
+}
+
+void saveSheet(const std::string& name) {
+    glViewport(0, 0, 1280, 720);
+    saveScreenshot(name);
 }
 
 }  // namespace scene_test

@@ -31,4 +31,12 @@ bool isLit(int x, int y, int tolerance = 12);
 // Saves the window to build/test-output/name.
 void saveScreenshot(const std::string& name);
 
+// Clears cell `index` of a columns x rows grid over the window (rows from the top), makes it
+// the viewport and returns a camera of the cell's shape: one picture holds many views.
+Camera sheetCell(int columns, int rows, int index, const glm::vec3& eye, const glm::vec3& target,
+                 const glm::vec3& clear);
+
+// Gives the whole window back as the viewport and saves it.
+void saveSheet(const std::string& name);
+
 }  // namespace scene_test

@@ -221,32 +221,3 @@ TEST_F(SmallDrawables, QuadFacesUpAtItsPosition) {
 }
 
 }  // namespace
-
-namespace {
-
-// Each particle effect of the game's own package, when it has been built, run for two
-// seconds (bursts fired at once) and drawn for people to look at.
-TEST(RealParticleSystems, PreviewsOfThePackagedEffects) {
-    const std::string runDir = QUENLOW_RUN_DIR;
-    if (access((runDir + "/data.tul").c_str(), R_OK) != 0) {
-        GTEST_SKIP() << "no data.tul in " << runDir;
-    }
-    testing_support::ScopedWorkingDirectory inside(runDir);
-    glEnable(GL_PROGRAM_POINT_SIZE);
-    Camera camera = scene_test::lookingAt(glm::vec3(0, -30, 8), glm::vec3(0, 0, 5));
-    for (const char* name : {"artefact", "death", "explosion", "glow", "rocketengine", "smoke", "snow", "starfield"}) {
-        ParticleSystem effect(std::string("particlesystems/") + name + ".json", true);
-        ASSERT_TRUE(effect.setup()) << name;
-        if (effect.getFlow() == 0.0f) {
-            effect.activateOnce(glm::vec3(0.0f));
-        }
-        for (int step = 0; step < 120; ++step) {
-            effect.update(1.0f / 60.0f);
-        }
-        render_test::clearWindow(0.05f, 0.05f, 0.08f);
-        effect.render(&camera);
-        scene_test::saveScreenshot(std::string("particles_") + name + ".png");
-    }
-}
-
-}  // namespace
