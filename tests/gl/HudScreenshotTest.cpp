@@ -20,18 +20,12 @@ bool runFileExists(const std::string& entry) {
     return stat((std::string(QUENLOW_RUN_DIR) + "/" + entry).c_str(), &info) == 0;
 }
 
-// The run folder's file, or a small stand-in image of one colour with a light frame.
+// The run folder's file, or a stand-in image of one colour.
 std::string imageEntry(const std::string& entry, uint8_t r, uint8_t g, uint8_t b) {
     if (runFileExists(entry)) {
         return testing_support::readFile(std::string(QUENLOW_RUN_DIR) + "/" + entry);
     }
-    const int side = 16;
-    std::vector<uint8_t> pixels;
-    for (int i = 0; i < side * side; ++i) {
-        const bool frame = i % side == 0 || i % side == side - 1 || i / side == 0 || i / side == side - 1;
-        pixels.insert(pixels.end(), {frame ? uint8_t(230) : r, frame ? uint8_t(230) : g, frame ? uint8_t(230) : b, 255});
-    }
-    return render_test::pngBytes(side, side, 4, pixels);
+    return render_test::pngBytes(1, 1, 4, {r, g, b, 255});
 }
 
 testing_support::Entries hudEntries() {

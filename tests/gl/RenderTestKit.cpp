@@ -1,6 +1,7 @@
 #include "RenderTestKit.h"
 
 #include <GL/glew.h>
+#include <gtest/gtest.h>
 #include <stb_image_write.h>
 
 namespace render_test {
@@ -21,12 +22,6 @@ std::string pngBytes(int width, int height, int channels, const std::vector<uint
 std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels) {
     std::string bytes;
     stbi_write_bmp_to_func(appendBytes, &bytes, width, height, channels, pixels.data());
-    return bytes;
-}
-
-std::string tgaBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels) {
-    std::string bytes;
-    stbi_write_tga_to_func(appendBytes, &bytes, width, height, channels, pixels.data());
     return bytes;
 }
 
@@ -70,6 +65,13 @@ std::string blockAtlasImage() {
         }
     }
     return pngBytes(width, height, 4, pixels);
+}
+
+void expectColour(int x, int y, const testing_support::Rgba& colour, int tolerance) {
+    const testing_support::Rgba pixel = testing_support::readPixel(x, y);
+    EXPECT_TRUE(testing_support::near(pixel, colour.r, colour.g, colour.b, tolerance))
+        << "at (" << x << ", " << y << "): " << pixel.r << " " << pixel.g << " " << pixel.b << ", expected "
+        << colour.r << " " << colour.g << " " << colour.b;
 }
 
 void clearWindow(float r, float g, float b) {

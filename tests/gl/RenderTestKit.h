@@ -15,7 +15,6 @@ namespace render_test {
 // Pixel rows from the top, `channels` bytes each.
 std::string pngBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
 std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
-std::string tgaBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
 std::string jpgBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
 
 // The hand-written source of entry (e.g. "shaders/text.vs") from the source tree.
@@ -39,6 +38,9 @@ private:
 // transparent border of 2 pixels that a padding of 2 cuts away.
 std::string blockAtlasImage();
 testing_support::Rgba blockCellColour(int index);
+
+// Expects the window pixel at (x, y) to show colour within tolerance, naming both on failure.
+void expectColour(int x, int y, const testing_support::Rgba& colour, int tolerance = 3);
 
 // Clears the whole window to one opaque colour, depth test on as the frame loops leave it.
 void clearWindow(float r, float g, float b);

@@ -147,27 +147,4 @@ TEST(Camera, OrbitingAndFollowingLeaveTheWalkAlone) {
     expectNear(*camera.getPosition(), glm::vec3(40, 0, 1));
 }
 
-TEST(Camera, ProjectionsCoverTheWindowAndTheFrustum) {
-    Camera camera = makeCamera();
-    const glm::mat4 ortho = *camera.getOrthogonalMatrix();
-    struct Case {
-        glm::vec4 pixel;
-        glm::vec2 clip;
-    };
-    const Case corners[] = {{{0, 0, 0, 1}, {-1, -1}}, {{1280, 720, 0, 1}, {1, 1}}, {{640, 360, 0, 1}, {0, 0}}};
-    for (const Case& c : corners) {
-        const glm::vec4 clip = ortho * c.pixel;
-        EXPECT_NEAR(clip.x, c.clip.x, kTolerance);
-        EXPECT_NEAR(clip.y, c.clip.y, kTolerance);
-    }
-    // 90 degrees vertically, 16:9, depth from 0.01 to 400.
-    const glm::mat4 perspective = *camera.getPerspectiveMatrix();
-    EXPECT_NEAR(perspective[1][1], 1.0f, kTolerance);
-    EXPECT_NEAR(perspective[0][0], 720.0f / 1280.0f, kTolerance);
-    for (float depth : {0.01f, 400.0f}) {
-        const glm::vec4 clip = perspective * glm::vec4(0, 0, -depth, 1);
-        EXPECT_NEAR(clip.z / clip.w, depth < 1.0f ? -1.0f : 1.0f, 1e-3f);
-    }
-}
-
 }  // namespace

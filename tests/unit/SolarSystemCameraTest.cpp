@@ -117,12 +117,4 @@ TEST(SolarSystemCamera, FollowingTrailsThePlanetAndLeavingUndoesPanAndZoom) {
     expectNear(*camera.getViewDirection(), glm::vec3(0, 0.70710677f, -0.70710677f), 1e-6f);
 }
 
-TEST(SolarSystemCamera, OrthographicFrameIsTheWindowInPixels) {
-    SolarSystemCamera camera = makeCamera();
-    const glm::vec4 corner = *camera.getOrthogonalMatrix() * glm::vec4(1280, 720, 0, 1);
-    EXPECT_NEAR(corner.x, 1.0f, 1e-5f);
-    EXPECT_NEAR(corner.y, 1.0f, 1e-5f);
-    EXPECT_NEAR((*camera.getPerspectiveMatrix())[1][1], 1.0f, 1e-5f);
-}
-
 }  // namespace

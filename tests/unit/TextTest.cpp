@@ -1,5 +1,3 @@
-#include <cmath>
-
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
@@ -27,31 +25,6 @@ TEST(Text, AreaAndDimensionsFollowTheAdvanceAndScale) {
     }
     text.setText("abcd");
     EXPECT_TRUE(text.positionInsideText(235, 225));
-}
-
-TEST(Text, BlinkingTextsShareOnePhase) {
-    // Each update of any text advances the one phase by 2 dt: an update of pi / 4 between two
-    // texts puts their alphas a half pi apart, so that a^2 + b^2 = 1.
-    Text first(0, 0, "A", "fonts/font1.json", 1.0f, glm::vec3(1));
-    Text second(0, 0, "B", "fonts/font1.json", 1.0f, glm::vec3(1));
-    Text steady(0, 0, "C", "fonts/font1.json", 1.0f, glm::vec3(1));
-    first.blink = true;
-    second.blink = true;
-    const float step = 3.14159265f / 4.0f;  // seconds
-    for (int frame = 0; frame < 5; ++frame) {
-        SCOPED_TRACE(frame);
-        first.update(step);
-        second.update(step);
-        steady.update(step);
-        const float a = first.getAlpha();
-        const float b = second.getAlpha();
-        EXPECT_NEAR(a * a + b * b, 1.0f, 1e-3f);
-        EXPECT_EQ(steady.getAlpha(), 1.0f);
-    }
-    // Half a period later the same text shows the same alpha.
-    const float before = first.getAlpha();
-    first.update(3.14159265f / 2.0f);
-    EXPECT_NEAR(first.getAlpha(), before, 1e-3f);
 }
 
 TEST(Text, FadeRunsOnceAndHidesForGood) {
