@@ -152,11 +152,14 @@ void Text::releaseBuffers() {
 
 void Text::populateVertexData() {
     vertexData.assign(static_cast<size_t>(textLength * kVerticesPerGlyph * kFloatsPerVertex), 0.0f);
+    glyphFirsts.resize(static_cast<size_t>(textLength));
+    glyphCounts.assign(static_cast<size_t>(textLength), kVerticesPerGlyph);
     const float y0 = y;
     const float y1 = y + kGlyphHeight * scale;
     for (int i = 0; i < textLength; ++i) {
         FLOATRECT rect;
         getCharacterUV(text[static_cast<size_t>(i)], &rect);
+        glyphFirsts[static_cast<size_t>(i)] = i * kVerticesPerGlyph;
         const float x0 = x + kAdvance * scale * static_cast<float>(i);
         const float x1 = x0 + kGlyphWidth * scale;
         const float glyph[] = {x0, y0, rect.left,  rect.bottom,  //
@@ -216,10 +219,9 @@ void Text::render(MatrixOwner* camera) {
         upload_float_vertices(vertexBuffer, vertexData.data(), vertexData.size());
         dirty = false;
     }
+    // Each glyph is a strip of its own; one call hands all of them over.
     glBindVertexArray(vertexArray);
-    for (int i = 0; i < textLength; ++i) {
-        glDrawArrays(GL_TRIANGLE_STRIP, i * kVerticesPerGlyph, kVerticesPerGlyph);
-    }
+    glMultiDrawArrays(GL_TRIANGLE_STRIP, glyphFirsts.data(), glyphCounts.data(), textLength);
     glBindVertexArray(0);
 
     glDisable(GL_BLEND);

@@ -78,6 +78,9 @@ private:
     float y;
     std::vector<float> vertexData;
     int vertexCount = 0;
+    // First vertex and vertex count of each glyph's strip.
+    std::vector<GLint> glyphFirsts;
+    std::vector<GLsizei> glyphCounts;
     int textLength;
     std::string text;
     float scale;
