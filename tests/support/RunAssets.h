@@ -1,0 +1,40 @@
+// The generated assets in the run folder, read the way the game reads them: pictures
+// through stb_image, descriptions through the game's JSON entry point.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Json.h"
+
+namespace testing_support {
+
+std::string runPath(const std::string& entry);
+// False in a build that has not laid out the run folder yet.
+bool haveRunAssets();
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    int stored = 0;    // channels in the file
+    int channels = 0;  // channels per pixel in `pixels`
+    std::vector<uint8_t> pixels;
+
+    const uint8_t* at(int x, int y) const { return &pixels[(static_cast<size_t>(y) * width + x) * channels]; }
+};
+// Decodes an 8-bit picture with `channels` per pixel (0: as stored), bottom row first when flip.
+bool decodeRunImage(const std::string& entry, Image* image, int channels = 0, bool flip = false);
+
+using JsonTree = std::unique_ptr<json_value, decltype(&json_value_free)>;
+JsonTree readRunJson(const std::string& entry);
+double jsonNumber(const json_value* value);     // 0 unless a number
+std::string jsonText(const json_value* value);  // empty unless a string
+
+}  // namespace testing_support
+
+#define SKIP_WITHOUT_RUN_ASSETS()                                                                      \
+    if (!testing_support::haveRunAssets()) {                                                           \
+        GTEST_SKIP() << "no generated assets in " << QUENLOW_RUN_DIR;                                  \
+    }
