@@ -1,6 +1,7 @@
 // The packaged models drawn by the game's own Model class and shaders the way their users
 // draw them: forest objects and planets through their mesh sets, the rocket on its landing
-// point, a UFO at its flying height with its own shader. Pictures go to build/test-output.
+// point, a UFO at its flying height with its own shader; then the particle effects and the
+// water in motion. Pictures go to build/test-output for people to look at.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,9 +13,12 @@
 
 #include "SceneKit.h"
 #include "render/Model.h"
+#include "render/ParticleSystem.h"
+#include "render/ParticleSystemController.h"
 #include "render/ProgramManager.h"
 #include "render/ShaderProgram.h"
 #include "render/TexturedCuboid.h"
+#include "render/Water.h"
 
 namespace {
 
@@ -24,7 +28,7 @@ const glm::vec3 kSky(0.62f, 0.78f, 0.92f);
 // A kind of object: the meshes of its mesh set and its pivot.
 using MeshSetSpec = std::pair<std::vector<int>, glm::vec3>;
 
-class PackagedModels : public ::testing::Test {
+class Packaged : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string runDir = QUENLOW_RUN_DIR;
@@ -85,7 +89,7 @@ protected:
             model.setPosition(glm::vec3(0.0f), false);
             model.renderMeshSet(&camera, light, static_cast<int>(i));
         }
-        scene_test::saveSheet("model_" + name + ".png");
+        scene_test::saveScreenshot("model_" + name + ".png");
     }
 
     std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
@@ -95,7 +99,7 @@ protected:
 
 // The enemy code draws the saucer through the model's uniforms; each must be one the linked
 // program really reads, or the saucer would draw black or unplaced.
-TEST_F(PackagedModels, UfoShaderLinksAndReadsTheModelUniforms) {
+TEST_F(Packaged, UfoShaderLinksAndReadsTheModelUniforms) {
     ShaderProgram* program = ProgramManager::getInstance()->loadProgram("shaders/ufo.vs", "shaders/ufo.fs", "");
     ASSERT_NE(program, nullptr);
     for (const char* name : {"u_world_matrix", "u_view_matrix", "u_projection_matrix", "u_light_pos", "u_view_pos",
@@ -105,7 +109,7 @@ TEST_F(PackagedModels, UfoShaderLinksAndReadsTheModelUniforms) {
     ProgramManager::getInstance()->freeProgram("shaders/ufo.vs", "shaders/ufo.fs", "");
 }
 
-TEST_F(PackagedModels, ForestKindsThroughTheirMeshSets) {
+TEST_F(Packaged, ForestKindsThroughTheirMeshSets) {
     struct Pack {
         const char* entry;
         const char* name;
@@ -139,7 +143,7 @@ TEST_F(PackagedModels, ForestKindsThroughTheirMeshSets) {
     }
 }
 
-TEST_F(PackagedModels, PlanetsThroughTheirMeshSets) {
+TEST_F(Packaged, PlanetsThroughTheirMeshSets) {
     const std::vector<MeshSetSpec> sets = {
         {{0}, {10.0f, 7.0f, 0.0f}},   {{1}, {-5.0f, 2.1f, 0.0f}},   {{2}, {10.3f, -7.5f, 0.0f}},
         {{3}, {-5.0f, -2.3f, 0.0f}},  {{4}, {-0.4f, -7.1f, 0.0f}},  {{5}, {0.0f, 2.0f, 0.0f}},
@@ -151,7 +155,7 @@ TEST_F(PackagedModels, PlanetsThroughTheirMeshSets) {
     drawSheet(model, sets, false, {20.0f, -20.0f, 20.0f}, "planets");
 }
 
-TEST_F(PackagedModels, CrystalRocketAndUfoAsTheLevelPlacesThem) {
+TEST_F(Packaged, CrystalRocketAndUfoAsTheLevelPlacesThem) {
     struct Placed {
         const char* entry;
         const char* vertex;
@@ -186,3 +190,81 @@ TEST_F(PackagedModels, CrystalRocketAndUfoAsTheLevelPlacesThem) {
         finish(placed.name);
     }
 }
+
+namespace {
+
+constexpr float kStep = 1.0f / 60.0f;
+const glm::vec3 kNight(0.04f, 0.05f, 0.08f);
+
+// Steers the engine's flame as the rocket does: from its nozzle, answering upward-positive.
+class Nozzle : public ParticleSystemController {
+public:
+    bool getSpawnPosition(glm::vec3& out) override { return (out = glm::vec3(0.0f), true); }
+    bool getVelocity(glm::vec3& out) override { return (out = glm::vec3(0.0f, 0.0f, 6.0f), true); }
+    bool getFlowRate(float& out) override { return (out = 100.0f, true); }
+    bool getAngle(float&) override { return false; }
+    bool getActive(bool& out) override { return (out = true, true); }
+};
+
+// Cell of `moment` of subject i: two subjects a row, six a sheet.
+int cellOf(int subject, int moment) {
+    return subject % 6 / 2 * 6 + subject % 2 * 3 + moment;
+}
+
+// Each particle effect and a tile's water at three moments of their run, in two sheets.
+TEST_F(Packaged, EffectsAndWaterInMotion) {
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    render_test::clearWindow(0, 0, 0);
+    const struct {
+        const char* name;
+        glm::vec3 position, eye, target;
+        float moments[3];  // seconds since the start
+    } effects[] = {
+        {"artefact", {0, 0, 0}, {0, -5, 1}, {0, 0, 0.5f}, {0.5f, 1.0f, 2.5f}},
+        {"death", {0, 0, 0}, {0, -26, 4}, {0, 0, 2}, {0.2f, 0.6f, 1.4f}},
+        {"explosion", {0, 0, 0}, {0, -26, 4}, {0, 0, 0}, {0.1f, 0.4f, 0.9f}},
+        {"glow", {0, 0, 0}, {0, -22, 6}, {0, 0, 0}, {0.5f, 1.5f, 3.0f}},
+        {"rocketengine", {0, 0, 0}, {0, -16, 0}, {0, 0, -4}, {0.2f, 0.7f, 2.0f}},
+        {"smoke", {0, 0, 0}, {0, -20, 4}, {0, 0, 4}, {0.3f, 1.0f, 2.5f}},
+        {"snow", {0, 0, 40}, {0, -110, 25}, {0, 0, 20}, {1.0f, 4.0f, 12.0f}},
+        {"starfield", {0, 0, 0}, {0, -1, 40}, {0, 0, -40}, {1.0f, 4.0f, 12.0f}},
+    };
+    Nozzle nozzle;
+    for (int subject = 0; subject < 8; ++subject) {
+        const auto& e = effects[subject];
+        ParticleSystem effect(std::string("particlesystems/") + e.name + ".json", true);
+        ASSERT_TRUE(effect.setup()) << e.name;
+        effect.position = e.position;
+        if (subject == 4) {
+            effect.setParticleSystemController(&nozzle);
+        } else if (effect.getFlow() == 0.0f) {
+            effect.activateOnce(glm::vec3(0.0f));
+        }
+        float clock = 0.0f;
+        for (int moment = 0; moment < 3; ++moment) {
+            for (; clock < e.moments[moment]; clock += kStep) {
+                effect.update(kStep);
+            }
+            Camera camera = scene_test::sheetCell(6, 3, cellOf(subject, moment), e.eye, e.target, kNight);
+            effect.render(&camera);
+        }
+        if (subject == 5) {
+            scene_test::saveScreenshot("effects_1.png");
+            render_test::clearWindow(0, 0, 0);
+        }
+    }
+    // A tile's water over its ground, at 0, 1 and 3 seconds.
+    Water water(28, glm::vec3(-14, -14, 0.3f), "textures/water.jpg");
+    TexturedCuboid ground(0, 0, 0, 28, 28, 0.2f, "textures/p1_diffuse_map.png", "shaders/basic_textured.vs",
+                          "shaders/basic_textured.fs");
+    ASSERT_TRUE(water.setup() && ground.setup(UV_MAPPING_DIMENSION));
+    for (int moment = 0; moment < 3; ++moment) {
+        water.update(moment == 2 ? 2.0f : static_cast<float>(moment));
+        Camera camera = scene_test::sheetCell(6, 3, cellOf(8, moment), {0, -22, 12}, {0, 0, 0}, glm::vec3(0.5f));
+        ground.render(&camera, false, glm::vec3(0.0f));
+        water.render(&camera, glm::vec3(30, -30, 40), glm::vec3(0.0f));
+    }
+    scene_test::saveScreenshot("effects_2.png");
+}
+
+}  // namespace

@@ -2,8 +2,6 @@
 
 #include <GL/glew.h>
 
-#include <cstdlib>
-
 namespace scene_test {
 
 testing_support::Entries drawableShaders() {
@@ -12,8 +10,7 @@ testing_support::Entries drawableShaders() {
          {"basic_textured.vs", "basic_textured.fs", "model.vs", "model.fs", "model_material.fs", "particlesystem.vs",
           "particlesystem.fs", "water.vs", "water.fs", "circle.vs", "circle.fs", "line.vs", "line.fs", "shownormals.vs",
           "shownormals.gs", "shownormals.fs", "texture_light.vs", "texture_light.fs"}) {
-        const std::string entry = std::string("shaders/") + name;
-        entries.emplace_back(entry, render_test::assetSource(entry));
+        entries.emplace_back(std::string("shaders/") + name, render_test::assetSource(std::string("shaders/") + name));
     }
     return entries;
 }
@@ -41,12 +38,12 @@ bool colourNear(int x, int y, int radius, int r, int g, int b, int tolerance) {
     return false;
 }
 
-bool isLit(int x, int y, int tolerance) {
-    const testing_support::Rgba pixel = testing_support::readPixel(x, y);
-    return std::abs(pixel.r) + std::abs(pixel.g) + std::abs(pixel.b) > tolerance;
+bool isLit(int x, int y) {
+    return !testing_support::near(testing_support::readPixel(x, y), 0, 0, 0, 4);
 }
 
 void saveScreenshot(const std::string& name) {
+    glViewport(0, 0, 1280, 720);
     testing_support::writeScreenshot(std::string(QUENLOW_TEST_OUTPUT) + "/" + name);
 }
 
@@ -54,21 +51,12 @@ Camera sheetCell(int columns, int rows, int index, const glm::vec3& eye, const g
                  const glm::vec3& clear) {
     const int width = 1280 / columns;
     const int height = 720 / rows;
-    const int x = (index % columns) * width;
-    const int y = 720 - (index / columns + 1) * height;
-    glViewport(x, y, width, height);
-    glScissor(x, y, width, height);
+    glScissor((index % columns) * width, 720 - (index / columns + 1) * height, width, height);
     glEnable(GL_SCISSOR_TEST);
-    glClearColor(clear.r, clear.g, clear.b, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    render_test::clearWindow(clear.r, clear.g, clear.b);
     glDisable(GL_SCISSOR_TEST);
-    glEnable(GL_DEPTH_TEST);
+    glViewport((index % columns) * width, 720 - (index / columns + 1) * height, width, height);
     return Camera(eye, target, glm::vec3(0.0f, 0.0f, 1.0f), static_cast<float>(width), static_cast<float>(height));
-}
-
-void saveSheet(const std::string& name) {
-    glViewport(0, 0, 1280, 720);
-    saveScreenshot(name);
 }
 
 }  // namespace scene_test

@@ -1,10 +1,8 @@
-// The vertex data of the water and the orbit ring, built without an OpenGL context.
+// The water's vertex grid, built without an OpenGL context.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <glm/glm.hpp>
 
-#include "render/Circle.h"
 #include "render/Water.h"
 
 namespace {
@@ -34,22 +32,6 @@ TEST(Water, GridOfOneUnitCellsTwoTextureRepeatsAndTwoTrianglesEach) {
             const glm::vec3 b = vertices[indices[t + 1]].position;
             const glm::vec3 d = vertices[indices[t + 2]].position;
             EXPECT_EQ(glm::cross(b - a, d - a), glm::vec3(0.0f, 0.0f, -1.0f)) << "triangle " << t / 3;
-        }
-    }
-}
-
-TEST(Circle, VerticesRunOnceRoundTheRingFromPlusX) {
-    const int cases[][2] = {{100, 100}, {7, 7}, {0, 1}, {-3, 1}};  // asked, made
-    for (const auto& c : cases) {
-        const Circle circle(5.0f, 6.0f, 7.0f, 2.0f, c[0]);
-        ASSERT_EQ(circle.getSegments(), c[1]);
-        const std::vector<float>& v = circle.getVertices();
-        ASSERT_EQ(v.size(), static_cast<size_t>(c[1]) * 3);
-        for (int i = 0; i < c[1]; ++i) {
-            const float angle = 2.0f * 3.14159265f * static_cast<float>(i) / static_cast<float>(c[1]);
-            EXPECT_NEAR(v[i * 3], 2.0f * std::cos(angle), 1e-4f) << c[0] << " segment " << i;
-            EXPECT_NEAR(v[i * 3 + 1], 2.0f * std::sin(angle), 1e-4f) << c[0] << " segment " << i;
-            EXPECT_EQ(v[i * 3 + 2], 0.0f);
         }
     }
 }

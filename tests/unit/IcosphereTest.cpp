@@ -7,70 +7,60 @@
 
 namespace {
 
-struct Built {
-    Icosphere sphere;
-    Built(float radius, int subdivisions) : sphere(0, 0, 0, "t.jpg", 0.0f, radius, subdivisions) {
-        sphere.buildVerticesSmooth();
-    }
-    glm::vec3 at(const std::vector<float>& values, unsigned int i) const {
-        return glm::vec3(values[i * 3], values[i * 3 + 1], values[i * 3 + 2]);
-    }
-};
+glm::vec3 at(const std::vector<float>& values, unsigned int i) {
+    return glm::vec3(values[i * 3], values[i * 3 + 1], values[i * 3 + 2]);
+}
 
 TEST(Icosphere, CountsRadiiNormalsAndWindingForEachSubdivision) {
-    struct Case {
-        int subdivisions;
-        unsigned int vertices, indices;
-    };
-    const Case cases[] = {{-2, 22, 60},   {0, 22, 60},      {1, 63, 240},     {2, 205, 960},
-                          {3, 729, 3840}, {4, 2737, 15360}, {5, 10593, 61440}};
-    for (const Case& c : cases) {
-        const float radius = 0.1f * static_cast<float>(c.subdivisions + 3);
-        const Built built(radius, c.subdivisions);
-        const Icosphere& sphere = built.sphere;
-        ASSERT_EQ(sphere.getVertexCount(), c.vertices) << c.subdivisions;
-        ASSERT_EQ(sphere.getIndexCount(), c.indices) << c.subdivisions;
-        ASSERT_EQ(sphere.getInterleavedVertices().size(), c.vertices * 8u);
-        for (unsigned int i = 0; i < c.vertices; ++i) {
-            const glm::vec3 position = built.at(sphere.getPositions(), i);
-            ASSERT_NEAR(glm::length(position), radius, 1e-5f) << c.subdivisions << " vertex " << i;
-            ASSERT_LT(glm::length(built.at(sphere.getNormals(), i) - position / radius), 1e-5f) << i;
+    // Passes, vertices, indices; no pass below 0.
+    const int cases[][3] = {{0, 22, 60},   {1, 63, 240},     {2, 205, 960},     {3, 729, 3840},
+                            {4, 2737, 15360}, {5, 10593, 61440}, {-2, 22, 60}};
+    for (const auto& c : cases) {
+        const int passes = c[0];
+        const unsigned int vertices = static_cast<unsigned int>(c[1]);
+        const float radius = 0.1f + 0.2f * static_cast<float>(passes + 2);
+        Icosphere sphere(0, 0, 0, "t.jpg", 0.0f, radius, passes);
+        sphere.buildVerticesSmooth();
+        ASSERT_EQ(sphere.getVertexCount(), vertices) << passes;
+        ASSERT_EQ(sphere.getIndexCount(), static_cast<unsigned int>(c[2])) << passes;
+        ASSERT_EQ(sphere.getInterleavedVertices().size(), vertices * 8u);
+        for (unsigned int i = 0; i < vertices; ++i) {
+            const glm::vec3 position = at(sphere.getPositions(), i);
+            ASSERT_NEAR(glm::length(position), radius, 1e-5f) << passes << " vertex " << i;
+            ASSERT_LT(glm::length(at(sphere.getNormals(), i) - position / radius), 1e-5f) << passes << " vertex " << i;
         }
-        const std::vector<unsigned int>& indices = sphere.getIndices();
-        for (size_t t = 0; t < indices.size(); t += 3) {
-            const glm::vec3 a = built.at(sphere.getPositions(), indices[t]);
-            const glm::vec3 b = built.at(sphere.getPositions(), indices[t + 1]);
-            const glm::vec3 d = built.at(sphere.getPositions(), indices[t + 2]);
-            ASSERT_GT(glm::dot(glm::cross(b - a, d - a), a + b + d), 0.0f) << c.subdivisions << " triangle " << t;
+        const std::vector<unsigned int>& index = sphere.getIndices();
+        for (size_t t = 0; t < index.size(); t += 3) {
+            const glm::vec3 a = at(sphere.getPositions(), index[t]);
+            const glm::vec3 b = at(sphere.getPositions(), index[t + 1]);
+            const glm::vec3 d = at(sphere.getPositions(), index[t + 2]);
+            ASSERT_GT(glm::dot(glm::cross(b - a, d - a), a + b + d), 0.0f) << passes << " faces inward at " << t;
         }
     }
 }
 
 TEST(Icosphere, MidpointsInsideTheNetAreSharedAndSeamMidpointsAreNot) {
+    Icosphere sphere(0, 0, 0, "t.jpg", 0.0f, 1.0f, 1);
+    sphere.buildVerticesSmooth();
     const float cellS = 186.0f / 2048.0f;
     const float cellT = 322.0f / 1024.0f;
-    const Built built(1.0f, 1);
-    struct Case {
-        const char* where;
-        float s, t;
-        int triangles;  // a shared midpoint is a corner of three children of each parent
-    };
-    // Between net points (2, 1) and (4, 1), inside the net; between (1, 0) and (0, 1), on the cut.
-    const Case cases[] = {{"inside", 3 * cellS, cellT, 6}, {"seam", 0.5f * cellS, 0.5f * cellT, 3}};
-    for (const Case& c : cases) {
+    // Texture points between net points (2, 1) and (4, 1), inside the net, and between (1, 0)
+    // and (0, 1), on the cut; a shared midpoint is a corner of three children of each parent.
+    const float cases[][3] = {{3 * cellS, cellT, 6}, {0.5f * cellS, 0.5f * cellT, 3}};
+    for (const auto& c : cases) {
         std::set<unsigned int> matching;
-        const std::vector<float>& uv = built.sphere.getTexCoords();
-        for (unsigned int i = 0; i < built.sphere.getVertexCount(); ++i) {
-            if (std::abs(uv[i * 2] - c.s) < 1e-6f && std::abs(uv[i * 2 + 1] - c.t) < 1e-6f) {
+        const std::vector<float>& uv = sphere.getTexCoords();
+        for (unsigned int i = 0; i < sphere.getVertexCount(); ++i) {
+            if (std::abs(uv[i * 2] - c[0]) < 1e-6f && std::abs(uv[i * 2 + 1] - c[1]) < 1e-6f) {
                 matching.insert(i);
             }
         }
         int triangles = 0;
-        for (unsigned int index : built.sphere.getIndices()) {
+        for (unsigned int index : sphere.getIndices()) {
             triangles += static_cast<int>(matching.count(index));
         }
-        EXPECT_EQ(matching.size(), 1u) << c.where;
-        EXPECT_EQ(triangles, c.triangles) << c.where;
+        EXPECT_EQ(matching.size(), 1u) << c[2];
+        EXPECT_EQ(triangles, static_cast<int>(c[2]));
     }
 }
 
