@@ -3,7 +3,6 @@
 // draws them. Needs a display (run under xvfb-run); on a software renderer the figure is
 // what the terrain costs of each frame.
 #include <GL/glew.h>
-#include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 #include <stb_image.h>
 
@@ -17,6 +16,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "BenchWindow.h"
 
 namespace {
 
@@ -116,15 +117,8 @@ Tile uploadTile(const std::vector<float>& heights) {
 }
 
 void BM_NineTerrainTiles(benchmark::State& state) {
-    SDL_Init(SDL_INIT_VIDEO);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_Window* window = SDL_CreateWindow("terrain bench", 0, 0, 1280, 720, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    SDL_GLContext context = window != nullptr ? SDL_GL_CreateContext(window) : nullptr;
-    glewExperimental = GL_TRUE;
-    if (context == nullptr || glewInit() != GLEW_OK) {
+    const BenchWindow window("terrain bench");
+    if (!window.ok()) {
         state.SkipWithError("no OpenGL 3.3 core window (run under xvfb-run)");
         return;
     }
@@ -180,9 +174,6 @@ void BM_NineTerrainTiles(benchmark::State& state) {
     }
     glDeleteTextures(1, &texture);
     glDeleteProgram(program);
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
 }
 
 BENCHMARK(BM_NineTerrainTiles)->Unit(benchmark::kMillisecond)->MinTime(2.0);

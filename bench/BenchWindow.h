@@ -1,0 +1,39 @@
+// A shown 1280 x 720 SDL window with an OpenGL 3.3 core context, for the benchmarks that
+// draw: open while the object lives. Needs a display (run under xvfb-run).
+#pragma once
+
+#include <GL/glew.h>
+#include <SDL2/SDL.h>
+
+class BenchWindow {
+public:
+    explicit BenchWindow(const char* title) {
+        SDL_Init(SDL_INIT_VIDEO);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        window = SDL_CreateWindow(title, 0, 0, 1280, 720, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+        context = window != nullptr ? SDL_GL_CreateContext(window) : nullptr;
+        glewExperimental = GL_TRUE;
+        ready = context != nullptr && glewInit() == GLEW_OK;
+    }
+    ~BenchWindow() {
+        if (context != nullptr) {
+            SDL_GL_DeleteContext(context);
+        }
+        if (window != nullptr) {
+            SDL_DestroyWindow(window);
+        }
+        SDL_Quit();
+    }
+    BenchWindow(const BenchWindow&) = delete;
+    BenchWindow& operator=(const BenchWindow&) = delete;
+
+    bool ok() const { return ready; }
+
+private:
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    bool ready = false;
+};
