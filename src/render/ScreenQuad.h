@@ -43,9 +43,6 @@ public:
     float alpha = 1.0f;
     float targetRotation = 0.0f;
 
-    // The rotation as eased so far, radians counter-clockwise.
-    float getRotation() const { return rotation; }
-
 private:
     static constexpr int kVertexCount = 6;
     static constexpr int kFloatsPerVertex = 4;
@@ -55,7 +52,7 @@ private:
     float y;
     float width;
     float height;
-    float rotation = 0.0f;
+    float rotation = 0.0f;  // eased so far, radians counter-clockwise
     float uOffset = 0.0f;
     float vOffset = 0.0f;
     bool dirty = false;

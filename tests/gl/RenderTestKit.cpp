@@ -10,7 +10,6 @@ namespace {
 void appendBytes(void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
 }
-const int kJpgQuality = 95;
 }  // namespace
 
 std::string pngBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels) {
@@ -22,12 +21,6 @@ std::string pngBytes(int width, int height, int channels, const std::vector<uint
 std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels) {
     std::string bytes;
     stbi_write_bmp_to_func(appendBytes, &bytes, width, height, channels, pixels.data());
-    return bytes;
-}
-
-std::string jpgBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels) {
-    std::string bytes;
-    stbi_write_jpg_to_func(appendBytes, &bytes, width, height, channels, pixels.data(), kJpgQuality);
     return bytes;
 }
 
@@ -45,33 +38,20 @@ PackageFolder::PackageFolder(const testing_support::Entries& extra) {
     inside = std::make_unique<testing_support::ScopedWorkingDirectory>(dir.path());
 }
 
-testing_support::Rgba blockCellColour(int index) { return {40 + 25 * index, 255 - 25 * index, 128, 255}; }
-
-std::string blockAtlasImage() {
-    const int cellWidth = 16;
-    const int cellHeight = 24;
-    const int border = 2;
-    const int width = 4 * cellWidth;
-    const int height = 2 * cellHeight;
-    std::vector<uint8_t> pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const int cx = x % cellWidth;
-            const int cy = y % cellHeight;
-            const bool inBorder = cx < border || cx >= cellWidth - border || cy < border || cy >= cellHeight - border;
-            const testing_support::Rgba colour = blockCellColour((y / cellHeight) * 4 + x / cellWidth);
-            const auto channel = [inBorder](int value) { return static_cast<uint8_t>(inBorder ? 0 : value); };
-            pixels.insert(pixels.end(), {channel(colour.r), channel(colour.g), channel(colour.b), channel(255)});
-        }
-    }
-    return pngBytes(width, height, 4, pixels);
-}
-
 void expectColour(int x, int y, const testing_support::Rgba& colour, int tolerance) {
     const testing_support::Rgba pixel = testing_support::readPixel(x, y);
     EXPECT_TRUE(testing_support::near(pixel, colour.r, colour.g, colour.b, tolerance))
         << "at (" << x << ", " << y << "): " << pixel.r << " " << pixel.g << " " << pixel.b << ", expected "
         << colour.r << " " << colour.g << " " << colour.b;
+}
+
+testing::AssertionResult hasLogLine(const std::string& log, const std::string& message, const std::string& tag) {
+    const size_t end = log.find("] " + message + "\n");
+    const size_t start = end == std::string::npos ? end : log.rfind(tag, end);
+    if (start != std::string::npos && log.find('\n', start) > end) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << "no line \"" << tag << "...] " << message << "\" in:\n" << log;
 }
 
 void clearWindow(float r, float g, float b) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/GlWindow.h"
 #include "support/TestSupport.h"
 
@@ -15,7 +17,6 @@ namespace render_test {
 // Pixel rows from the top, `channels` bytes each.
 std::string pngBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
 std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
-std::string jpgBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
 
 // The hand-written source of entry (e.g. "shaders/text.vs") from the source tree.
 std::string assetSource(const std::string& entry);
@@ -34,13 +35,12 @@ private:
     std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
 };
 
-// A block atlas: 4 x 2 cells of 16 x 24 pixels, cell i a solid blockCellColour(i) inside a
-// transparent border of 2 pixels that a padding of 2 cuts away.
-std::string blockAtlasImage();
-testing_support::Rgba blockCellColour(int index);
-
 // Expects the window pixel at (x, y) to show colour within tolerance, naming both on failure.
 void expectColour(int x, int y, const testing_support::Rgba& colour, int tolerance = 3);
+
+// Passes when some line of log ends in tag + time stamp + "] " + message.
+testing::AssertionResult hasLogLine(const std::string& log, const std::string& message,
+                                      const std::string& tag = "  [ERROR] [");
 
 // Clears the whole window to one opaque colour, depth test on as the frame loops leave it.
 void clearWindow(float r, float g, float b);

@@ -1,54 +1,53 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+
 #include "RenderTestKit.h"
 #include "render/Camera.h"
 #include "render/Text.h"
-#include "render/TextureManager.h"
-#include "support/GlWindow.h"
 
-using testing_support::CapturedStdout;
-using testing_support::readPixel;
+using render_test::expectColour;
 using testing_support::Rgba;
 
 namespace {
 
-using render_test::expectColour;
+// Keys nested in objects are found wherever they are, and numbers may carry fractions. A
+// nested array ends the rows: its "x" is still one, the "Z" after it is not.
+const char* const kFont = R"({"texture": "fonts/atlas.png", "size": {"textureWidth": 64, "textureHeight": 48.0},
+  "cells": {"characterWidthInTexture": 16.9, "characterHeightInTexture": 24}, "horizontalPadding": 2,
+  "verticalPadding": 2.0, "rows": ["ABCD", "EFGH", ["x"], "Z"], "ignored": [true, null, 3]})";
 
-const char* const kRows[] = {"ABCD", "EFGH"};
+// 4 x 2 cells of 16 x 24 pixels: cell i is cellColour(i) inside a transparent border of 2 that the padding cuts.
+Rgba cellColour(int index) { return {40 + 25 * index, 255 - 25 * index, 128, 255}; }
 
-// Keys nested in objects are found wherever they are; numbers may carry fractions.
-const char* const kFont = R"({
-  "texture": "fonts/atlas.png",
-  "size": {"textureWidth": 64, "textureHeight": 48.0},
-  "cells": {"characterWidthInTexture": 16.9, "characterHeightInTexture": 24},
-  "horizontalPadding": 2, "verticalPadding": 2.0,
-  "rows": ["ABCD", "EFGH"],
-  "ignored": [true, null, 3]
-})";
-
-// A nested array clears the collecting flag: "EFGH" after it is not an atlas row.
-const char* const kNestedFont = R"({
-  "texture": "fonts/atlas.png", "textureWidth": 64, "textureHeight": 48,
-  "characterWidthInTexture": 16, "characterHeightInTexture": 24,
-  "horizontalPadding": 2, "verticalPadding": 2,
-  "rows": ["ABCD", ["x"], "EFGH"]
-})";
-
-const char* const kFontWithoutAtlas = R"({"texture": "fonts/none.png", "textureWidth": 64, "textureHeight": 48,
-  "characterWidthInTexture": 16, "characterHeightInTexture": 24, "rows": ["ABCD"]})";
-
-int cellOf(char upper) {
-    for (int row = 0; row < 2; ++row) {
-        const char* found = strchr(kRows[row], upper);
-        if (found != nullptr) {
-            return row * 4 + static_cast<int>(found - kRows[row]);
+std::string atlasImage() {
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const int on = (x % 16 < 2 || x % 16 >= 14 || y % 24 < 2 || y % 24 >= 22) ? 0 : 1;
+            const Rgba c = cellColour((y / 24) * 4 + x / 16);
+            pixels.insert(pixels.end(), {uint8_t(c.r * on), uint8_t(c.g * on), uint8_t(c.b * on), uint8_t(255 * on)});
         }
     }
-    return 0;  // drawn like a space: the atlas point (0.1, 0.1), inside cell A here
+    return render_test::pngBytes(64, 48, 4, pixels);
 }
 
-const Rgba kBlack = {0, 0, 0, 255};
+// Expects glyph i of text at (x, y) on 15 x 25 times scale from x + 20 * scale * i, showing its
+// upper-case character's cell (others show the space's point, inside cell A), black in the gaps and above.
+void expectGlyphs(const std::string& text, float x, float y, float scale) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "glyph " << i << " of " << text);
+        const int x0 = static_cast<int>(x + 20 * scale * static_cast<float>(i)), y0 = static_cast<int>(y);
+        const char* cell = strchr("ABCDEFGH", toupper(text[i]));
+        const Rgba colour = cellColour(cell == nullptr ? 0 : static_cast<int>(cell - "ABCDEFGH"));
+        expectColour(x0 + 1, y0 + 1, colour);
+        expectColour(x0 + static_cast<int>(15 * scale) - 1, y0 + static_cast<int>(25 * scale) - 1, colour);
+        expectColour(x0 + static_cast<int>(17.5f * scale), y0 + static_cast<int>(12 * scale), {0, 0, 0, 255});
+    }
+    expectColour(static_cast<int>(x) + 5, static_cast<int>(y + 25 * scale) + 2, {0, 0, 0, 255});
+}
 
 class TextDrawTest : public ::testing::Test {
 protected:
@@ -56,164 +55,69 @@ protected:
         ASSERT_TRUE(package.ok());
         render_test::clearWindow(0, 0, 0);
     }
-
-    // Checks glyph i of text at (x, y) with scale: its cell's colour across the glyph
-    // (padding cut), and nothing in the gap to the next advance.
-    void expectGlyphs(const std::string& text, float x, float y, float scale) {
-        for (size_t i = 0; i < text.size(); ++i) {
-            SCOPED_TRACE(testing::Message() << "glyph " << i << " '" << text[i] << "'");
-            const int x0 = static_cast<int>(x + 20.0f * scale * static_cast<float>(i));
-            const int y0 = static_cast<int>(y);
-            const Rgba colour = render_test::blockCellColour(cellOf(static_cast<char>(toupper(text[i]))));
-            expectColour(x0 + 1, y0 + 1, colour);
-            expectColour(x0 + static_cast<int>(15 * scale) - 1, y0 + static_cast<int>(25 * scale) - 1, colour);
-            expectColour(x0 + static_cast<int>(17.5f * scale), y0 + static_cast<int>(12 * scale), kBlack);
-        }
-    }
-
-    render_test::PackageFolder package{{
-        {"fonts/atlas.png", render_test::blockAtlasImage()},
-        {"fonts/test.json", kFont},
-        {"fonts/nested.json", kNestedFont},
-        {"fonts/no_atlas.json", kFontWithoutAtlas},
-        {"fonts/broken.json", "{\"texture\": \"fonts/atlas.png\", "},
-    }};
-    Camera camera{glm::vec3(0, -10, 0), glm::vec3(0, 0, 1), glm::vec3(0, 0, 1), 1280.0f, 720.0f};
+    render_test::PackageFolder package{{{"fonts/atlas.png", atlasImage()}, {"fonts/test.json", kFont},
+        {"fonts/no_atlas.json", R"({"texture": "fonts/none.png", "textureWidth": 64, "textureHeight": 48})"},
+        {"fonts/broken.json", "{\"texture\": \"fonts/atlas.png\", "}}};
+    Camera camera{{0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720};
 };
 
 TEST_F(TextDrawTest, GlyphsAdvanceTwentyTimesScaleWithTheirUpperCaseCells) {
-    struct Case {
-        const char* text;
-        float x, y, scale;
-    };
-    const Case cases[] = {{"abH e", 100, 200, 2.0f}, {"GFEDCBA", 300.5f, 40, 1.0f}, {"ch", 700, 500, 3.0f}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        render_test::clearWindow(0, 0, 0);
-        Text text(c.x, c.y, c.text, "fonts/test.json", c.scale, glm::vec3(1, 1, 1));
-        ASSERT_TRUE(text.setup());
-        text.render(&camera);
-        expectGlyphs(c.text, c.x, c.y, c.scale);
-        // Nothing above the glyphs and nothing after the last advance.
-        expectColour(static_cast<int>(c.x) + 5, static_cast<int>(c.y + 25 * c.scale) + 2, kBlack);
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-        EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    }
-}
-
-TEST_F(TextDrawTest, ColourTintsAndMissingCharactersWarnAtEachBuild) {
-    CapturedStdout output;
-    Text text(100, 100, "AzB", "fonts/nested.json", 2.0f, glm::vec3(1, 0, 0));
+    Text text(100, 200, "abH e", "fonts/test.json", 2, glm::vec3(1));
     ASSERT_TRUE(text.setup());
-    text.setText("AzE");  // same length: rebuilt in place
-    text.render(&camera);
-    const std::string log = output.finish();
-    // z at each of the two builds, E because the nested array ended the rows.
-    size_t warnings = 0;
-    for (size_t at = log.find("] Character Z not found in atlas\n"); at != std::string::npos;
-         at = log.find("] Character Z not found in atlas\n", at + 1)) {
-        ++warnings;
-    }
-    EXPECT_EQ(warnings, 2u) << log;
-    EXPECT_NE(log.find("[WARNING] ["), std::string::npos);
-    EXPECT_NE(log.find("] Character E not found in atlas\n"), std::string::npos) << log;
-    // Red only, and the missing characters are drawn with the space's point (cell A here).
-    expectColour(115, 125, {render_test::blockCellColour(0).r, 0, 0, 255});
-    expectColour(155, 125, {render_test::blockCellColour(0).r, 0, 0, 255});
-}
-
-TEST_F(TextDrawTest, SetTextPositionAndScaleRedrawTheGlyphs) {
-    Text text(100, 300, "ABC", "fonts/test.json", 1.0f, glm::vec3(1));
-    ASSERT_TRUE(text.setup());
-    struct Step {
-        const char* name;
-        std::function<void(Text&)> change;
-        std::string shown;
-        float x, y, scale;
+    const struct { std::function<void(Text&)> change; std::string shown; float x, y, scale; } steps[] = {
+        {[](Text&) {}, "abH e", 100, 200, 2},
+        {[](Text& t) { t.setText("HGFED"); }, "HGFED", 100, 200, 2},  // rebuilt in place
+        {[](Text& t) { t.setText("GFEDCBA", 300.5f); }, "GFEDCBA", 300.5f, 200, 2},
+        {[](Text& t) { t.setText("ch"); t.setPos(700, 500); t.setScale(3, true); }, "ch", 700, 500, 3},
+        {[](Text& t) { t.setText("Bad"); t.setPos(40, 40); t.setScale(1, true); }, "Bad", 40, 40, 1},
+        {[](Text& t) { t.setText("AzQ"); }, "AzQ", 40, 40, 1},  // missing characters warn at each build
+        {[](Text& t) { t.setPos(50, 60); }, "AzQ", 50, 60, 1},
     };
-    const Step steps[] = {
-        {"same length", [](Text& t) { t.setText("HGF"); }, "HGF", 100, 300, 1},
-        {"longer", [](Text& t) { t.setText("DEFGHAB"); }, "DEFGHAB", 100, 300, 1},
-        {"shorter at a new x", [](Text& t) { t.setText("ba", 400); }, "ba", 400, 300, 1},
-        {"moved and scaled", [](Text& t) { t.setPos(600, 100); t.setScale(2, true); }, "ba", 600, 100, 2},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.name);
+    std::string log;
+    for (const auto& step : steps) {
         render_test::clearWindow(0, 0, 0);
+        testing_support::CapturedStdout output;
         step.change(text);
+        log += output.finish();
         text.render(&camera);
         expectGlyphs(step.shown, step.x, step.y, step.scale);
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND));
     }
-    render_test::clearWindow(0, 0, 0);
-    text.setText("");
-    text.render(&camera);
-    expectColour(605, 105, kBlack);
+    EXPECT_NE(log.find("Character Z not found in atlas\n"), log.rfind("Character Z not found in atlas\n")) << log;
+    EXPECT_TRUE(render_test::hasLogLine(log, "Character Q not found in atlas", "[WARNING] ["));
 }
 
-TEST_F(TextDrawTest, BlinkAndFadeSetTheOpacity) {
-    Text first(100, 100, "A", "fonts/test.json", 2.0f, glm::vec3(1));
-    Text second(300, 100, "A", "fonts/test.json", 2.0f, glm::vec3(1));
-    Text fading(500, 100, "A", "fonts/test.json", 2.0f, glm::vec3(1));
-    ASSERT_TRUE(first.setup() && second.setup() && fading.setup());
-    first.blink = true;
-    second.blink = true;
-    fading.setFadeToTransparent(1.0f);
-    const float quarterPhase = 3.14159265f / 4.0f;  // half pi of the shared phase per update
-    for (int frame = 0; frame < 3; ++frame) {
-        SCOPED_TRACE(frame);
-        render_test::clearWindow(0, 0, 0);
-        first.update(quarterPhase);
-        second.update(quarterPhase);
-        first.render(&camera);
-        second.render(&camera);
-        // The second text is a quarter period of |sin| behind the first: a^2 + b^2 = 1.
-        const float a = static_cast<float>(readPixel(115, 125).g) / 255.0f;
-        const float b = static_cast<float>(readPixel(315, 125).g) / 255.0f;
-        EXPECT_NEAR(a * a + b * b, 1.0f, 0.03f);
-        EXPECT_NEAR(a, first.getAlpha(), 0.01f);
-    }
-    fading.update(0.5f);
-    fading.render(&camera);
-    EXPECT_NEAR(readPixel(515, 125).g, 128, 2);
-    fading.update(0.6f);
-    render_test::clearWindow(0, 0, 0);
-    fading.render(&camera);
-    expectColour(515, 125, kBlack);
+TEST_F(TextDrawTest, BlinkingTextsShareOnePhase) {
+    // Tinted green: cell A's red is taken away.
+    Text first(100, 100, "A", "fonts/test.json", 2, {0, 1, 0}), second(300, 100, "A", "fonts/test.json", 2, {0, 1, 0});
+    ASSERT_TRUE(first.setup() && second.setup());
+    first.blink = second.blink = true;
+    first.update(3.14159265f / 4);  // each update of any text moves the phase on by pi/2
+    second.update(3.14159265f / 4);
+    first.render(&camera);
+    second.render(&camera);
+    // The second is a quarter period of |sin| behind the first: a^2 + b^2 = 1.
+    const testing_support::Rgba a = testing_support::readPixel(115, 125), b = testing_support::readPixel(315, 125);
+    EXPECT_NEAR(a.g * a.g + b.g * b.g, 255 * 255, 2000);
+    EXPECT_NEAR(a.g, first.getAlpha() * 255, 3);
+    EXPECT_EQ(a.r + b.r, 0);
 }
 
 TEST_F(TextDrawTest, BadFontDescriptionsFailCleanly) {
-    struct Case {
-        const char* font;
-        bool setupResult;
-        const char* line;
-    };
-    const Case cases[] = {
-        {"fonts/missing.json", false, "  [ERROR] [%] Failed to parse level JSON\n"},
-        {"fonts/broken.json", false, "  [ERROR] [%] Failed to parse level JSON\n"},
-        {"fonts/no_atlas.json", true, "  [ERROR] [%] Failed to load package data for fonts/none.png\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.font);
-        render_test::clearWindow(0, 0, 0);
-        CapturedStdout output;
+    const std::pair<const char*, const char*> cases[] = {{"fonts/broken.json", "Failed to parse level JSON"},
+        {"fonts/no_atlas.json", "Failed to load package data for fonts/none.png"}};  // set up, with no atlas
+    for (const auto& [font, line] : cases) {
+        testing_support::CapturedStdout output;
         {
-            Text text(100, 100, "ABC", c.font, 1.0f, glm::vec3(1));
-            EXPECT_EQ(text.setup(), c.setupResult);
+            Text text(100, 100, "ABC", font, 1, glm::vec3(1));
+            EXPECT_EQ(text.setup(), std::string(font) == "fonts/no_atlas.json") << font;
             text.setText("ABCD");
             text.render(&camera);
         }
         const std::string log = output.finish();
-        const std::string line = c.line;
-        const std::string tail = line.substr(line.find("%]") + 1);
-        const size_t at = log.find(tail);
-        ASSERT_NE(at, std::string::npos) << log;
-        // The parser's own message comes bare before a broken description's line.
-        const size_t tag = log.rfind("  [ERROR] [", at);
-        ASSERT_NE(tag, std::string::npos) << log;
-        EXPECT_LT(at - tag, 25u) << log;
+        EXPECT_TRUE(render_test::hasLogLine(log, line));
         EXPECT_EQ(log.find("was not found"), std::string::npos) << log;
     }
-    EXPECT_EQ(TextureManager::getInstance()->getReferenceCount("fonts/atlas.png"), 0);
 }
 
 }  // namespace
