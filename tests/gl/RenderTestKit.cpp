@@ -41,17 +41,16 @@ PackageFolder::PackageFolder(const testing_support::Entries& extra) {
 void expectColour(int x, int y, const testing_support::Rgba& colour, int tolerance) {
     const testing_support::Rgba pixel = testing_support::readPixel(x, y);
     EXPECT_TRUE(testing_support::near(pixel, colour.r, colour.g, colour.b, tolerance))
-        << "at (" << x << ", " << y << "): " << pixel.r << " " << pixel.g << " " << pixel.b << ", expected "
-        << colour.r << " " << colour.g << " " << colour.b;
+        << "at (" << x << ", " << y << "): " << pixel.r << " " << pixel.g << " " << pixel.b;
 }
 
-testing::AssertionResult hasLogLine(const std::string& log, const std::string& message, const std::string& tag) {
-    const size_t end = log.find("] " + message + "\n");
+testing::AssertionResult hasLogLine(const std::string& log, const std::string& text, const char* tag) {
+    const size_t end = log.find("] " + text + "\n");
     const size_t start = end == std::string::npos ? end : log.rfind(tag, end);
     if (start != std::string::npos && log.find('\n', start) > end) {
         return testing::AssertionSuccess();
     }
-    return testing::AssertionFailure() << "no line \"" << tag << "...] " << message << "\" in:\n" << log;
+    return testing::AssertionFailure() << "no line \"" << tag << "...] " << text << "\" in:\n" << log;
 }
 
 void clearWindow(float r, float g, float b) {

@@ -35,12 +35,11 @@ private:
     std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
 };
 
-// Expects the window pixel at (x, y) to show colour within tolerance, naming both on failure.
+// Expects the window pixel at (x, y) to show colour within tolerance, naming what it shows on failure.
 void expectColour(int x, int y, const testing_support::Rgba& colour, int tolerance = 3);
 
-// Passes when some line of log ends in tag + time stamp + "] " + message.
-testing::AssertionResult hasLogLine(const std::string& log, const std::string& message,
-                                      const std::string& tag = "  [ERROR] [");
+// Passes when some line of log ends in tag + time stamp + "] " + text.
+testing::AssertionResult hasLogLine(const std::string& log, const std::string& text, const char* tag = "  [ERROR] [");
 
 // Clears the whole window to one opaque colour, depth test on as the frame loops leave it.
 void clearWindow(float r, float g, float b);

@@ -21,15 +21,13 @@ const Rgba kBlack = {0, 0, 0, 255};
 // Cell (column, row from the bottom) of a 4 x 4 grid image.
 Rgba cellColour(int column, int row) { return {column * 60 + 30, row * 60 + 30, 200, 255}; }
 
-std::string gridImage(int cellSize) {
+std::string gridImage() {
     std::vector<uint8_t> pixels;
-    for (int y = 0; y < 4 * cellSize; ++y) {
-        for (int x = 0; x < 4 * cellSize; ++x) {
-            const Rgba c = cellColour(x / cellSize, 3 - y / cellSize);
-            pixels.insert(pixels.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b), 255});
-        }
+    for (int i = 0; i < 16; ++i) {  // rows from the top
+        const Rgba c = cellColour(i % 4, 3 - i / 4);
+        pixels.insert(pixels.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b), 255});
     }
-    return render_test::pngBytes(4 * cellSize, 4 * cellSize, 4, pixels);
+    return render_test::pngBytes(4, 4, 4, pixels);
 }
 
 class ScreenQuadTest : public ::testing::Test {
@@ -51,8 +49,8 @@ protected:
         return made;
     }
 
-    render_test::PackageFolder package{{{"img/grid.png", gridImage(1)}, {"img/unflipped.png", gridImage(1)},
-                                        {"img/sheet.png", gridImage(8)}}};
+    render_test::PackageFolder package{{{"img/grid.png", gridImage()}, {"img/unflipped.png", gridImage()},
+                                        {"img/sheet.png", gridImage()}}};
     GLuint grid = TextureManager::getInstance()->loadTexture("img/grid.png", true);
     Camera camera{{0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720};
 };
@@ -71,15 +69,14 @@ TEST_F(ScreenQuadTest, UvRectanglesPickTheTexelsShown) {
     // Probes are window x, y -> grid column, row (black for a negative column).
     const struct { const char* name; std::function<void(ScreenQuad&)> change; bool offsetMode;
                    std::vector<std::array<int, 4>> probes; } cases[] = {
-        {"whole texture, flipped upright", [](ScreenQuad&) {}, false, {{100, 50, 0, 0}, {1200, 700, 3, 3}, {500, 400, 1, 2}}},
+        {"whole texture, flipped upright", [](ScreenQuad&) {}, false,
+         {{100, 50, 0, 0}, {1200, 700, 3, 3}, {500, 400, 1, 2}}},
         {"past 1 repeats", [](ScreenQuad& q) { q.setUV(0, 0, 2, 2); }, false,
          {{80, 45, 0, 0}, {720, 495, 0, 1}, {560, 315, 3, 3}, {1200, 700, 3, 3}}},
         {"below 0 repeats", [](ScreenQuad& q) { q.setUV(-1, -1, 0, 0); }, false, {{80, 45, 0, 0}, {1200, 700, 3, 3}}},
         {"offset mode starts at 0.12..0.87", [](ScreenQuad&) {}, true, {{10, 10, 0, 0}, {1270, 710, 3, 3}}},
         {"offset clamps to the texture", [](ScreenQuad& q) { q.setUVOffset(5000, -5000); }, true,
          {{10, 10, 1, 0}, {213, 120, 1, 0}, {640, 360, 2, 1}, {1066, 600, 3, 2}, {1270, 710, 3, 2}}},
-        {"setPos shows it all", [](ScreenQuad& q) { q.setUVOffset(5000, 5000); q.setPos(0, 0); }, true,
-         {{100, 50, 0, 0}, {1200, 700, 3, 3}}},
         {"setPosAndUV", [](ScreenQuad& q) { q.setPosAndUV(0, 0, 0.5f, 0.5f); }, false, {{1200, 700, 1, 1}}},
         {"a quarter turn keeps the centre", [](ScreenQuad& q) { q.targetRotation = 1.5707964f; q.update(0.5f); },
          false, {{730, 520, 2, 1}, {910, 200, 1, 0}, {370, 520, 2, 3}, {100, 360, -1, 0}, {1180, 360, -1, 0}}},
@@ -119,12 +116,11 @@ TEST_F(ScreenQuadTest, SpriteShowsEachFrameCellFromTheTopLeft) {
     AnimatedSprite sprite(0, 0, 1280, 720, "img/sheet.png", 16);
     ASSERT_TRUE(sprite.setup());
     sprite.activate(1.6f, 1);
-    for (int frame = 0; frame <= 16; ++frame) {
+    // Frame k: column k mod 4, row k div 4 from the top; nothing once the play is over.
+    for (int frame = 0; frame <= 16; ++frame, sprite.update(0.11f)) {
         render_test::clearWindow(0, 0, 0);
         sprite.render(&camera);
-        // Frame k: column k mod 4, row k div 4 from the top; nothing once the play is over.
         expectColour(640, 360, frame < 16 ? cellColour(frame % 4, 3 - frame / 4) : kBlack);
-        sprite.update(0.11f);
     }
 }
 

@@ -13,8 +13,7 @@ using testing_support::Rgba;
 
 namespace {
 
-// Keys nested in objects are found wherever they are, and numbers may carry fractions. A
-// nested array ends the rows: its "x" is still one, the "Z" after it is not.
+// Nested keys count, numbers may carry fractions; a nested array ends the rows ("x" is one, "Z" is not).
 const char* const kFont = R"({"texture": "fonts/atlas.png", "size": {"textureWidth": 64, "textureHeight": 48.0},
   "cells": {"characterWidthInTexture": 16.9, "characterHeightInTexture": 24}, "horizontalPadding": 2,
   "verticalPadding": 2.0, "rows": ["ABCD", "EFGH", ["x"], "Z"], "ignored": [true, null, 3]})";
@@ -24,12 +23,10 @@ Rgba cellColour(int index) { return {40 + 25 * index, 255 - 25 * index, 128, 255
 
 std::string atlasImage() {
     std::vector<uint8_t> pixels;
-    for (int y = 0; y < 48; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            const int on = (x % 16 < 2 || x % 16 >= 14 || y % 24 < 2 || y % 24 >= 22) ? 0 : 1;
-            const Rgba c = cellColour((y / 24) * 4 + x / 16);
-            pixels.insert(pixels.end(), {uint8_t(c.r * on), uint8_t(c.g * on), uint8_t(c.b * on), uint8_t(255 * on)});
-        }
+    for (int i = 0; i < 64 * 48; ++i) {  // rows from the top
+        const int x = i % 64, y = i / 64, on = (x % 16 < 2 || x % 16 >= 14 || y % 24 < 2 || y % 24 >= 22) ? 0 : 1;
+        const Rgba c = cellColour((y / 24) * 4 + x / 16);
+        pixels.insert(pixels.end(), {uint8_t(c.r * on), uint8_t(c.g * on), uint8_t(c.b * on), uint8_t(255 * on)});
     }
     return render_test::pngBytes(64, 48, 4, pixels);
 }

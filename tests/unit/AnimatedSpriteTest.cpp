@@ -18,7 +18,6 @@ TEST(AnimatedSprite, FramesAdvanceOnePerUpdateForEveryPlay) {
     const std::pair<int, int> plays[] = {{16, 2}, {10, 3}, {1, 1}};  // frames, plays
     for (const auto& [frameCount, count] : plays) {
         AnimatedSprite played(0, 0, 64, 64, "sprites/flash.png", frameCount);
-        played.update(1.0f);  // never activated: idle
         played.activate(1.0f, count);
         int shown = 0;
         for (; played.getPlaysLeft() > 0 && shown < 1000; ++shown) {

@@ -3,6 +3,7 @@
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
+#include "game/SolarSystemCamera.h"
 #include "render/Camera.h"
 
 namespace {
@@ -22,19 +23,18 @@ struct Plane : LevelQuery {
 };
 
 struct Point : Followable {
-    glm::vec3 getPosition() override { return {5, 6, 7}; }
+    explicit Point(glm::vec3 p) : p(p) {}
+    glm::vec3 getPosition() override { return p; }
+    glm::vec3 p;
 };
 
 // Where the camera sees p: straight ahead is (0, 0, -1).
-glm::vec3 seen(Camera& camera, const glm::vec3& p) {
-    return glm::normalize(glm::vec3(camera.getViewMatrix() * glm::vec4(p, 1)));
-}
+glm::vec3 seen(MatrixOwner& c, glm::vec3 p) { return glm::normalize(glm::vec3(c.getViewMatrix() * glm::vec4(p, 1))); }
 
 const float kTan30 = 0.57735027f, kTan60 = 1.7320508f, kQuarter = 1.5707964f, kPi = 3.14159265f;
 
 TEST(Camera, WalkingFollowsHeadingSlopeAndGround) {
-    // From (2, 0, 9). A tilted view slows walking and strafing alike. 30 degrees up walks at 0.7, down at 1.3;
-    // steeper is clamped to 0.5 and 1.5; across a slope and strafing go at full speed.
+    // From (2, 0, 9). 30 degrees up walks at 0.7, down at 1.3; steeper is clamped to 0.5 and 1.5.
     const struct { float slope, yaw, viewZ, forward, strafe, eyeHeight; glm::vec3 eye; } cases[] = {
         {0, 0, 0, 0.1f, 0, 0, {2.1f, 0, 1}}, {0, kQuarter, 0, 0.1f, 0, 2.5f, {2, 0.1f, 3.5f}},
         {0, 0, 1, 0.1f, 0.1f, 0, {2.0707107f, -0.0707107f, 1}},
@@ -67,7 +67,7 @@ TEST(Camera, JumpLiftsTheEyeAlongOneSineArch) {
 
 TEST(Camera, FollowingAndOrbitingLeaveTheWalkAlone) {
     Plane flat(0);
-    Point rocket;
+    Point rocket({5, 6, 7});
     Camera camera({40, 40, 25}, {0, 0, 1}, {0, 0, 1}, 1280, 720);
     camera.followTarget = &rocket;
     camera.update(2, 0, 1, 1, 0, true, &flat, 0.016f);
@@ -83,6 +83,59 @@ TEST(Camera, FollowingAndOrbitingLeaveTheWalkAlone) {
     camera.reset();
     camera.update(0, 0, 0, 0, 0, false, &flat, 0.016f);
     EXPECT_VEC_NEAR(*camera.getPosition(), glm::vec3(40, 0, 1), 1e-4f);
+}
+
+const float kStart = 141.42136f;  // the start position's distance: the first zoom
+
+SolarSystemCamera makeCamera() { return SolarSystemCamera({0, -100, 100}, glm::vec3(0), {0, 0, 1}, 1280, 720); }
+
+// Expects the eye at eye, looking straight at center.
+void expectView(SolarSystemCamera& camera, const glm::vec3& eye, const glm::vec3& center) {
+    EXPECT_VEC_NEAR(*camera.getPosition(), eye, 1e-3f);
+    EXPECT_VEC_NEAR(seen(camera, center), glm::vec3(0, 0, -1), 1e-5f);
+}
+
+TEST(SolarSystemCamera, ZoomStepsAreClampedTo50And300) {
+    const std::pair<int, float> cases[] = {{-1, kStart - 20}, {-4, kStart - 80}, {-5, 50}, {-9, 50},
+                                           {7, kStart + 140}, {8, 300}, {12, 300}};  // steps: negative zoom in
+    for (const auto& [steps, height] : cases) {
+        SolarSystemCamera camera = makeCamera();
+        for (int i = 0; i < std::abs(steps); ++i) steps < 0 ? camera.zoomIn() : camera.zoomOut();
+        camera.update(1.0f);  // a one-second frame eases the height all the way
+        EXPECT_NEAR(camera.getPosition()->z, height, 1e-3f) << steps;
+    }
+}
+
+TEST(SolarSystemCamera, FreeModeFliesInAndPans) {
+    // Half-way from (0, -1000, 100) in 0.1 s; a drag right and down moves left and up; longer frames overshoot.
+    const struct { glm::vec2 drag; float dt; glm::vec3 eye, center; } steps[] = {
+        {{0, 0}, 0.1f, {0, -550, kStart}, {0, 0, 0}}, {{0, 0}, 0.2f, {0, -100, kStart}, {0, 0, 0}},
+        {{10, 20}, 0.2f, {-1, -98, kStart}, {-1, 2, 0}}, {{-10, 0}, 0.1f, {-0.5f, -98, kStart}, {-0.5f, 2, 0}},
+        {{0, 0}, 0.4f, {0.5f, -98, kStart}, {0.5f, 2, 0}}};
+    SolarSystemCamera camera = makeCamera();
+    for (const auto& step : steps) {
+        camera.setOffset(step.drag);
+        camera.update(step.dt);
+        expectView(camera, step.eye, step.center);
+    }
+}
+
+TEST(SolarSystemCamera, FollowingTrailsThePlanetAndLeavingUndoesPanAndZoom) {
+    SolarSystemCamera camera = makeCamera();
+    camera.update(0.2f);
+    camera.setOffset({100, 100});
+    camera.zoomIn();
+    Point planet({30, 40, 0});
+    camera.setFollowable(&planet);
+    camera.setOffset({50, 50});  // ignored while following
+    camera.update(0.8f);         // the look-at point eases at rate 5, the eye at 1
+    camera.update(0.2f);
+    const glm::vec3 eye = glm::vec3(0, -100, kStart) + (glm::vec3(30, 20, 10) - glm::vec3(0, -100, kStart)) * 0.84f;
+    expectView(camera, eye, glm::vec3(30, 40, 0));
+    camera.setFollowable(nullptr);
+    camera.update(0.2f);
+    camera.update(1.0f);
+    expectView(camera, glm::vec3(0, -100, kStart), glm::vec3(0));
 }
 
 }  // namespace

@@ -10,8 +10,6 @@ TEST(Text, AreaFollowsTheAdvanceAndScaleAndFadeHidesForGood) {
     Text text(100, 200, "abc", "fonts/font1.json", 2.0f, glm::vec3(1));
     EXPECT_TRUE(text.positionInsideText(101, 201) && text.positionInsideText(219, 249));
     EXPECT_FALSE(text.positionInsideText(220, 225) || text.positionInsideText(150, 250));
-    text.setText("abcd");
-    EXPECT_TRUE(text.positionInsideText(235, 225));
 
     text.setFadeToTransparent(2.0f);
     const struct { float dt, alpha; bool visible; } steps[] = {
