@@ -1,7 +1,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cctype>
 #include <functional>
 
 #include "RenderTestKit.h"
@@ -37,8 +37,8 @@ void expectGlyphs(const std::string& text, float x, float y, float scale) {
     for (size_t i = 0; i < text.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "glyph " << i << " of " << text);
         const int x0 = static_cast<int>(x + 20 * scale * static_cast<float>(i)), y0 = static_cast<int>(y);
-        const char* cell = strchr("ABCDEFGH", toupper(text[i]));
-        const Rgba colour = cellColour(cell == nullptr ? 0 : static_cast<int>(cell - "ABCDEFGH"));
+        const size_t cell = std::string("ABCDEFGH").find(static_cast<char>(toupper(text[i])));  // ASCII only
+        const Rgba colour = cellColour(cell == std::string::npos ? 0 : static_cast<int>(cell));
         expectColour(x0 + 1, y0 + 1, colour);
         expectColour(x0 + static_cast<int>(15 * scale) - 1, y0 + static_cast<int>(25 * scale) - 1, colour);
         expectColour(x0 + static_cast<int>(17.5f * scale), y0 + static_cast<int>(12 * scale), {0, 0, 0, 255});
