@@ -7,6 +7,7 @@
 #include "render/MatrixOwner.h"
 #include "render/ProgramManager.h"
 #include "render/ShaderProgram.h"
+#include "render/VertexLayout.h"
 
 namespace {
 
@@ -27,10 +28,7 @@ Circle::~Circle() {
     if (program != nullptr) {
         ProgramManager::getInstance()->freeProgram(kVertexShader, kFragmentShader, "");
     }
-    if (VAO != 0) {
-        glDeleteVertexArrays(1, &VAO);
-        glDeleteBuffers(1, &VBO);
-    }
+    delete_vertex_array(VAO, VBO);
 }
 
 void Circle::setupVertexData() {
@@ -46,15 +44,7 @@ void Circle::setupVertexData() {
 
 bool Circle::setup() {
     program = ProgramManager::getInstance()->loadProgram(kVertexShader, kFragmentShader, "");
-    glGenVertexArrays(1, &VAO);
-    glGenBuffers(1, &VBO);
-    glBindVertexArray(VAO);
-    glBindBuffer(GL_ARRAY_BUFFER, VBO);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(),
-                 GL_STATIC_DRAW);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
-    glEnableVertexAttribArray(0);
-    glBindVertexArray(0);
+    create_float_vertex_array(vertices.data(), vertices.size(), {3}, &VAO, &VBO);
     // The ring is decoration: a missing program only leaves it undrawn.
     return true;
 }

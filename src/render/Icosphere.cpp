@@ -9,6 +9,7 @@
 #include "render/MatrixOwner.h"
 #include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
+#include "render/VertexLayout.h"
 
 namespace {
 
@@ -24,7 +25,6 @@ constexpr float kLowerRingStart = -90.0f * kDegrees;
 
 constexpr float kOnSegmentTolerance = 0.0001f;
 constexpr int kFloatsPerRecord = 8;
-constexpr GLsizei kStride = kFloatsPerRecord * sizeof(float);
 
 struct NetPoint {
     float a;
@@ -80,11 +80,7 @@ Icosphere::~Icosphere() {
     if (texture != 0) {
         TextureManager::getInstance()->freeTexture(texturePath);
     }
-    if (vertexArray != 0) {
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteBuffers(1, &vertexBuffer);
-        glDeleteBuffers(1, &indexBuffer);
-    }
+    delete_vertex_array(vertexArray, vertexBuffer, indexBuffer);
     delete program;
 }
 
@@ -102,23 +98,9 @@ bool Icosphere::setup() {
 }
 
 void Icosphere::createBuffers() {
-    glGenVertexArrays(1, &vertexArray);
-    glGenBuffers(1, &vertexBuffer);
-    glGenBuffers(1, &indexBuffer);
-    glBindVertexArray(vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(interleavedVertices.size() * sizeof(float)),
-                 interleavedVertices.data(), GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * sizeof(unsigned int)), indices.data(),
-                 GL_STATIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, nullptr);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(3 * sizeof(float)));
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(6 * sizeof(float)));
-    glEnableVertexAttribArray(2);
+    // Position, normal, texture co-ordinate.
+    create_indexed_float_vertex_array(interleavedVertices.data(), interleavedVertices.size(), indices.data(),
+                                      indexCount, {3, 3, 2}, &vertexArray, &vertexBuffer, &indexBuffer);
 }
 
 void Icosphere::setPos(const glm::vec3& position) {

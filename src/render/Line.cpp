@@ -1,10 +1,12 @@
 #include "render/Line.h"
 
+#include <iterator>
 #include <glm/gtc/type_ptr.hpp>
 
 #include "render/MatrixOwner.h"
 #include "render/ProgramManager.h"
 #include "render/ShaderProgram.h"
+#include "render/VertexLayout.h"
 
 namespace {
 
@@ -21,10 +23,7 @@ Line::~Line() {
     if (program != nullptr) {
         ProgramManager::getInstance()->freeProgram(kVertexShader, kFragmentShader, "");
     }
-    if (vertexArray != 0) {
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteBuffers(1, &vertexBuffer);
-    }
+    delete_vertex_array(vertexArray, vertexBuffer);
 }
 
 void Line::setupVertexData() {
@@ -39,14 +38,7 @@ bool Line::setup() {
     if (program == nullptr) {
         return false;
     }
-    glGenVertexArrays(1, &vertexArray);
-    glGenBuffers(1, &vertexBuffer);
-    glBindVertexArray(vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(vertexData), vertexData, GL_STATIC_DRAW);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
-    glEnableVertexAttribArray(0);
-    glBindVertexArray(0);
+    create_float_vertex_array(vertexData, std::size(vertexData), {3}, &vertexArray, &vertexBuffer);
     return true;
 }
 
@@ -56,8 +48,7 @@ void Line::setLinePoints(const glm::vec3& from, const glm::vec3& to) {
     setupVertexData();
     // A line that was never set up has no buffer to fill yet.
     if (vertexBuffer != 0) {
-        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-        glBufferData(GL_ARRAY_BUFFER, sizeof(vertexData), vertexData, GL_STATIC_DRAW);
+        upload_float_vertices(vertexBuffer, vertexData, std::size(vertexData));
     }
 }
 

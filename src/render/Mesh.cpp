@@ -4,22 +4,16 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "render/ShaderProgram.h"
+#include "render/VertexLayout.h"
 
 static_assert(sizeof(MeshVertexData) == 56, "the vertex buffer's layout is 14 packed floats");
 
 namespace {
 
-constexpr GLsizei kStride = sizeof(MeshVertexData);
-
-struct Attribute {
-    GLint components;
-    size_t offset;
-};
-constexpr Attribute kAttributes[5] = {
-    {3, offsetof(MeshVertexData, position)},  {3, offsetof(MeshVertexData, normal)},
-    {2, offsetof(MeshVertexData, texCoords)}, {3, offsetof(MeshVertexData, tangent)},
-    {3, offsetof(MeshVertexData, bitangent)},
-};
+constexpr size_t kFloatsPerVertex = sizeof(MeshVertexData) / sizeof(float);
+static_assert(offsetof(MeshVertexData, texCoords) == 6 * sizeof(float) &&
+                  offsetof(MeshVertexData, bitangent) == 11 * sizeof(float),
+              "the fields follow each other in the order the attributes are numbered");
 
 }  // namespace
 
@@ -28,31 +22,14 @@ Mesh::Mesh(std::vector<MeshVertexData> vertices, std::vector<unsigned int> indic
     : vertices(std::move(vertices)), indices(std::move(indices)), textures(std::move(textures)), material(material) {}
 
 Mesh::~Mesh() {
-    if (VAO != 0) {
-        glDeleteVertexArrays(1, &VAO);
-        glDeleteBuffers(1, &VBO);
-        glDeleteBuffers(1, &EBO);
-    }
+    delete_vertex_array(VAO, VBO, EBO);
 }
 
 bool Mesh::setup() {
-    glGenVertexArrays(1, &VAO);
-    glGenBuffers(1, &VBO);
-    glGenBuffers(1, &EBO);
-    glBindVertexArray(VAO);
-    glBindBuffer(GL_ARRAY_BUFFER, VBO);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(MeshVertexData)), vertices.data(),
-                 GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, EBO);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned int)),
-                 indices.data(), GL_STATIC_DRAW);
-    for (GLuint location = 0; location < 5; ++location) {
-        glEnableVertexAttribArray(location);
-        glVertexAttribPointer(location, kAttributes[location].components, GL_FLOAT, GL_FALSE, kStride,
-                              reinterpret_cast<void*>(kAttributes[location].offset));
-    }
-    // The index buffer stays recorded in the vertex array.
-    glBindVertexArray(0);
+    // The vertex is packed floats: position, normal, texture co-ordinates, tangent, bitangent.
+    create_indexed_float_vertex_array(reinterpret_cast<const float*>(vertices.data()),
+                                      vertices.size() * kFloatsPerVertex, indices.data(), indices.size(),
+                                      {3, 3, 2, 3, 3}, &VAO, &VBO, &EBO);
     return true;
 }
 

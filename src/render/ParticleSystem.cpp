@@ -17,6 +17,7 @@
 #include "render/ProgramManager.h"
 #include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
+#include "render/VertexLayout.h"
 
 static_assert(sizeof(Particle) == 40, "a particle is ten packed floats, the vertex layout");
 
@@ -90,10 +91,7 @@ ParticleSystem::~ParticleSystem() {
     if (textureLoaded) {
         TextureManager::getInstance()->freeTexture(kTexture);
     }
-    if (vertexArray != 0) {
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteBuffers(1, &vertexBuffer);
-    }
+    delete_vertex_array(vertexArray, vertexBuffer);
     free(particles);
 }
 

@@ -41,10 +41,7 @@ ScreenQuad::~ScreenQuad() {
     if (program != nullptr) {
         ProgramManager::getInstance()->freeProgram(vertexShader, fragmentShader, "");
     }
-    if (vertexArray != 0) {
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteBuffers(1, &vertexBuffer);
-    }
+    delete_vertex_array(vertexArray, vertexBuffer);
 }
 
 bool ScreenQuad::setup() {

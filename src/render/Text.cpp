@@ -142,12 +142,9 @@ void Text::setupBuffers() {
 }
 
 void Text::releaseBuffers() {
-    if (vertexArray != 0) {
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteBuffers(1, &vertexBuffer);
-        vertexArray = 0;
-        vertexBuffer = 0;
-    }
+    delete_vertex_array(vertexArray, vertexBuffer);
+    vertexArray = 0;
+    vertexBuffer = 0;
 }
 
 void Text::populateVertexData() {

@@ -8,6 +8,7 @@
 #include "render/MatrixOwner.h"
 #include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
+#include "render/VertexLayout.h"
 
 namespace {
 
@@ -58,7 +59,6 @@ constexpr float kDefaultUVs[kFaceCount][kCornersPerFace][2] = {
 constexpr float kDimensionRepeat = 10.0f;
 
 constexpr int kTexCoordOffset = 6;
-constexpr GLsizei kStride = TexturedCuboid::kFloatsPerVertex * sizeof(float);
 
 // One face of the box for the line test: the axis it is normal to and the side.
 struct CollisionFace {
@@ -88,10 +88,7 @@ TexturedCuboid::~TexturedCuboid() {
         TextureManager::getInstance()->freeTexture(texturePath);
     }
     delete program;
-    if (vertexArray != 0) {
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteBuffers(1, &vertexBuffer);
-    }
+    delete_vertex_array(vertexArray, vertexBuffer);
 }
 
 bool TexturedCuboid::setup(uv_mapping mapping) {
@@ -158,18 +155,8 @@ void TexturedCuboid::setupDimensionUVData() {
 }
 
 void TexturedCuboid::createBuffers() {
-    glGenBuffers(1, &vertexBuffer);
-    glGenVertexArrays(1, &vertexArray);
-    glBindVertexArray(vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexData.size() * sizeof(float)), vertexData.data(),
-                 GL_STATIC_DRAW);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, nullptr);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(3 * sizeof(float)));
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(kTexCoordOffset * sizeof(float)));
-    glEnableVertexAttribArray(2);
+    // Position, normal, texture co-ordinate.
+    create_float_vertex_array(vertexData.data(), vertexData.size(), {3, 3, 2}, &vertexArray, &vertexBuffer);
 }
 
 void TexturedCuboid::update(float) {}

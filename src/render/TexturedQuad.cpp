@@ -8,6 +8,7 @@
 #include "render/ProgramManager.h"
 #include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
+#include "render/VertexLayout.h"
 
 namespace {
 
@@ -43,11 +44,7 @@ TexturedQuad::~TexturedQuad() {
     if (normalTexture != 0) {
         TextureManager::getInstance()->freeTexture(normalTexturePath);
     }
-    if (vertexArray != 0) {
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteBuffers(1, &vertexBuffer);
-        glDeleteBuffers(1, &indexBuffer);
-    }
+    delete_vertex_array(vertexArray, vertexBuffer, indexBuffer);
 }
 
 void TexturedQuad::setupVertexData() {
@@ -118,23 +115,9 @@ bool TexturedQuad::setup() {
     }
     diffuseTexture = TextureManager::getInstance()->loadTexture(diffuseTexturePath, true);
     normalTexture = TextureManager::getInstance()->loadTexture(normalTexturePath, true);
-    glGenVertexArrays(1, &vertexArray);
-    glGenBuffers(1, &vertexBuffer);
-    glGenBuffers(1, &indexBuffer);
-    glBindVertexArray(vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(vertexData), vertexData, GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(indexData), indexData, GL_STATIC_DRAW);
-    constexpr GLsizei stride = kFloatsPerVertex * sizeof(float);
-    const int components[5] = {3, 3, 2, 3, 3};
-    const int offsets[5] = {0, kNormalOffset, kTexCoordOffset, kTangentOffset, kBitangentOffset};
-    for (GLuint location = 0; location < 5; ++location) {
-        glVertexAttribPointer(location, components[location], GL_FLOAT, GL_FALSE, stride,
-                              reinterpret_cast<void*>(static_cast<size_t>(offsets[location]) * sizeof(float)));
-        glEnableVertexAttribArray(location);
-    }
-    glBindVertexArray(0);
+    // Position, normal, texture co-ordinate, tangent, bitangent: the offsets above.
+    create_indexed_float_vertex_array(vertexData, kVertexCount * kFloatsPerVertex, indexData, kIndexCount,
+                                      {3, 3, 2, 3, 3}, &vertexArray, &vertexBuffer, &indexBuffer);
     return true;
 }
 

@@ -2,13 +2,22 @@
 
 #include <cstdint>
 
-void create_float_vertex_array(const float* data, size_t floatCount, std::initializer_list<int> fieldSizes,
-                               GLuint* vertexArray, GLuint* vertexBuffer) {
+namespace {
+
+void createVertexArray(const float* data, size_t floatCount, const unsigned int* indices, size_t indexCount,
+                       std::initializer_list<int> fieldSizes, GLuint* vertexArray, GLuint* vertexBuffer,
+                       GLuint* indexBuffer) {
     glGenVertexArrays(1, vertexArray);
     glBindVertexArray(*vertexArray);
     glGenBuffers(1, vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, *vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(floatCount * sizeof(float)), data, GL_STATIC_DRAW);
+    if (indexBuffer != nullptr) {
+        glGenBuffers(1, indexBuffer);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, *indexBuffer);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * sizeof(unsigned int)), indices,
+                     GL_STATIC_DRAW);
+    }
 
     GLsizei stride = 0;
     for (int size : fieldSizes) {
@@ -25,7 +34,31 @@ void create_float_vertex_array(const float* data, size_t floatCount, std::initia
     glBindVertexArray(0);
 }
 
+}  // namespace
+
+void create_float_vertex_array(const float* data, size_t floatCount, std::initializer_list<int> fieldSizes,
+                               GLuint* vertexArray, GLuint* vertexBuffer) {
+    createVertexArray(data, floatCount, nullptr, 0, fieldSizes, vertexArray, vertexBuffer, nullptr);
+}
+
+void create_indexed_float_vertex_array(const float* data, size_t floatCount, const unsigned int* indices,
+                                       size_t indexCount, std::initializer_list<int> fieldSizes,
+                                       GLuint* vertexArray, GLuint* vertexBuffer, GLuint* indexBuffer) {
+    createVertexArray(data, floatCount, indices, indexCount, fieldSizes, vertexArray, vertexBuffer, indexBuffer);
+}
+
 void upload_float_vertices(GLuint vertexBuffer, const float* data, size_t floatCount) {
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(floatCount * sizeof(float)), data, GL_STATIC_DRAW);
+}
+
+void delete_vertex_array(GLuint vertexArray, GLuint vertexBuffer, GLuint indexBuffer) {
+    if (vertexArray == 0) {
+        return;
+    }
+    glDeleteVertexArrays(1, &vertexArray);
+    glDeleteBuffers(1, &vertexBuffer);
+    if (indexBuffer != 0) {
+        glDeleteBuffers(1, &indexBuffer);
+    }
 }

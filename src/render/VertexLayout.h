@@ -14,5 +14,15 @@
 void create_float_vertex_array(const float* data, size_t floatCount, std::initializer_list<int> fieldSizes,
                                GLuint* vertexArray, GLuint* vertexBuffer);
 
+// The same with an index buffer too, filled with indexCount indices (GL_STATIC_DRAW) and
+// recorded in the vertex array.
+void create_indexed_float_vertex_array(const float* data, size_t floatCount, const unsigned int* indices,
+                                       size_t indexCount, std::initializer_list<int> fieldSizes,
+                                       GLuint* vertexArray, GLuint* vertexBuffer, GLuint* indexBuffer);
+
 // Uploads the whole buffer again (GL_STATIC_DRAW, as the first upload).
 void upload_float_vertices(GLuint vertexBuffer, const float* data, size_t floatCount);
+
+// Gives back what the create functions made; nothing when the vertex array was never made.
+// An index buffer of 0 (none) is passed over.
+void delete_vertex_array(GLuint vertexArray, GLuint vertexBuffer, GLuint indexBuffer = 0);

@@ -9,13 +9,17 @@
 #include "render/MatrixOwner.h"
 #include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
+#include "render/VertexLayout.h"
 
 static_assert(sizeof(WaterVertex) == 40, "a water vertex is ten packed floats");
+static_assert(offsetof(WaterVertex, texCoord) == 6 * sizeof(float) && offsetof(WaterVertex, wave) == 8 * sizeof(float),
+              "the fields follow each other in the order the attributes are numbered");
 
 namespace {
 
 // The water's clock runs at a tenth of real time.
 constexpr float kTimeRate = 0.1f;
+constexpr size_t kFloatsPerVertex = sizeof(WaterVertex) / sizeof(float);
 constexpr float kTextureRepeats = 2.0f;
 constexpr float kDriftRange = 0.2f;
 constexpr float kWaveHeightBase = 0.05f;
@@ -32,11 +36,7 @@ Water::~Water() {
     if (texture != 0) {
         TextureManager::getInstance()->freeTexture(texturePath);
     }
-    if (vertexArray != 0) {
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteBuffers(1, &vertexBuffer);
-        glDeleteBuffers(1, &indexBuffer);
-    }
+    delete_vertex_array(vertexArray, vertexBuffer, indexBuffer);
     delete program;
 }
 
@@ -84,26 +84,10 @@ void Water::buildGrid() {
 }
 
 void Water::createBuffers() {
-    glGenVertexArrays(1, &vertexArray);
-    glGenBuffers(1, &vertexBuffer);
-    glGenBuffers(1, &indexBuffer);
-    glBindVertexArray(vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(WaterVertex)), vertices.data(),
-                 GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned int)),
-                 indices.data(), GL_STATIC_DRAW);
-    constexpr GLsizei stride = sizeof(WaterVertex);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(WaterVertex, position)));
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(WaterVertex, drift)));
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(WaterVertex, texCoord)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(WaterVertex, wave)));
-    glEnableVertexAttribArray(3);
-    glBindVertexArray(0);
+    // Position, drift, texture co-ordinate, wave.
+    create_indexed_float_vertex_array(reinterpret_cast<const float*>(vertices.data()),
+                                      vertices.size() * kFloatsPerVertex, indices.data(), indices.size(), {3, 3, 2, 2},
+                                      &vertexArray, &vertexBuffer, &indexBuffer);
 }
 
 void Water::update(float dt) {
