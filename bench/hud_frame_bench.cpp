@@ -13,6 +13,7 @@
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
 
+#include "BenchWindow.h"
 #include "core/PackageManager.h"
 #include "render/Camera.h"
 #include "render/ScreenQuad.h"
@@ -125,38 +126,23 @@ int main(int argc, char** argv) {
     if (!preparePackage(&folder)) {
         return 1;
     }
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
-        return 1;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_Window* window = SDL_CreateWindow("Quenlow HUD benchmark", 600, 40, kWidth, kHeight,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    SDL_GLContext context = window != nullptr ? SDL_GL_CreateContext(window) : nullptr;
-    glewExperimental = GL_TRUE;
-    if (context == nullptr || glewInit() != GLEW_OK) {
-        fprintf(stderr, "no OpenGL 3.3 core window: %s\n", SDL_GetError());
-        return 1;
-    }
-    glViewport(0, 0, kWidth, kHeight);
-
     int status = 1;
     {
-        HudScene scene;
-        if (scene.setup()) {
-            gScene = &scene;
-            benchmark::RunSpecifiedBenchmarks();
-            status = 0;
+        const BenchWindow window("Quenlow HUD benchmark");
+        if (!window.ok()) {
+            fprintf(stderr, "no OpenGL 3.3 core window: %s\n", SDL_GetError());
+        } else {
+            glViewport(0, 0, kWidth, kHeight);
+            HudScene scene;
+            if (scene.setup()) {
+                gScene = &scene;
+                benchmark::RunSpecifiedBenchmarks();
+                status = 0;
+            }
+            gScene = nullptr;
         }
-        gScene = nullptr;
     }
     benchmark::Shutdown();
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
     const std::string command = "rm -rf '" + folder + "'";
     if (system(command.c_str()) != 0) {
         perror("rm");
