@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <glm/gtc/matrix_transform.hpp>
-#include <glm/gtc/type_ptr.hpp>
 
 #include "render/MatrixOwner.h"
 #include "render/ProgramManager.h"
@@ -54,13 +53,7 @@ void Circle::render(MatrixOwner* camera) {
         return;
     }
     program->use();
-    const glm::mat4 view = camera->getViewMatrix();
-    const glm::mat4 projection = *camera->getPerspectiveMatrix();
-    const glm::mat4 world = glm::scale(glm::translate(glm::mat4(1.0f), centre), glm::vec3(scale));
-    const GLuint id = program->getId();
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_projection_matrix"), 1, GL_FALSE, glm::value_ptr(projection));
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_view_matrix"), 1, GL_FALSE, glm::value_ptr(view));
+    program->setCameraMatrices(camera, glm::scale(glm::translate(glm::mat4(1.0f), centre), glm::vec3(scale)));
     glBindVertexArray(VAO);
     glDrawArrays(GL_LINE_LOOP, 0, segments);
     glBindVertexArray(0);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <glm/gtc/matrix_transform.hpp>
-#include <glm/gtc/type_ptr.hpp>
 
 #include "core/Log.h"
 #include "render/LevelQuery.h"
@@ -116,16 +115,9 @@ void Icosphere::render(MatrixOwner* camera) {
     }
     program->use();
     const GLuint id = program->getId();
-    const GLint worldLocation = glGetUniformLocation(id, "u_world_matrix");
-    const GLint projectionLocation = glGetUniformLocation(id, "u_projection_matrix");
-    const GLint viewLocation = glGetUniformLocation(id, "u_view_matrix");
     const GLint samplerLocation = glGetUniformLocation(id, "diffuse_texture_sampler");
-    glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, glm::value_ptr(*camera->getPerspectiveMatrix()));
-    const glm::mat4 view = camera->getViewMatrix();
-    glUniformMatrix4fv(viewLocation, 1, GL_FALSE, glm::value_ptr(view));
-    const glm::mat4 world =
-        glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(x, y, z)), rotationAngle, rotationAxis);
-    glUniformMatrix4fv(worldLocation, 1, GL_FALSE, glm::value_ptr(world));
+    program->setCameraMatrices(
+        camera, glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(x, y, z)), rotationAngle, rotationAxis));
     glBindVertexArray(vertexArray);
     glUniform1i(samplerLocation, 0);
     glActiveTexture(GL_TEXTURE0);

@@ -61,12 +61,7 @@ void Line::render(MatrixOwner* camera) {
     }
     program->use();
     const GLuint id = program->getId();
-    const glm::mat4 world(1.0f);
-    const glm::mat4 view = camera->getViewMatrix();
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_projection_matrix"), 1, GL_FALSE,
-                       glm::value_ptr(*camera->getPerspectiveMatrix()));
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_view_matrix"), 1, GL_FALSE, glm::value_ptr(view));
+    program->setCameraMatrices(camera, glm::mat4(1.0f));
     glUniform3fv(glGetUniformLocation(id, "u_color"), 1, glm::value_ptr(colour));
     glBindVertexArray(vertexArray);
     glDrawArrays(GL_LINES, 0, 2);

@@ -357,9 +357,6 @@ void ParticleSystem::render(MatrixOwner* camera) {
     const GLint endColourLocation = glGetUniformLocation(id, "u_end_color");
     const GLint gravityLocation = glGetUniformLocation(id, "u_gravity");
     const GLint samplerLocation = glGetUniformLocation(id, "s_texture");
-    const GLint worldLocation = glGetUniformLocation(id, "u_world_matrix");
-    const GLint viewLocation = glGetUniformLocation(id, "u_view_matrix");
-    const GLint projectionLocation = glGetUniformLocation(id, "u_projection_matrix");
     const GLint startSizeLocation = glGetUniformLocation(id, "u_start_point_size");
     const GLint endSizeLocation = glGetUniformLocation(id, "u_end_point_size");
 
@@ -368,11 +365,7 @@ void ParticleSystem::render(MatrixOwner* camera) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
 
-    const glm::mat4 world = glm::translate(glm::mat4(1.0f), position);
-    const glm::mat4 view = camera->getViewMatrix();
-    glUniformMatrix4fv(worldLocation, 1, GL_FALSE, glm::value_ptr(world));
-    glUniformMatrix4fv(viewLocation, 1, GL_FALSE, glm::value_ptr(view));
-    glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, glm::value_ptr(*camera->getPerspectiveMatrix()));
+    program->setCameraMatrices(camera, glm::translate(glm::mat4(1.0f), position));
     glUniform3fv(gravityLocation, 1, glm::value_ptr(gravity));
     glUniform3fv(startColourLocation, 1, glm::value_ptr(startColour));
     glUniform3fv(endColourLocation, 1, glm::value_ptr(endColour));

@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include <glm/gtc/type_ptr.hpp>
+
 #include "core/Log.h"
 #include "core/PackageManager.h"
+#include "render/MatrixOwner.h"
 
 namespace {
 const char* const kPackageFile = "data.tul";
@@ -89,6 +92,14 @@ bool ShaderProgram::buildStage(GLenum type, const std::string& name, const char*
 }
 
 void ShaderProgram::use() { glUseProgram(programId); }
+
+void ShaderProgram::setCameraMatrices(MatrixOwner* camera, const glm::mat4& world) {
+    const glm::mat4 view = camera->getViewMatrix();
+    glUniformMatrix4fv(glGetUniformLocation(programId, "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
+    glUniformMatrix4fv(glGetUniformLocation(programId, "u_view_matrix"), 1, GL_FALSE, glm::value_ptr(view));
+    glUniformMatrix4fv(glGetUniformLocation(programId, "u_projection_matrix"), 1, GL_FALSE,
+                       glm::value_ptr(*camera->getPerspectiveMatrix()));
+}
 
 void ShaderProgram::printShaderLog(GLuint shader) {
     if (!glIsShader(shader)) {

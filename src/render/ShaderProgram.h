@@ -5,6 +5,9 @@
 #include <string>
 
 #include <GL/glew.h>
+#include <glm/glm.hpp>
+
+class MatrixOwner;
 
 class ShaderProgram {
 public:
@@ -17,6 +20,9 @@ public:
     // Creates, compiles and links; false after the failing stage's log lines.
     bool build();
     void use();
+    // Sets u_world_matrix to world and u_view_matrix and u_projection_matrix to the camera's
+    // view and perspective, as every world-space shader reads them. The program must be in use.
+    void setCameraMatrices(MatrixOwner* camera, const glm::mat4& world);
     GLuint getId() const { return programId; }
     void printShaderLog(GLuint shader);
     void printProgramLog(GLuint program);

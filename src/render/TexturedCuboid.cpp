@@ -176,22 +176,14 @@ void TexturedCuboid::render(MatrixOwner* camera, bool lit, const glm::vec3& ligh
         return;
     }
     program->use();
-    const glm::mat4 view = camera->getViewMatrix();
-    const glm::mat4 projection = *camera->getPerspectiveMatrix();
     const GLuint id = program->getId();
-    const GLint worldLocation = glGetUniformLocation(id, "u_world_matrix");
-    const GLint projectionLocation = glGetUniformLocation(id, "u_projection_matrix");
-    const GLint viewLocation = glGetUniformLocation(id, "u_view_matrix");
     const GLint samplerLocation = glGetUniformLocation(id, "diffuse_texture_sampler");
     if (lit) {
         glUniform3fv(glGetUniformLocation(id, "u_light_pos"), 1, glm::value_ptr(lightPosition));
         glUniform3fv(glGetUniformLocation(id, "u_view_dir"), 1, glm::value_ptr(*camera->getViewDirection()));
         glUniform3fv(glGetUniformLocation(id, "u_view_pos"), 1, glm::value_ptr(*camera->getPosition()));
     }
-    const glm::mat4 world = worldMatrix();
-    glUniformMatrix4fv(worldLocation, 1, GL_FALSE, glm::value_ptr(world));
-    glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, glm::value_ptr(projection));
-    glUniformMatrix4fv(viewLocation, 1, GL_FALSE, glm::value_ptr(view));
+    program->setCameraMatrices(camera, worldMatrix());
     glUniform1i(samplerLocation, 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);

@@ -134,12 +134,7 @@ void TexturedQuad::render(MatrixOwner* camera, Followable*) {
     }
     program->use();
     const GLuint id = program->getId();
-    const glm::mat4 world = glm::translate(glm::mat4(1.0f), position);
-    const glm::mat4 view = camera->getViewMatrix();
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_projection_matrix"), 1, GL_FALSE,
-                       glm::value_ptr(*camera->getPerspectiveMatrix()));
-    glUniformMatrix4fv(glGetUniformLocation(id, "u_view_matrix"), 1, GL_FALSE, glm::value_ptr(view));
+    program->setCameraMatrices(camera, glm::translate(glm::mat4(1.0f), position));
     glUniform1i(glGetUniformLocation(id, "diffuse_texture_sampler"), 0);
     glUniform1i(glGetUniformLocation(id, "normal_texture_sampler"), 1);
     glActiveTexture(GL_TEXTURE0);

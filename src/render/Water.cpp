@@ -102,9 +102,6 @@ void Water::render(MatrixOwner* camera, const glm::vec3& light, const glm::vec3&
     program->use();
     const GLuint id = program->getId();
     const GLint samplerLocation = glGetUniformLocation(id, "u_texture_sampler");
-    const GLint worldLocation = glGetUniformLocation(id, "u_world_matrix");
-    const GLint projectionLocation = glGetUniformLocation(id, "u_projection_matrix");
-    const GLint viewLocation = glGetUniformLocation(id, "u_view_matrix");
     const GLint timeLocation = glGetUniformLocation(id, "u_time");
     const GLint viewDirLocation = glGetUniformLocation(id, "u_view_dir");
     const GLint viewPosLocation = glGetUniformLocation(id, "u_view_pos");
@@ -113,11 +110,7 @@ void Water::render(MatrixOwner* camera, const glm::vec3& light, const glm::vec3&
     glUniform3fv(lightLocation, 1, glm::value_ptr(light));
     glUniform3fv(viewDirLocation, 1, glm::value_ptr(*camera->getViewDirection()));
     glUniform3fv(viewPosLocation, 1, glm::value_ptr(*camera->getPosition()));
-    const glm::mat4 world = glm::translate(glm::mat4(1.0f), position + offset);
-    glUniformMatrix4fv(worldLocation, 1, GL_FALSE, glm::value_ptr(world));
-    const glm::mat4 view = camera->getViewMatrix();
-    glUniformMatrix4fv(viewLocation, 1, GL_FALSE, glm::value_ptr(view));
-    glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, glm::value_ptr(*camera->getPerspectiveMatrix()));
+    program->setCameraMatrices(camera, glm::translate(glm::mat4(1.0f), position + offset));
     glUniform1f(timeLocation, time);
     glUniform1i(samplerLocation, 0);
     glActiveTexture(GL_TEXTURE0);
