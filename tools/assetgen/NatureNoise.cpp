@@ -27,15 +27,6 @@ float hashUnit(uint32_t h) {
     return static_cast<float>(h >> 8) * (1.0f / 16777216.0f);
 }
 
-float clamp01(float value) {
-    return std::min(1.0f, std::max(0.0f, value));
-}
-
-float smoothstep(float edge0, float edge1, float value) {
-    const float t = clamp01((value - edge0) / (edge1 - edge0));
-    return t * t * (3.0f - 2.0f * t);
-}
-
 float mix(float a, float b, float t) {
     return a + (b - a) * t;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Raster.h"
+
 namespace nature {
 
 constexpr float kPi = 3.14159265f;
@@ -19,8 +21,9 @@ uint32_t hash(int x, int y, int z, uint32_t seed);
 // The hash mapped to [0, 1).
 float hashUnit(uint32_t h);
 
-float clamp01(float value);
-float smoothstep(float edge0, float edge1, float value);
+// Shaped as the interface art shapes its values.
+using raster::clamp01;
+using raster::smoothstep;
 float mix(float a, float b, float t);
 
 // Gradient noise in about [-1, 1] on a lattice of `period` cells across the unit square,
