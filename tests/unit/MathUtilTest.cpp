@@ -5,6 +5,7 @@
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 
 #include "core/MathUtil.h"
 
@@ -26,6 +27,18 @@ public:
     ~ScriptedRand() { gScripted = false; }
     int draws() const { return gDraws; }
 };
+
+// One yes-or-no answer of a geometry test and what it should be.
+struct Check {
+    const char* what;
+    bool result;
+    bool expected;
+};
+void expectEach(std::initializer_list<Check> checks) {
+    for (const Check& c : checks) {
+        EXPECT_EQ(c.result, c.expected) << c.what;
+    }
+}
 }  // namespace
 
 extern "C" int rand() {
@@ -111,13 +124,8 @@ TEST(MathUtilCompare, ToleranceAndSawTooth) {
 }
 
 TEST(MathUtilGeometry, ContainmentIsStrict) {
-    struct Case {
-        const char* what;
-        bool result;
-        bool expected;
-    };
     const glm::vec2 origin(0.0f);
-    const Case cases[] = {
+    expectEach({
         {"insideRect inside", MathUtil::insideRect({1, 1}, 0, 0, 2, 2), true},
         {"insideRect on the left edge", MathUtil::insideRect({0, 1}, 0, 0, 2, 2), false},
         {"insideRect on the top edge", MathUtil::insideRect({1, 2}, 0, 0, 2, 2), false},
@@ -135,20 +143,12 @@ TEST(MathUtilGeometry, ContainmentIsStrict) {
                                                                  BOX_AXIS_IGNORE_X), false},
         {"box surface face is outside", MathUtil::pointInsideBoxSurface(glm::vec3(0), glm::vec3(2), {1, 0, 0},
                                                                         BOX_AXIS_NONE), false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.result, c.expected) << c.what;
-    }
+    });
 }
 
 TEST(MathUtilGeometry, IntersectionTests) {
-    struct Case {
-        const char* what;
-        bool result;
-        bool expected;
-    };
     const glm::vec2 origin(0.0f);
-    const Case cases[] = {
+    expectEach({
         {"segment crossing the circle", MathUtil::circleIntersectsLineSegment(origin, 1, {-5, 0.5f}, {5, 0.5f}), true},
         {"segment passing by", MathUtil::circleIntersectsLineSegment(origin, 1, {-5, 2}, {5, 2}), false},
         {"line hits, segment ends before", MathUtil::circleIntersectsLineSegment(origin, 1, {2, 0.5f}, {5, 0.5f}),
@@ -173,10 +173,7 @@ TEST(MathUtilGeometry, IntersectionTests) {
         {"diagonal ray", MathUtil::rayIntersectsBox({10, 10, 10}, glm::vec3(2), {0.5f, 0, 0.2f}, {1, 1, 1}), true},
         {"ray through a corner only", MathUtil::rayIntersectsBox({10, 10, 10}, glm::vec3(2), glm::vec3(0), {1, 1, 1}),
          false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.result, c.expected) << c.what;
-    }
+    });
 }
 
 TEST(MathUtilGeometry, DistanceIsComputedInDoublePrecision) {
