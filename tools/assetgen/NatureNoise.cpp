@@ -104,6 +104,28 @@ float gradientDot3(uint32_t h, float dx, float dy, float dz) {
     }
 }
 
+// Sums `octaves` layers, each with `gain` times the amplitude of the one before, normalised
+// by the total amplitude; layer(frequency, octave) is the noise of one layer, the frequency
+// doubling from 1.
+template <typename Layer>
+float sumOctaves(int octaves, float gain, Layer layer) {
+    float sum = 0.0f;
+    float amplitude = 1.0f;
+    float total = 0.0f;
+    float frequency = 1.0f;
+    for (int octave = 0; octave < octaves; ++octave) {
+        sum += amplitude * layer(frequency, octave);
+        total += amplitude;
+        amplitude *= gain;
+        frequency *= 2.0f;
+    }
+    return sum / total;
+}
+
+uint32_t octaveSeed(uint32_t seed, int octave) {
+    return seed + static_cast<uint32_t>(octave) * 101u;
+}
+
 }  // namespace
 
 float tiledNoise(float u, float v, int period, uint32_t seed) {
@@ -111,15 +133,8 @@ float tiledNoise(float u, float v, int period, uint32_t seed) {
 }
 
 float tiledFbm(float u, float v, int period, int octaves, float gain, uint32_t seed) {
-    float sum = 0.0f;
-    float amplitude = 1.0f;
-    float total = 0.0f;
-    for (int octave = 0; octave < octaves; ++octave) {
-        sum += amplitude * tiledNoise(u, v, period << octave, seed + static_cast<uint32_t>(octave) * 101u);
-        total += amplitude;
-        amplitude *= gain;
-    }
-    return sum / total;
+    return sumOctaves(octaves, gain,
+                      [&](float, int octave) { return tiledNoise(u, v, period << octave, octaveSeed(seed, octave)); });
 }
 
 CellSample tiledCells(float u, float v, int period, uint32_t seed) {
@@ -177,31 +192,15 @@ float noise3(float x, float y, float z, uint32_t seed) {
 }
 
 float fbm2(float x, float y, int octaves, float gain, uint32_t seed) {
-    float sum = 0.0f;
-    float amplitude = 1.0f;
-    float total = 0.0f;
-    float frequency = 1.0f;
-    for (int octave = 0; octave < octaves; ++octave) {
-        sum += amplitude * noise2(x * frequency, y * frequency, seed + static_cast<uint32_t>(octave) * 101u);
-        total += amplitude;
-        amplitude *= gain;
-        frequency *= 2.0f;
-    }
-    return sum / total;
+    return sumOctaves(octaves, gain, [&](float frequency, int octave) {
+        return noise2(x * frequency, y * frequency, octaveSeed(seed, octave));
+    });
 }
 
 float fbm3(float x, float y, float z, int octaves, float gain, uint32_t seed) {
-    float sum = 0.0f;
-    float amplitude = 1.0f;
-    float total = 0.0f;
-    float frequency = 1.0f;
-    for (int octave = 0; octave < octaves; ++octave) {
-        sum += amplitude * noise3(x * frequency, y * frequency, z * frequency, seed + static_cast<uint32_t>(octave) * 101u);
-        total += amplitude;
-        amplitude *= gain;
-        frequency *= 2.0f;
-    }
-    return sum / total;
+    return sumOctaves(octaves, gain, [&](float frequency, int octave) {
+        return noise3(x * frequency, y * frequency, z * frequency, octaveSeed(seed, octave));
+    });
 }
 
 Rgb mix(const Rgb& a, const Rgb& b, float t) {
