@@ -1,7 +1,10 @@
 #include "core/Json.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "core/PackageManager.h"
 
 json_value* json_parse_buffer(const char* json, size_t length) {
     json_settings settings;
@@ -11,6 +14,17 @@ json_value* json_parse_buffer(const char* json, size_t length) {
     if (root == nullptr) {
         printf("%s", error);
     }
+    return root;
+}
+
+json_value* json_parse_entry(const std::string& entry) {
+    uint32_t size = 0;
+    char* bytes = PackageManager::getInstance()->load("data.tul", entry, &size);
+    if (bytes == nullptr) {
+        return nullptr;
+    }
+    json_value* root = json_parse_buffer(bytes, size);
+    free(bytes);
     return root;
 }
 

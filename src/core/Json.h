@@ -4,10 +4,20 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include <json.h>
 
 json_value* json_parse_buffer(const char* json, size_t length);
+
+// Loads a description from the package and parses it; null when the entry is missing (the
+// package's line) or not JSON (the parser's bare message). The caller writes its own line.
+json_value* json_parse_entry(const std::string& entry);
+
+// The description walks stop entering nested values below this depth: the parser accepts
+// any nesting, and a damaged entry must not run a recursive walk out of stack. No
+// description of ours comes close.
+constexpr int kJsonMaxDepth = 64;
 
 // Looks up key in an object; null when value is not an object or has no such key.
 const json_value* json_object_get(const json_value* value, const char* key);

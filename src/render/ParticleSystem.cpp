@@ -11,7 +11,6 @@
 
 #include "core/Log.h"
 #include "core/MathUtil.h"
-#include "core/PackageManager.h"
 #include "render/MatrixOwner.h"
 #include "render/ParticleSystemController.h"
 #include "render/ProgramManager.h"
@@ -30,8 +29,6 @@ constexpr const char* kTexture = "textures/particle.bmp";
 // A damaged entry asking for more slots than this fails like an allocation would, instead
 // of claiming gigabytes.
 constexpr int kMaxParticleSlots = 1 << 20;
-// Deeper JSON nesting is not walked: no description of ours comes close.
-constexpr int kMaxJsonDepth = 64;
 
 // A fresh slot is dead: its age already exceeds its lifetime.
 constexpr float kDeadSpawnDelay = 1.0f;
@@ -114,13 +111,7 @@ bool ParticleSystem::setup() {
 }
 
 bool ParticleSystem::readJson() {
-    uint32_t length = 0;
-    char* buffer = PackageManager::getInstance()->load("data.tul", jsonEntry, &length);
-    json_value* root = nullptr;
-    if (buffer != nullptr) {
-        root = json_parse_buffer(buffer, length);
-        free(buffer);
-    }
+    json_value* root = json_parse_entry(jsonEntry);
     if (root == nullptr) {
         LOG_ERROR("Failed to parse particle system JSON");
         return false;
@@ -131,7 +122,7 @@ bool ParticleSystem::readJson() {
 }
 
 void ParticleSystem::walkJson(const json_value* value, const char* key, int depth) {
-    if (depth < kMaxJsonDepth) {
+    if (depth < kJsonMaxDepth) {
         if (value->type == json_object) {
             for (unsigned int i = 0; i < value->u.object.length; ++i) {
                 walkJson(value->u.object.values[i].value, value->u.object.values[i].name, depth + 1);

@@ -10,13 +10,11 @@
 #include "core/Json.h"
 #include "core/Log.h"
 #include "core/MathUtil.h"
-#include "core/PackageManager.h"
 #include "render/ProgramManager.h"
 #include "render/TextureManager.h"
 #include "render/VertexLayout.h"
 
 namespace {
-const char* const kPackageFile = "data.tul";
 const char* const kVertexShader = "shaders/text.vs";
 const char* const kFragmentShader = "shaders/text.fs";
 const int kVerticesPerGlyph = 4;
@@ -50,15 +48,12 @@ Text::~Text() {
 }
 
 bool Text::setup() {
-    uint32_t size = 0;
-    char* bytes = PackageManager::getInstance()->load(kPackageFile, fontJson, &size);
-    json_value* root = bytes != nullptr ? json_parse_buffer(bytes, size) : nullptr;
-    free(bytes);
+    json_value* root = json_parse_entry(fontJson);
     if (root == nullptr) {
         LOG_ERROR("Failed to parse level JSON");
         return false;
     }
-    process_value(root, nullptr);
+    process_value(root, nullptr, 0);
     json_value_free(root);
 
     program = ProgramManager::getInstance()->loadProgram(kVertexShader, kFragmentShader, "");
@@ -71,14 +66,14 @@ bool Text::setup() {
     return true;
 }
 
-void Text::process_value(const json_value* value, const char* name) {
+void Text::process_value(const json_value* value, const char* name, int depth) {
     float number = 0.0f;
     switch (value->type) {
         case json_object:
-            process_object(value);
+            process_object(value, depth + 1);
             break;
         case json_array:
-            process_array(value);
+            process_array(value, depth + 1);
             break;
         case json_integer:
             number = static_cast<float>(value->u.integer);
@@ -99,17 +94,23 @@ void Text::process_value(const json_value* value, const char* name) {
     }
 }
 
-void Text::process_object(const json_value* value) {
+void Text::process_object(const json_value* value, int depth) {
+    if (depth > kJsonMaxDepth) {
+        return;
+    }
     for (unsigned int i = 0; i < value->u.object.length; ++i) {
-        process_value(value->u.object.values[i].value, value->u.object.values[i].name);
+        process_value(value->u.object.values[i].value, value->u.object.values[i].name, depth);
     }
 }
 
-void Text::process_array(const json_value* value) {
+void Text::process_array(const json_value* value, int depth) {
+    if (depth > kJsonMaxDepth) {
+        return;
+    }
     // Cleared after the elements, so strings after a nested array are not collected.
     insideArray = true;
     for (unsigned int i = 0; i < value->u.array.length; ++i) {
-        process_value(value->u.array.values[i], nullptr);
+        process_value(value->u.array.values[i], nullptr, depth);
     }
     insideArray = false;
 }

@@ -52,9 +52,9 @@ public:
     bool blink = false;
 
 private:
-    void process_value(const json_value* value, const char* name);
-    void process_object(const json_value* value);
-    void process_array(const json_value* value);
+    void process_value(const json_value* value, const char* name, int depth);
+    void process_object(const json_value* value, int depth);
+    void process_array(const json_value* value, int depth);
     void storeFontKey(const char* name, const json_value* value, float number);
     void setupBuffers();
     void releaseBuffers();

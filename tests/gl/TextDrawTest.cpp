@@ -54,7 +54,10 @@ protected:
     }
     render_test::PackageFolder package{{{"fonts/atlas.png", atlasImage()}, {"fonts/test.json", kFont},
         {"fonts/no_atlas.json", R"({"texture": "fonts/none.png", "textureWidth": 64, "textureHeight": 48})"},
-        {"fonts/broken.json", "{\"texture\": \"fonts/atlas.png\", "}}};
+        {"fonts/broken.json", "{\"texture\": \"fonts/atlas.png\", "},
+        // Far deeper than any walk may recurse; the font's own keys follow the nesting.
+        {"fonts/deep.json", "{\"deep\": " + std::string(300000, '[') + std::string(300000, ']') + ", " +
+                                std::string(kFont).substr(1)}}};
     Camera camera{{0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720};
 };
 
@@ -115,6 +118,13 @@ TEST_F(TextDrawTest, BadFontDescriptionsFailCleanly) {
         EXPECT_TRUE(render_test::hasLogLine(log, line));
         EXPECT_EQ(log.find("was not found"), std::string::npos) << log;
     }
+}
+
+TEST_F(TextDrawTest, DeeplyNestedDescriptionStillSetsUp) {
+    Text text(100, 100, "AB", "fonts/deep.json", 1, glm::vec3(1));
+    ASSERT_TRUE(text.setup());
+    text.render(&camera);
+    expectGlyphs("AB", 100, 100, 1);
 }
 
 }  // namespace
