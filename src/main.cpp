@@ -17,7 +17,6 @@
 
 namespace {
 
-const char* const kPackagePath = "data.tul";
 constexpr int kWindowX = 600;
 constexpr int kWindowY = 40;
 constexpr int kWindowWidth = 1280;
@@ -28,7 +27,7 @@ bool isBuildMode(int argc, char** argv) {
 }
 
 int buildPackage(const std::vector<std::string>& assets) {
-    if (!PackageManager::getInstance()->createPackage(assets, kPackagePath, true)) {
+    if (!PackageManager::getInstance()->createPackage(assets, kPackageFile, true)) {
         LOG_ERROR("Failed to create package");
         return 1;
     }
@@ -36,7 +35,7 @@ int buildPackage(const std::vector<std::string>& assets) {
 }
 
 bool checkPackage() {
-    if (!FileReader::file_exists(kPackagePath)) {
+    if (!FileReader::file_exists(kPackageFile)) {
         LOG_ERROR("Data file missing");
         return false;
     }
@@ -44,16 +43,16 @@ bool checkPackage() {
     uint32_t stored = 0;
     uint32_t computed = 0;
     PackageManager* package = PackageManager::getInstance();
-    if (!package->getChecksum(kPackagePath, &stored)) {
+    if (!package->getChecksum(kPackageFile, &stored)) {
         LOG_ERROR("Failed to read checksum");
         return false;
     }
-    if (!package->calculateChecksum(kPackagePath, &computed)) {
+    if (!package->calculateChecksum(kPackageFile, &computed)) {
         LOG_ERROR("Failed to read checksum");
         return false;
     }
     if (stored != computed) {
-        LOG_ERROR("%s is corrupted", kPackagePath);
+        LOG_ERROR("%s is corrupted", kPackageFile);
         return false;
     }
     return true;

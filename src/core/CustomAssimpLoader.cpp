@@ -6,10 +6,6 @@
 #include "core/Log.h"
 #include "core/PackageManager.h"
 
-namespace {
-constexpr const char* kPackageFile = "data.tul";
-}
-
 CustomAssimpLoader::CustomAssimpLoader(const std::string& directory) {
     directories.push_back(directory);
 }

@@ -19,7 +19,7 @@ json_value* json_parse_buffer(const char* json, size_t length) {
 
 json_value* json_parse_entry(const std::string& entry) {
     uint32_t size = 0;
-    char* bytes = PackageManager::getInstance()->load("data.tul", entry, &size);
+    char* bytes = PackageManager::getInstance()->load(kPackageFile, entry, &size);
     if (bytes == nullptr) {
         return nullptr;
     }

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The package every loader reads, in the working directory; the build mode writes it there.
+inline constexpr const char* kPackageFile = "data.tul";
+
 // Standard CRC-32 (reflected polynomial 0xEDB88320, as zlib and PNG use it).
 uint32_t get_data_hash(const void* data, uint32_t size);
 

@@ -92,7 +92,7 @@ bool Model::setup() {
     const unsigned int flags = flipUVs ? (kImportFlags | aiProcess_FlipUVs) : kImportFlags;
 
     uint32_t length = 0;
-    char* buffer = PackageManager::getInstance()->load("data.tul", objPath, &length);
+    char* buffer = PackageManager::getInstance()->load(kPackageFile, objPath, &length);
     if (buffer == nullptr) {
         LOG_ERROR("Failed to load %s from package", objPath.c_str());
         return false;

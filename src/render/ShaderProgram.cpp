@@ -11,7 +11,6 @@
 #include "render/MatrixOwner.h"
 
 namespace {
-const char* const kPackageFile = "data.tul";
 
 // Shader and program objects keep their info logs behind calls of the same shapes.
 void logInfoLog(GLuint object, PFNGLGETSHADERIVPROC getParameter, PFNGLGETSHADERINFOLOGPROC getLog) {

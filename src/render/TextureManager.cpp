@@ -10,7 +10,6 @@
 TextureManager* TextureManager::sInstance = nullptr;
 
 namespace {
-const char* const kPackageFile = "data.tul";
 const int kRgbaChannels = 4;
 
 // Repeat on both axes and nearest filtering: the mip levels exist but are never sampled.

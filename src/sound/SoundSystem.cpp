@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr const char* kPackageFile = "data.tul";
 constexpr ALsizei kSampleRate = 11025;
 
 // Indexed by game_sound.
