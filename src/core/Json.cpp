@@ -27,15 +27,3 @@ json_value* json_parse_entry(const std::string& entry) {
     free(bytes);
     return root;
 }
-
-const json_value* json_object_get(const json_value* value, const char* key) {
-    if (value == nullptr || value->type != json_object) {
-        return nullptr;
-    }
-    for (unsigned int i = 0; i < value->u.object.length; ++i) {
-        if (strcmp(value->u.object.values[i].name, key) == 0) {
-            return value->u.object.values[i].value;
-        }
-    }
-    return nullptr;
-}

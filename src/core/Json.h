@@ -18,6 +18,3 @@ json_value* json_parse_entry(const std::string& entry);
 // any nesting, and a damaged entry must not run a recursive walk out of stack. No
 // description of ours comes close.
 constexpr int kJsonMaxDepth = 64;
-
-// Looks up key in an object; null when value is not an object or has no such key.
-const json_value* json_object_get(const json_value* value, const char* key);

@@ -70,7 +70,7 @@ TEST_P(SkyboxArt, RunsOnAcrossEveryCubeEdgeWithItsSunUnderTheLight) {
     for (int level = 1; level <= 9; ++level) {
         const testing_support::JsonTree root =
             testing_support::readRunJson("levels/system_1/s1p" + std::to_string(level) + ".json");
-        auto get = [&](const char* key) { return json_object_get(root.get(), key); };
+        auto get = [&](const char* key) { return testing_support::jsonMember(root.get(), key); };
         if (testing_support::jsonText(get("skyboxTexture")) == entry) {
             draw(glm::vec3(0.0f), glm::vec3(testing_support::jsonNumber(get("skyboxLightPositionX")),
                                             testing_support::jsonNumber(get("skyboxLightPositionY")),

@@ -1,6 +1,7 @@
 #include "support/RunAssets.h"
 
 #include <stb_image.h>
+#include <cstring>
 #include <unistd.h>
 
 #include "support/TestSupport.h"
@@ -34,6 +35,18 @@ bool decodeRunImage(const std::string& entry, Image* image, int channels, bool f
 JsonTree readRunJson(const std::string& entry) {
     const std::string text = readFile(runPath(entry));
     return JsonTree(text.empty() ? nullptr : json_parse_buffer(text.data(), text.size()), json_value_free);
+}
+
+const json_value* jsonMember(const json_value* value, const char* key) {
+    if (value == nullptr || value->type != json_object) {
+        return nullptr;
+    }
+    for (unsigned int i = 0; i < value->u.object.length; ++i) {
+        if (strcmp(value->u.object.values[i].name, key) == 0) {
+            return value->u.object.values[i].value;
+        }
+    }
+    return nullptr;
 }
 
 double jsonNumber(const json_value* value) {

@@ -29,6 +29,8 @@ bool decodeRunImage(const std::string& entry, Image* image, int channels = 0, bo
 
 using JsonTree = std::unique_ptr<json_value, decltype(&json_value_free)>;
 JsonTree readRunJson(const std::string& entry);
+// The member key of an object; null when value is not an object or has no such member.
+const json_value* jsonMember(const json_value* value, const char* key);
 double jsonNumber(const json_value* value);     // 0 unless a number
 std::string jsonText(const json_value* value);  // empty unless a string
 

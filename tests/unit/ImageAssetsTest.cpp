@@ -151,10 +151,10 @@ std::vector<std::string> textsTheGameWrites() {
                                       "PRESS G TO PICK UP ARTEFACT", "Well done! all artefacts found", "-3",
                                       "TEMPORARY SOLAR SYSTEM", " solar system", "VERSION 0ae17bd", "0123456789"};
     const testing_support::JsonTree system = testing_support::readRunJson("levels/system_1/s1.json");
-    texts.push_back(testing_support::jsonText(json_object_get(system.get(), "name")));
-    const json_value* planets = json_object_get(system.get(), "planets");
+    texts.push_back(testing_support::jsonText(testing_support::jsonMember(system.get(), "name")));
+    const json_value* planets = testing_support::jsonMember(system.get(), "planets");
     for (unsigned i = 0; planets != nullptr && i < planets->u.array.length; ++i) {
-        texts.push_back(testing_support::jsonText(json_object_get(planets->u.array.values[i], "name")));
+        texts.push_back(testing_support::jsonText(testing_support::jsonMember(planets->u.array.values[i], "name")));
     }
     return texts;
 }
@@ -168,19 +168,19 @@ TEST(FontAssets, DescriptionsMatchTheirAtlasAndCoverEveryText) {
         const testing_support::JsonTree root = testing_support::readRunJson(description);
         ASSERT_NE(root, nullptr);
         auto number = [&](const char* key) {
-            return static_cast<int>(testing_support::jsonNumber(json_object_get(root.get(), key)));
+            return static_cast<int>(testing_support::jsonNumber(testing_support::jsonMember(root.get(), key)));
         };
         const int width = number("characterWidthInTexture");
         const int height = number("characterHeightInTexture");
         const int hp = number("horizontalPadding");
         const int vp = number("verticalPadding");
         Image atlas;
-        ASSERT_TRUE(decodeRunImage(testing_support::jsonText(json_object_get(root.get(), "texture")), &atlas, 4));
+        ASSERT_TRUE(decodeRunImage(testing_support::jsonText(testing_support::jsonMember(root.get(), "texture")), &atlas, 4));
         EXPECT_TRUE(atlas.width == number("textureWidth") && atlas.height == number("textureHeight"));
         // A space samples the one atlas point (0.1, 0.1).
         EXPECT_EQ(atlas.at(atlas.width / 10, atlas.height / 10)[3], 0);
 
-        const json_value* rows = json_object_get(root.get(), "rows");
+        const json_value* rows = testing_support::jsonMember(root.get(), "rows");
         ASSERT_TRUE(rows != nullptr && rows->type == json_array);
         std::string glyphs;
         for (unsigned row = 0; row < rows->u.array.length; ++row) {

@@ -31,7 +31,7 @@ TEST(LevelDescriptions, CarryEveryKeyTheirReaderTakes) {
         const std::string entry = "levels/system_1/s1p" + std::to_string(level) + ".json";
         const testing_support::JsonTree root = testing_support::readRunJson(entry);
         ASSERT_TRUE(root != nullptr && root->type == json_object) << entry;
-        auto get = [&](const char* key) { return json_object_get(root.get(), key); };
+        auto get = [&](const char* key) { return testing_support::jsonMember(root.get(), key); };
         EXPECT_FALSE(jsonText(get("name")).empty()) << entry;
         for (const char* key : {"diffuseTextureMap", "specularTextureMap", "normalTextureMap", "skyboxTexture",
                                 "waterTexture", "backgroundSound"}) {
@@ -62,19 +62,19 @@ TEST(SolarSystemDescription, HasAStarAndNinePlanetsOnSeparateOrbits) {
     SKIP_WITHOUT_RUN_ASSETS();
     const testing_support::JsonTree root = testing_support::readRunJson("levels/system_1/s1.json");
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(json_object_get(root.get(), "levelPath"), nullptr);
-    const json_value* planets = json_object_get(root.get(), "planets");
+    EXPECT_EQ(testing_support::jsonMember(root.get(), "levelPath"), nullptr);
+    const json_value* planets = testing_support::jsonMember(root.get(), "planets");
     ASSERT_TRUE(planets != nullptr && planets->type == json_array && planets->u.array.length == 9u);
-    std::vector<double> radii = {jsonNumber(json_object_get(root.get(), "orbitRadius"))};
+    std::vector<double> radii = {jsonNumber(testing_support::jsonMember(root.get(), "orbitRadius"))};
     for (unsigned i = 0; i < planets->u.array.length; ++i) {
         const json_value* planet = planets->u.array.values[i];
-        EXPECT_FALSE(jsonText(json_object_get(planet, "name")).empty()) << i;
+        EXPECT_FALSE(jsonText(testing_support::jsonMember(planet, "name")).empty()) << i;
         const std::string level = "levels/system_1/s1p" + std::to_string(i + 1) + ".json";
-        EXPECT_EQ(jsonText(json_object_get(planet, "levelPath")), level);
+        EXPECT_EQ(jsonText(testing_support::jsonMember(planet, "levelPath")), level);
         for (const char* key : {"meshIndex", "scale", "orbitRadius", "orbitSpeed"}) {
-            EXPECT_TRUE(isNumber(json_object_get(planet, key))) << i << " " << key;
+            EXPECT_TRUE(isNumber(testing_support::jsonMember(planet, key))) << i << " " << key;
         }
-        radii.push_back(jsonNumber(json_object_get(planet, "orbitRadius")));
+        radii.push_back(jsonNumber(testing_support::jsonMember(planet, "orbitRadius")));
     }
     std::sort(radii.begin(), radii.end());
     for (size_t i = 1; i < radii.size(); ++i) {

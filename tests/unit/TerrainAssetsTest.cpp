@@ -170,9 +170,9 @@ TEST_F(TerrainAssets, EachLevelsArtefactFloatsClearAboveItsGround) {
     for (int level = 1; level <= 9; ++level) {
         const std::string entry = "levels/system_1/s1p" + std::to_string(level) + ".json";
         const testing_support::JsonTree root = testing_support::readRunJson(entry);
-        const json_value* kinds = json_object_get(root.get(), "objectKinds");
+        const json_value* kinds = testing_support::jsonMember(root.get(), "objectKinds");
         ASSERT_TRUE(kinds != nullptr && kinds->type == json_array) << entry;
-        auto number = [&](const char* key) { return testing_support::jsonNumber(json_object_get(root.get(), key)); };
+        auto number = [&](const char* key) { return testing_support::jsonNumber(testing_support::jsonMember(root.get(), key)); };
         const glm::vec3 artefact(number("artefactPositionX"), number("artefactPositionY"), number("artefactPositionZ"));
         ASSERT_TRUE(glm::all(glm::greaterThanEqual(glm::vec2(artefact), glm::vec2(0.0f))) &&
                     glm::all(glm::lessThan(glm::vec2(artefact), glm::vec2(3.0f * tileWidth)))) << entry;

@@ -78,11 +78,9 @@ TEST(JsonEntryPoint, ParsesOnlyTheGivenBytesAndReportsFailuresBare) {
     const char text[] = "{\"name\": \"Pallas\", \"seed\": 42}GARBAGE";
     json_value* root = json_parse_buffer(text, strlen("{\"name\": \"Pallas\", \"seed\": 42}"));
     ASSERT_NE(root, nullptr);
-    const json_value* seed = json_object_get(root, "seed");
-    ASSERT_NE(seed, nullptr);
-    EXPECT_EQ(seed->u.integer, 42);
-    EXPECT_EQ(json_object_get(root, "missing"), nullptr);
-    EXPECT_EQ(json_object_get(seed, "seed"), nullptr);
+    ASSERT_EQ(root->type, json_object);
+    ASSERT_EQ(root->u.object.length, 2u);
+    EXPECT_EQ(root->u.object.values[1].value->u.integer, 42);
     json_value_free(root);
 
     for (const char* bad : {"{\"a\": }", "[1, 2", "// comment\n{}", ""}) {
