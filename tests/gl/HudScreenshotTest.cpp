@@ -1,6 +1,4 @@
 // A HUD-like arrangement drawn from the game's own package, for people to look at.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "RenderTestKit.h"
@@ -8,13 +6,12 @@
 #include "render/ScreenQuad.h"
 #include "render/Text.h"
 #include "render/TextureManager.h"
+#include "support/RunAssets.h"
 
 namespace {
 
 TEST(HudScreenshot, ArrangementIsWrittenForReview) {
-    if (access(QUENLOW_RUN_DIR "/data.tul", R_OK) != 0) {
-        GTEST_SKIP() << "no data.tul in " QUENLOW_RUN_DIR;
-    }
+    SKIP_WITHOUT_RUN_ASSETS();
     testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
     Camera camera({0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720);
     const struct { const char* image; int x, y, width, height; } quads[] = {
