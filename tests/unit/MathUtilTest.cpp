@@ -1,32 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cmath>
 #include <deque>
 #include <functional>
 #include <initializer_list>
 
 #include "core/MathUtil.h"
+#include "support/ScriptedRand.h"
 
-// rand() scripted for these tests: while a script is loaded every call takes its next value
-// and is counted; otherwise calls go to the C library, so other tests in this executable
-// still see the real generator.
 namespace {
-std::deque<int> gScript;
-bool gScripted = false;
-int gDraws = 0;
-
-class ScriptedRand {
-public:
-    explicit ScriptedRand(std::deque<int> values) {
-        gScript = std::move(values);
-        gScripted = true;
-        gDraws = 0;
-    }
-    ~ScriptedRand() { gScripted = false; }
-    int draws() const { return gDraws; }
-};
+using testing_support::ScriptedRand;
 
 // One yes-or-no answer of a geometry test and what it should be.
 struct Check {
@@ -40,21 +23,6 @@ void expectEach(std::initializer_list<Check> checks) {
     }
 }
 }  // namespace
-
-extern "C" int rand() {
-    if (gScripted) {
-        ++gDraws;
-        if (gScript.empty()) {
-            return 0;
-        }
-        const int value = gScript.front();
-        gScript.pop_front();
-        return value;
-    }
-    using RandFunction = int (*)();
-    static auto realRand = reinterpret_cast<RandFunction>(dlsym(RTLD_NEXT, "rand"));
-    return realRand();
-}
 
 TEST(MathUtilRandom, TakesTheLowBytesOfFourDraws) {
     ScriptedRand script({0x7F000034, 0x00110056, 0x0000109A, 0x123456BC});
