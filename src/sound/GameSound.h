@@ -22,3 +22,7 @@ enum game_sound : int {
     SOUND_JUMP,
     SOUND_NONE,  // plays nothing and succeeds
 };
+
+// Asks whoever plays the game's sounds for one, through the mail box: objects that do not
+// own the sound system play theirs this way.
+void send_game_sound(game_sound sound);
