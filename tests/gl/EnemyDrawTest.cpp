@@ -1,0 +1,133 @@
+// The UFOs and their shots with the real package: what is drawn, the player's shots against
+// the model's box, and a picture of a fight over plain ground.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "SceneKit.h"
+#include "game/EnemyManager.h"
+#include "game/ProjectileManager.h"
+#include "render/ParticleSystem.h"
+#include "render/TexturedCuboid.h"
+#include "support/PlanetFakes.h"
+#include "support/RunAssets.h"
+
+namespace {
+
+constexpr float kStep = 1.0f / 60.0f;
+const glm::vec3 kLight(40.0f, -60.0f, 80.0f), kBody(0.0f, 0.0f, 1.6f);  // the saucer: 0.8 to 2.4 up
+
+struct EnemyScene : ::testing::Test {
+    void SetUp() override {
+        SKIP_WITHOUT_RUN_ASSETS();
+        ASSERT_TRUE(manager.setup() && projectiles.setup());
+        manager.projectileManager = &projectiles;
+        srand(5);
+        manager.addEnemies();
+        glEnable(GL_PROGRAM_POINT_SIZE);
+    }
+    // The first UFOs where given, flying, the others dead for good; nothing lit on black.
+    void place(const std::vector<glm::vec3>& at) {
+        for (size_t i = 0; i < 10; ++i) {
+            *manager.getEnemies()[i] = Enemy{i < at.size() ? at[i] : glm::vec3(0.0f), glm::vec3(0.0f), 0.0f, 0.0f,
+                                             i < at.size() ? ENEMY_FLYING : ENEMY_DEAD, 0.0f, 1e9f, 50.0f};
+        }
+        render_test::clearWindow(0, 0, 0);
+    }
+    testing_support::ScopedWorkingDirectory inside{QUENLOW_RUN_DIR};
+    testing_support::FakeTerrain ground;
+    EnemyManager manager;
+    ProjectileManager projectiles{&ground};
+};
+
+bool litAt(Camera& camera, const glm::vec3& point) {
+    const glm::vec3 at = glm::project(point, camera.getViewMatrix(), *camera.getPerspectiveMatrix(),
+                                      glm::vec4(0.0f, 0.0f, 1280.0f, 720.0f));
+    return scene_test::isLit(static_cast<int>(at.x), static_cast<int>(at.y));
+}
+
+}  // namespace
+
+TEST_F(EnemyScene, LivingUfosAndLiveProjectilesAreDrawnTheRestIsNot) {
+    Camera camera = scene_test::lookingAt({0.0f, -12.0f, 23.0f}, {0.0f, 0.0f, 23.6f});
+    for (int state : {ENEMY_FLYING, ENEMY_HOVERING, ENEMY_ATTACKING, ENEMY_DEAD}) {
+        place({{-4.0f, 0.0f, 22.0f}, {4.0f, 0.0f, 22.0f}});
+        manager.getEnemies()[1]->state = state;
+        manager.render(&camera, kLight);
+        EXPECT_TRUE(litAt(camera, glm::vec3(-4.0f, 0.0f, 22.0f) + kBody));
+        EXPECT_EQ(litAt(camera, glm::vec3(4.0f, 0.0f, 22.0f) + kBody), state != ENEMY_DEAD) << state;
+    }
+    const glm::vec3 shots[] = {{-1.0f, 0.0f, 1.0f}, {0.0f, 0.0f, -0.5f}, {1.0f, 0.0f, 1.0f}};  // the middle underground
+    for (const glm::vec3& shot : shots) {
+        projectiles.add(shot, {0.0f, 0.0f, 1.0f}, 0.01f, 0);
+    }
+    camera = scene_test::lookingAt({0.0f, -3.0f, 0.5f}, {0.0f, 0.0f, 0.3f});
+    for (bool stepped : {false, true}) {
+        stepped ? projectiles.update(kStep, glm::vec3(100.0f)) : void();
+        render_test::clearWindow(0, 0, 0);
+        projectiles.render(&camera);
+        EXPECT_TRUE(litAt(camera, shots[0]) && litAt(camera, shots[2]));
+        EXPECT_NE(litAt(camera, shots[1]), stepped);
+    }
+}
+
+TEST_F(EnemyScene, AShotDamagesTheFirstUfoInSightFiveHitsDestroyIt) {
+    const glm::vec3 eye(0.0f, 0.0f, 2.0f), ufo(0.0f, 20.0f, 20.0f), aim = ufo + kBody - eye;
+    const struct {
+        std::vector<glm::vec3> ufos;
+        float hill;  // the ground's height from 8 to 10 along y
+        glm::vec3 direction;
+        std::vector<float> health;  // after 7 clicks
+    } cases[] = {
+        {{ufo * 2.0f - kBody, ufo}, 0.0f, aim, {0.0f, 30.0f}},  // both on the line: one a click, in list order
+        {{ufo}, 15.0f, aim, {50.0f}},                           // behind a hill
+        {{ufo}, 0.0f, -aim, {50.0f}},                           // behind the player
+    };
+    for (const auto& c : cases) {
+        place(c.ufos);
+        testing_support::MessageLog log;
+        ground.height = [&c](float, float y) { return y > 8.0f && y < 10.0f ? c.hill : 0.0f; };
+        for (int click = 0; click < 7; ++click) {
+            manager.mouseClick(eye, c.direction, &ground);
+            EXPECT_TRUE(&c != cases || manager.getExplosion()->isActive() == (click >= 4)) << click;
+        }
+        EXPECT_EQ(manager.getEnemies()[0]->health, c.health[0]);
+        EXPECT_EQ(manager.getEnemies()[0]->state == ENEMY_DEAD, c.health[0] == 0.0f);
+        EXPECT_EQ(log.size(), c.health[0] == 0.0f ? 1u : 0u);  // the explosion's sound
+        EXPECT_EQ(manager.getEnemies()[c.health.size() - 1]->health, c.health.back());
+    }
+}
+
+// Ten UFOs over plain ground, three near the player and firing at it, the nearest one just
+// shot down: seen from behind the player on the left, through the player's eyes on the right.
+TEST_F(EnemyScene, PictureOfAFight) {
+    const glm::vec3 eye(0.0f, -50.0f, 2.0f);
+    const glm::vec2 spots[] = {{-16, -22}, {14, -21}, {0, -18}, {-70, 10}, {-40, 40}, {-10, 70}, {20, 50}, {50, 20},
+                               {75, -5}, {35, -10}};
+    for (int i = 0; i < 10; ++i) {
+        manager.getEnemies()[i]->pos = glm::vec3(spots[i], 22.0f);
+    }
+    for (int step = 0; step < 262; ++step) {
+        if (step == 250) {  // the first shots are 6 from the player
+            for (int click = 0; click < 5; ++click) {
+                manager.mouseClick(eye, manager.getEnemies()[2]->pos + kBody - eye, &ground);
+            }
+        }
+        manager.update(kStep, eye, &ground, false);
+        projectiles.update(kStep, eye);
+    }
+    EXPECT_EQ(manager.getEnemies()[2]->state, ENEMY_DEAD);
+    TexturedCuboid floor(0, 0, -0.1f, 400, 400, 0.2f, "textures/p1_diffuse_map.png", "shaders/basic_textured.vs",
+                         "shaders/basic_textured.fs");
+    ASSERT_TRUE(floor.setup(UV_MAPPING_DIMENSION));
+    const glm::vec3 views[2][2] = {{{0.0f, -125.0f, 16.0f}, {0.0f, -20.0f, 16.0f}}, {eye, {0.0f, -40.0f, 4.7f}}};
+    for (int cell = 0; cell < 2; ++cell) {
+        Camera camera = scene_test::sheetCell(2, 1, cell, views[cell][0], views[cell][1], {0.49f, 0.61f, 0.77f});
+        floor.render(&camera, false, kLight);
+        manager.render(&camera, kLight);
+        projectiles.render(&camera);
+    }
+    EXPECT_TRUE(testing_support::near(testing_support::readPixel(960, 500), 255, 255, 240, 30)) << "the burst";
+    scene_test::saveScreenshot("enemies_fight.png");
+}
