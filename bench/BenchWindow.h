@@ -4,6 +4,10 @@
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 class BenchWindow {
 public:
@@ -37,3 +41,20 @@ private:
     SDL_GLContext context = nullptr;
     bool ready = false;
 };
+
+// The main of a benchmark program that reads the run folder's package with a window open.
+inline int runInRunFolderWithWindow(int argc, char** argv, const char* title) {
+    benchmark::Initialize(&argc, argv);
+    if (chdir(QUENLOW_RUN_DIR) != 0) {
+        fprintf(stderr, "no run folder %s\n", QUENLOW_RUN_DIR);
+        return 1;
+    }
+    const BenchWindow window(title);
+    if (!window.ok()) {
+        fprintf(stderr, "no OpenGL 3.3 core context\n");
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -175,17 +174,5 @@ BENCHMARK(BM_PlanetViewFrame)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (chdir(QUENLOW_RUN_DIR) != 0) {
-        fprintf(stderr, "no run folder %s\n", QUENLOW_RUN_DIR);
-        return 1;
-    }
-    const BenchWindow window("render bench");
-    if (!window.ok()) {
-        fprintf(stderr, "no OpenGL 3.3 core context\n");
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runInRunFolderWithWindow(argc, argv, "render bench");
 }
