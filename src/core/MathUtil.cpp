@@ -1,5 +1,7 @@
 #include "core/MathUtil.h"
 
+#include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -34,6 +36,26 @@ glm::vec3 MathUtil::getRandomVector(const glm::vec3& base, const glm::vec3& rang
     const float y = grf(base.y, range.y);
     const float z = grf(base.z, range.z);
     return glm::vec3(x, y, z);
+}
+
+float MathUtil::clampToFloat(double value) {
+    if (value > FLT_MAX) {
+        return FLT_MAX;
+    }
+    if (value < -FLT_MAX) {
+        return -FLT_MAX;
+    }
+    return static_cast<float>(value);
+}
+
+int MathUtil::truncateToInt(float value) {
+    if (!(value > static_cast<float>(INT_MIN))) {
+        return INT_MIN;
+    }
+    if (!(value < static_cast<float>(INT_MAX))) {
+        return INT_MAX;
+    }
+    return static_cast<int>(value);
 }
 
 bool MathUtil::fcmp(float a, float b) {

@@ -29,6 +29,11 @@ public:
     static glm::vec3 getRandomVector(const glm::vec3& base, const glm::vec3& range);
 
     static bool fcmp(float a, float b);
+    // Numbers read from a package entry may lie outside the target type, where a plain
+    // conversion is undefined: they saturate instead. truncateToInt rounds toward zero and
+    // gives INT_MIN for NaN.
+    static float clampToFloat(double value);
+    static int truncateToInt(float value);
     static float sawTooth(float t, float low, float high, float period);
     static float distance2d(const glm::vec2& a, const glm::vec2& b);
 

@@ -1,7 +1,5 @@
 #include "render/ParticleSystem.h"
 
-#include <cfloat>
-#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -36,27 +34,6 @@ constexpr float kDeadLifetime = 1.0f;
 constexpr float kDeadAge = 2.0f;
 // Controller spawns take the lowest depth key until their first step.
 constexpr float kControllerSpawnSortZ = -100.0f;
-
-float clampToFloat(double value) {
-    if (value > FLT_MAX) {
-        return FLT_MAX;
-    }
-    if (value < -FLT_MAX) {
-        return -FLT_MAX;
-    }
-    return static_cast<float>(value);
-}
-
-// Truncates toward zero; values outside int saturate, which the slot limit then rejects.
-int truncateToInt(float value) {
-    if (!(value > static_cast<float>(INT_MIN))) {
-        return INT_MIN;
-    }
-    if (!(value < static_cast<float>(INT_MAX))) {
-        return INT_MAX;
-    }
-    return static_cast<int>(value);
-}
 
 float drawBetween(float min, float max) {
     return MathUtil::grf(min, std::fabs(max - min));
@@ -138,16 +115,17 @@ void ParticleSystem::walkJson(const json_value* value, const char* key, int dept
     }
     float number = 0.0f;
     if (value->type == json_integer) {
-        number = clampToFloat(static_cast<double>(value->u.integer));
+        number = MathUtil::clampToFloat(static_cast<double>(value->u.integer));
     } else if (value->type == json_double) {
-        number = clampToFloat(value->u.dbl);
+        number = MathUtil::clampToFloat(value->u.dbl);
     }
     applyJsonNumber(key, number);
 }
 
 void ParticleSystem::applyJsonNumber(const char* key, float value) {
     if (strcmp(key, "max_particles") == 0) {
-        maxParticles = truncateToInt(value);
+        // Saturated outside int; the slot limit then rejects it.
+        maxParticles = MathUtil::truncateToInt(value);
         return;
     }
     struct KeyField {
