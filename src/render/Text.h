@@ -46,6 +46,7 @@ public:
     void setFadeToTransparent(float duration);
 
     float getAlpha() const { return alpha; }
+    const std::string& getText() const { return text; }
     bool isVisible() const { return visible; }
 
     // Written directly by the owner.
