@@ -1,9 +1,127 @@
 #include "game/FpsGame.h"
 
-FpsGame::FpsGame() = default;
+#include <SDL2/SDL.h>
 
-FpsGame::~FpsGame() = default;
+#include "core/Log.h"
+#include "core/MailBox.h"
+#include "game/ArtefactManager.h"
+#include "game/FrameInput.h"
+#include "game/LevelObjectManager.h"
+#include "game/StarMapView.h"
+#include "render/ParticleSystem.h"
+#include "sound/SoundSystem.h"
 
-int FpsGame::gameLoop(SDL_Window* /*window*/) {
-    return 0;
+std::string playLevelPath = "levels/system_1/s1p3.json";
+
+namespace {
+const char* const kSolarSystemFile = "levels/system_1/s1.json";
+const int kArtefactsInGame = 9;
+}  // namespace
+
+FpsGame::FpsGame() {
+    MailBox* mailBox = MailBox::getInstance();
+    mailBox->registerReceiver(this, MESSAGE_EXIT_GAME);
+    mailBox->registerReceiver(this, MESSAGE_PLAY_BUTTON_CLICKED);
+    mailBox->registerReceiver(this, MESSAGE_PLAYER_HIT);
+}
+
+FpsGame::~FpsGame() {
+    // A deleted receiver left registered would be called through a dangling pointer, and
+    // would shadow any later game object, since the first registration wins.
+    MailBox::getInstance()->removeReceiver(this);
+    delete levelObjectManager;
+    levelObjectManager = nullptr;
+    delete deathParticleSystem;
+    deathParticleSystem = nullptr;
+    delete artefactManager;
+    artefactManager = nullptr;
+    delete soundSystem;
+    soundSystem = nullptr;
+}
+
+bool FpsGame::setup() {
+    // Each object is stored before its set-up, so the destructor also frees a failed one.
+    soundSystem = new SoundSystem(true);
+    if (!soundSystem->setup()) {
+        LOG_ERROR("Failed to initialize sound system");
+        return false;
+    }
+    artefactManager = new ArtefactManager(kArtefactsInGame);
+    deathParticleSystem = new ParticleSystem("particlesystems/death.json", false);
+    if (!deathParticleSystem->setup()) {
+        LOG_ERROR("Failed to setup death particle system");
+        return false;
+    }
+    levelObjectManager = new LevelObjectManager();
+    if (!levelObjectManager->setup()) {
+        LOG_ERROR("Failed to setup level object manager");
+        return false;
+    }
+    return true;
+}
+
+int FpsGame::gameLoop(SDL_Window* window) {
+    if (!setup()) {
+        return 1;
+    }
+    int state = VIEW_STATE_STAR_MAP;
+    while (true) {
+        if (state == VIEW_STATE_END) {
+            return 0;
+        }
+        if (state == VIEW_STATE_PLANET) {
+            state = playLevel(playLevelPath, window);
+        }
+        // A take-off leads straight to the star map in the same pass.
+        if (state == VIEW_STATE_STAR_MAP) {
+            state = viewStarSystem(kSolarSystemFile, window, artefactManager->allArtefactsFound());
+        }
+    }
+}
+
+void FpsGame::handleMessage(Message message, MessagePayload* /*payload*/) {
+    switch (message) {
+        case MESSAGE_PLAY_BUTTON_CLICKED:
+            resumeRequested = true;
+            break;
+        case MESSAGE_EXIT_GAME:
+            exitRequested = true;
+            break;
+        case MESSAGE_PLAYER_HIT:
+            // The planet view marks the dead with -1: hits never take lives below 0.
+            if (lives > 0) {
+                --lives;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+const char* FpsGame::whoIsThere() {
+    return "FpsGame";
+}
+
+int FpsGame::viewStarSystem(std::string systemFile, SDL_Window* window, bool allArtefactsFound) {
+    StarMapView view(this, std::move(systemFile), allArtefactsFound);
+    if (!view.setup()) {
+        return VIEW_STATE_END;
+    }
+    view.begin(SDL_GetTicks());
+    FrameInput input;
+    // The window's close request is ignored on purpose: the game ends through its exit button.
+    while (!exitRequested) {
+        read_frame_input(&input);
+        if (!view.frame(input)) {
+            break;
+        }
+        SDL_GL_SwapWindow(window);
+    }
+    return view.end();
+}
+
+// Stands in for the planet view until it is built: the visit ends at once as if the rocket
+// had taken off, so the star map comes back.
+int FpsGame::playLevel(std::string /*levelFile*/, SDL_Window* /*window*/) {
+    return VIEW_STATE_STAR_MAP;
 }

@@ -1,16 +1,65 @@
-// The game object: runs the views' frame loops on the window it is given. This first form
-// only owns the window's time; the views arrive with the game itself.
+// The game object: owns what lives for the whole game (sound, the found artefacts, the death
+// burst, the level objects, the enemies), alternates between the star map and the planet
+// view, and receives the messages that change the game's course: resume, exit, player hit.
 #pragma once
 
-struct SDL_Window;
+#include <cstdint>
+#include <string>
 
-class FpsGame {
+#include "core/MessageReceiver.h"
+
+struct SDL_Window;
+class ArtefactManager;
+class LevelObjectManager;
+class ParticleSystem;
+class SoundSystem;
+
+// The level file of the planet the star map chose; the planet view reads it.
+extern std::string playLevelPath;
+
+// The game loop's states; each view returns the next one.
+enum view_state : int {
+    VIEW_STATE_PLANET = 0,
+    VIEW_STATE_STAR_MAP = 1,
+    VIEW_STATE_END = 2,
+};
+
+class FpsGame : public MessageReceiver {
 public:
     FpsGame();
-    virtual ~FpsGame();
+    ~FpsGame() override;
     FpsGame(const FpsGame&) = delete;
     FpsGame& operator=(const FpsGame&) = delete;
 
-    // Runs the game on the calling thread; the result becomes the exit status.
+    // Runs the game on the calling thread; the result becomes the exit status: 1 when a
+    // long-lived object fails to set up, else 0.
     int gameLoop(SDL_Window* window);
+    // Creates the long-lived objects in their order; false after the failing one's line.
+    bool setup();
+
+    void handleMessage(Message message, MessagePayload* payload) override;
+    const char* whoIsThere() override;
+
+    // The star map: VIEW_STATE_PLANET once a planet is launched, else VIEW_STATE_END.
+    int viewStarSystem(std::string systemFile, SDL_Window* window, bool allArtefactsFound);
+    // The planet view: VIEW_STATE_STAR_MAP after a take-off, else VIEW_STATE_END.
+    int playLevel(std::string levelFile, SDL_Window* window);
+
+    int getLives() const { return lives; }
+    bool isExitRequested() const { return exitRequested; }
+    bool isResumeRequested() const { return resumeRequested; }
+    ArtefactManager* getArtefactManager() { return artefactManager; }
+    SoundSystem* getSoundSystem() { return soundSystem; }
+
+private:
+    // The views read and clear the flags and use the long-lived objects in place.
+    friend class StarMapView;
+
+    bool resumeRequested = false;
+    bool exitRequested = false;
+    int32_t lives = 5;
+    SoundSystem* soundSystem = nullptr;
+    LevelObjectManager* levelObjectManager = nullptr;
+    ArtefactManager* artefactManager = nullptr;
+    ParticleSystem* deathParticleSystem = nullptr;
 };
