@@ -46,6 +46,8 @@ public:
     int playLevel(std::string levelFile, SDL_Window* window);
 
     int getLives() const { return lives; }
+    // The planet view restores 5 at a respawn and marks the dead with -1.
+    void setLives(int value) { lives = value; }
     bool isExitRequested() const { return exitRequested; }
     bool isResumeRequested() const { return resumeRequested; }
     ArtefactManager* getArtefactManager() { return artefactManager; }

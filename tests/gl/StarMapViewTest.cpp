@@ -1,0 +1,314 @@
+// The star map driven frame by frame with scripted input, on the run folder's package and the
+// real HUD, solar system and camera: fly-in, pause and resume, zoom, drag, picking, launch,
+// exit and the final screen.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HudProbe.h"
+#include "RenderTestKit.h"
+#include "core/Utils.h"
+#include "game/ArtefactManager.h"
+#include "game/FpsGame.h"
+#include "game/Hud.h"
+#include "game/SolarSystem.h"
+#include "game/SolarSystemCamera.h"
+#include "game/StarMapView.h"
+#include "support/RunAssets.h"
+
+namespace {
+
+const char* const kSystem = "levels/system_1/s1.json";
+const int kFrameMs = 16;
+// At a fifth of a second the camera's ground easing lands in one step.
+const int kSettleMs = 200;
+
+SDL_Event mouseButton(Uint32 type, Uint8 button) {
+    SDL_Event event{};
+    event.type = type;
+    event.button.button = button;
+    return event;
+}
+
+SDL_Event keyUp(SDL_Keycode key) {
+    SDL_Event event{};
+    event.type = SDL_KEYUP;
+    event.key.keysym.sym = key;
+    return event;
+}
+
+SDL_Event wheel(int y) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEWHEEL;
+    event.wheel.y = y;
+    return event;
+}
+
+SDL_Event motion() {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    return event;
+}
+
+const SDL_Event kLeftDown = mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+const SDL_Event kLeftUp = mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+const SDL_Event kRightUp = mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT);
+const SDL_Event kEscape = keyUp(SDLK_ESCAPE);
+
+// SDL's cursor (origin top left) over the centre of a HUD button given by its lower left corner.
+const glm::ivec2 kPlayButton(640, 720 - 323);
+const glm::ivec2 kExitButton(640, 720 - 179);
+const glm::ivec2 kExploreButton(123, 720 - 55);
+
+class StarMapViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SKIP_WITHOUT_RUN_ASSETS();
+        inside = std::make_unique<testing_support::ScopedWorkingDirectory>(QUENLOW_RUN_DIR);
+        glViewport(0, 0, 1280, 720);
+        ASSERT_TRUE(game.setup());
+    }
+
+    void open(bool allFound = false) {
+        view = std::make_unique<StarMapView>(&game, kSystem, allFound);
+        ASSERT_TRUE(view->setup());
+        view->begin(ticks);
+    }
+
+    // One frame of ms milliseconds with the cursor where it is and these events; true when drawn.
+    bool frame(std::vector<SDL_Event> events = {}, int ms = kFrameMs) {
+        ticks += static_cast<uint32_t>(ms);
+        FrameInput input;
+        input.ticks = ticks;
+        input.mouseX = cursor.x;
+        input.mouseY = cursor.y;
+        input.events = std::move(events);
+        return view->frame(input);
+    }
+
+    void frames(int count, int ms = kFrameMs) {
+        for (int i = 0; i < count; ++i) {
+            ASSERT_TRUE(frame({}, ms));
+        }
+    }
+
+    // Presses and releases the left button on the cursor's place in one frame.
+    bool clickAt(glm::ivec2 place, const SDL_Event& up = kLeftUp) {
+        cursor = place;
+        return frame({kLeftDown, up});
+    }
+
+    CelestialBody* body(int index) { return view->getSolarSystem()->getBodies()[static_cast<size_t>(index)]; }
+
+    // Where the body stands on the window now, as SDL counts the cursor.
+    glm::ivec2 onScreen(CelestialBody* target) {
+        SolarSystemCamera* camera = view->getCamera();
+        const glm::vec2 pixel = world_to_screen(target->position, *camera->getPerspectiveMatrix(), camera->getViewMatrix());
+        return glm::ivec2(static_cast<int>(pixel.x), static_cast<int>(pixel.y));
+    }
+
+    glm::vec3 eye() { return *view->getCamera()->getPosition(); }
+    hud_state hudState() { return view->getHud()->getState(); }
+
+    std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
+    FpsGame game;
+    std::unique_ptr<StarMapView> view;
+    uint32_t ticks = 50000;
+    glm::ivec2 cursor = glm::ivec2(640, 360);
+};
+
+}  // namespace
+
+TEST_F(StarMapViewTest, FliesInToTheSolarSystemWithItsTexts) {
+    open();
+    EXPECT_EQ(hudState(), HUD_STATE_STAR_MAP);
+    ASSERT_TRUE(frame());
+    EXPECT_LT(eye().y, -800.0f) << "the fly-in starts far away";
+    frames(300);
+    EXPECT_NEAR(eye().x, 0.0f, 0.01f);
+    EXPECT_NEAR(eye().y, -100.0f, 0.01f);
+    EXPECT_NEAR(eye().z, 141.42f, 0.01f);
+    EXPECT_EQ(view->getSolarSystem()->getBodies().size(), 10u);
+    EXPECT_EQ(game.getArtefactManager()->getNumArtefactsTotal(), 9);
+    EXPECT_EQ(view->getHud()->getSolarSystemText(), "Tauvel solar system");
+    EXPECT_EQ(view->getHud()->getArtefactStatusText(), "ARTEFACTS 0/9");
+    EXPECT_GT(hud_test::whitePixels(10, 660, 760, 50), 1000) << "the system's name";
+    EXPECT_GT(hud_test::whitePixels(1010, 685, 260, 25), 300) << "the artefact count";
+    EXPECT_TRUE(testing_support::writeScreenshot(std::string(QUENLOW_TEST_OUTPUT) + "/starmap_after_fly_in.png"));
+    EXPECT_EQ(view->end(), VIEW_STATE_END);
+}
+
+TEST_F(StarMapViewTest, EscapePausesAndPlayResumesToTheSelectionsState) {
+    open();
+    frames(60);
+    const float angle = body(1)->orbitAngle;
+    ASSERT_TRUE(frame({kEscape}));
+    EXPECT_TRUE(view->isPaused());
+    EXPECT_EQ(hudState(), HUD_STATE_PAUSE_MENU);
+    ASSERT_TRUE(frame({kEscape, wheel(1), wheel(1)}));
+    EXPECT_EQ(hudState(), HUD_STATE_PAUSE_MENU) << "a second Escape changes nothing";
+    frames(30);
+    EXPECT_EQ(body(1)->orbitAngle, angle) << "the system stands still while paused";
+    EXPECT_TRUE(testing_support::writeScreenshot(std::string(QUENLOW_TEST_OUTPUT) + "/starmap_pause_menu.png"));
+
+    ASSERT_TRUE(clickAt(kPlayButton));
+    EXPECT_TRUE(game.isResumeRequested());
+    ASSERT_TRUE(frame());
+    EXPECT_FALSE(view->isPaused());
+    EXPECT_FALSE(game.isResumeRequested());
+    EXPECT_EQ(hudState(), HUD_STATE_STAR_MAP);
+    frames(30, kSettleMs);
+    EXPECT_NEAR(eye().z, 141.42f, 0.01f) << "the wheel was ignored while paused";
+
+    ASSERT_TRUE(clickAt(onScreen(body(4))));
+    ASSERT_EQ(hudState(), HUD_STATE_PLANET_SELECTED);
+    ASSERT_TRUE(frame({kEscape}));
+    ASSERT_TRUE(clickAt(kPlayButton));
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(hudState(), HUD_STATE_PLANET_SELECTED);
+    EXPECT_EQ(view->end(), VIEW_STATE_END);
+}
+
+TEST_F(StarMapViewTest, TheWheelZoomsInStepsWithinTheCameraLimits) {
+    open();
+    const struct {
+        int turns;
+        float height;
+    } cases[] = {{1, 121.42f}, {3, 61.42f}, {5, 50.0f}, {-1, 70.0f}, {-20, 300.0f}};
+    for (const auto& c : cases) {
+        std::vector<SDL_Event> events(static_cast<size_t>(std::abs(c.turns)), wheel(c.turns > 0 ? 1 : -1));
+        ASSERT_TRUE(frame(events));
+        frames(80, kSettleMs);
+        EXPECT_NEAR(eye().z, c.height, 0.01f) << c.turns << " turns";
+    }
+}
+
+TEST_F(StarMapViewTest, DraggingPansByEveryMotionOfTheFrame) {
+    open();
+    cursor = {640, 360};
+    ASSERT_TRUE(frame({kLeftDown}));
+    cursor = {740, 330};
+    ASSERT_TRUE(frame({motion()}));
+    frames(20, kSettleMs);
+    EXPECT_NEAR(eye().x, -10.0f, 0.01f) << "100 pixels to the right: 10 units to -x";
+    EXPECT_NEAR(eye().y, -103.0f, 0.01f) << "30 pixels up: 3 units to -y";
+    // Measured from the last frame's cursor; each motion event of the frame pans once more.
+    cursor = {750, 330};
+    ASSERT_TRUE(frame({motion(), motion(), motion()}));
+    frames(20, kSettleMs);
+    EXPECT_NEAR(eye().x, -13.0f, 0.01f);
+    // A release ends the drag (over empty space it selects nothing).
+    cursor = {100, 700};
+    ASSERT_TRUE(frame({kLeftUp}));
+    ASSERT_TRUE(frame({motion()}));
+    frames(20, kSettleMs);
+    EXPECT_NEAR(eye().x, -13.0f, 0.01f);
+    EXPECT_EQ(hudState(), HUD_STATE_STAR_MAP);
+}
+
+TEST_F(StarMapViewTest, ALeftReleasePicksAPlanetAndAnotherButtonClearsIt) {
+    open();
+    frames(300);
+    // The star and empty space select nothing.
+    ASSERT_TRUE(clickAt(onScreen(body(0))));
+    ASSERT_TRUE(clickAt({40, 400}));
+    EXPECT_EQ(hudState(), HUD_STATE_STAR_MAP);
+    EXPECT_EQ(view->getSolarSystem()->getSelectedPlanetName(), "");
+
+    game.getArtefactManager()->markArtefactFound(body(2)->levelPath);
+    const struct {
+        int body;
+        const char* status;
+    } picks[] = {{5, "ARTEFACTS 0/1"}, {2, "ARTEFACTS 1/1"}};
+    for (const auto& pick : picks) {
+        CelestialBody* planet = body(pick.body);
+        ASSERT_TRUE(clickAt(onScreen(planet)));
+        EXPECT_EQ(hudState(), HUD_STATE_PLANET_SELECTED);
+        EXPECT_EQ(view->getSolarSystem()->getSelectedPlanetName(), planet->levelPath);
+        EXPECT_EQ(view->getHud()->getSolarSystemText(), planet->name);
+        EXPECT_EQ(view->getHud()->getArtefactStatusText(), pick.status);
+        frames(300);
+        // The eye trails the planet, 20 units behind and 10 above it.
+        EXPECT_LT(glm::distance(eye(), planet->position + glm::vec3(0, -20, 10)), 8.0f) << planet->name;
+    }
+    EXPECT_TRUE(hud_test::imageVisible("textures/explore_button.png", 20, 20));
+    EXPECT_TRUE(testing_support::writeScreenshot(std::string(QUENLOW_TEST_OUTPUT) + "/starmap_planet_selected.png"));
+
+    ASSERT_TRUE(clickAt({40, 400}, kRightUp));
+    EXPECT_EQ(hudState(), HUD_STATE_STAR_MAP);
+    EXPECT_EQ(view->getSolarSystem()->getSelectedPlanetName(), "");
+    EXPECT_EQ(view->getHud()->getSolarSystemText(), "Tauvel solar system");
+    EXPECT_EQ(view->getHud()->getArtefactStatusText(), "ARTEFACTS 1/9");
+    frames(40, kSettleMs);
+    EXPECT_NEAR(eye().x, 0.0f, 0.01f);
+    EXPECT_NEAR(eye().y, -100.0f, 0.01f);
+}
+
+TEST_F(StarMapViewTest, ExploreEndsTheMapWithThePlanetsLevelUndrawn) {
+    open();
+    frames(200);
+    const std::string level = body(7)->levelPath;
+    ASSERT_TRUE(clickAt(onScreen(body(7))));
+    ASSERT_TRUE(frame());
+    render_test::clearWindow(0.0f, 1.0f, 0.0f);
+    cursor = kExploreButton;
+    EXPECT_FALSE(frame({kLeftDown})) << "the launch frame ends the loop";
+    render_test::expectColour(640, 360, {0, 255, 0, 255}, 0);
+    EXPECT_EQ(view->end(), VIEW_STATE_PLANET);
+    EXPECT_EQ(playLevelPath, level);
+}
+
+TEST_F(StarMapViewTest, TheExitButtonEndsTheGameAfterItsFrame) {
+    open();
+    frames(10);
+    ASSERT_TRUE(frame({kEscape}));
+    ASSERT_TRUE(clickAt(kExitButton)) << "the exit frame is still drawn";
+    EXPECT_TRUE(game.isExitRequested());
+    EXPECT_EQ(view->end(), VIEW_STATE_END);
+    EXPECT_EQ(playLevelPath, "");
+}
+
+TEST_F(StarMapViewTest, WithEveryArtefactFoundOnlyTheFinalScreenAnswers) {
+    for (int planet = 1; planet <= 9; ++planet) {
+        game.getArtefactManager()->markArtefactFound("levels/system_1/s1p" + std::to_string(planet) + ".json");
+    }
+    ASSERT_TRUE(game.getArtefactManager()->allArtefactsFound());
+    open(true);
+    EXPECT_EQ(hudState(), HUD_STATE_ALL_FOUND);
+    frames(200);
+    ASSERT_TRUE(frame({kEscape}));
+    EXPECT_FALSE(view->isPaused());
+    ASSERT_TRUE(clickAt(onScreen(body(3))));
+    EXPECT_EQ(view->getSolarSystem()->getSelectedPlanetName(), "");
+    EXPECT_EQ(hudState(), HUD_STATE_ALL_FOUND);
+    ASSERT_TRUE(frame());
+    EXPECT_TRUE(hud_test::imageVisible("textures/logo.png", 240, 432));
+    EXPECT_GT(hud_test::whitePixels(40, 288, 1200, 50), 2000) << "Well done! all artefacts found";
+    EXPECT_TRUE(testing_support::writeScreenshot(std::string(QUENLOW_TEST_OUTPUT) + "/starmap_final_screen.png"));
+    ASSERT_TRUE(clickAt(kExitButton));
+    EXPECT_TRUE(game.isExitRequested());
+    EXPECT_EQ(view->end(), VIEW_STATE_END);
+}
+
+TEST_F(StarMapViewTest, DamagedScenesFailOrDrawWithoutReadingPastTheModel) {
+    {
+        StarMapView missing(&game, "levels/system_1/none.json", false);
+        testing_support::CapturedStdout output;
+        EXPECT_FALSE(missing.setup());
+        const std::string log = output.finish();
+        EXPECT_TRUE(render_test::hasLogLine(log, "Failed to parse solar system JSON"));
+        EXPECT_TRUE(render_test::hasLogLine(log, "Failed to initialize solar system"));
+    }
+    open();
+    // Mesh sets exist for 0 to 13 only.
+    body(3)->meshIndex = 14;
+    body(4)->meshIndex = -1;
+    testing_support::CapturedStdout output;
+    EXPECT_TRUE(frame());
+    EXPECT_TRUE(render_test::hasLogLine(output.finish(), "Invalid mesh set index", "[WARNING] ["));
+    EXPECT_EQ(view->end(), VIEW_STATE_END);
+}

@@ -1,0 +1,184 @@
+// Reading the solar-system description and moving the bodies, without a window.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/MailBox.h"
+#include "game/ArtefactManager.h"
+#include "game/SolarSystem.h"
+#include "support/ScriptedRand.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const char* const kEntry = "levels/test/system.json";
+
+// A package holding one description, the working directory while it lives.
+struct DescriptionPackage {
+    explicit DescriptionPackage(const std::string& json)
+        : built(testing_support::buildPackage(dir.path(), {{kEntry, json}})) {}
+    testing_support::TempDir dir;
+    bool built;
+    testing_support::ScopedWorkingDirectory inside{dir.path()};
+};
+
+struct Body {
+    std::string name, level;
+    int mesh;
+    float scale, radius, speed, spin;
+};
+
+bool operator==(const Body& a, const Body& b) {
+    return a.name == b.name && a.level == b.level && a.mesh == b.mesh && a.scale == b.scale && a.radius == b.radius &&
+           a.speed == b.speed && a.spin == b.spin;
+}
+
+std::ostream& operator<<(std::ostream& out, const Body& b) {
+    return out << "{" << b.name << ", '" << b.level << "', mesh " << b.mesh << ", scale " << b.scale << ", radius "
+               << b.radius << ", speed " << b.speed << ", spin " << b.spin << "}";
+}
+
+std::vector<Body> bodiesOf(const SolarSystem& system) {
+    std::vector<Body> bodies;
+    for (const CelestialBody* body : system.getBodies()) {
+        bodies.push_back({body->name, body->levelPath, body->meshIndex, body->scale, body->orbitRadius,
+                          body->orbitSpeed, body->spinSpeed});
+    }
+    return bodies;
+}
+
+}  // namespace
+
+TEST(SolarSystemDescription, BodiesShareTheCurrentValues) {
+    const struct {
+        const char* what;
+        const char* json;
+        std::vector<Body> bodies;
+        const char* systemText;
+    } cases[] = {
+        {"a planet lacking keys keeps the planet before it",
+         R"({"name": "Sol", "meshIndex": 0, "scale": 3, "orbitRadius": 0, "orbitSpeed": 0, "planets": [
+             {"name": "A", "levelPath": "a.json", "meshIndex": 4, "scale": 1.5, "orbitRadius": 10, "orbitSpeed": 0.2},
+             {"name": "B", "orbitRadius": 20}]})",
+         {{"Sol", "", 0, 3, 0, 0, 0}, {"A", "a.json", 4, 1.5f, 10, 0.2f, 0.3f}, {"B", "a.json", 4, 1.5f, 20, 0.2f, 0.3f}},
+         "Sol solar system"},
+        {"the first planet takes the star's values; the star has no level even when one was read",
+         R"({"name": "Sol", "levelPath": "top.json", "meshIndex": 2, "scale": 2, "planets": [{"name": "A"}]})",
+         {{"Sol", "", 2, 2, 0, 0, 0}, {"A", "top.json", 2, 2, 0, 0, 0.3f}}, "Sol solar system"},
+        {"keys after the planets change nothing already made",
+         R"({"name": "Sol", "planets": [{"name": "A", "levelPath": "a.json"}], "name": "Late", "scale": 9})",
+         {{"Sol", "", 0, 1, 0, 0, 0}, {"A", "a.json", 0, 1, 0, 0, 0.3f}}, "Sol solar system"},
+        {"a non-string under a text key keeps the text; a non-number under a number key is 0",
+         R"({"name": "Sol", "scale": 2, "backgroundSound": 5, "planets": [
+             {"name": "A", "levelPath": "a.json"},
+             {"name": 7, "levelPath": null, "scale": "big", "meshIndex": 3.9, "orbitRadius": -2.5}]})",
+         {{"Sol", "", 0, 2, 0, 0, 0}, {"A", "a.json", 0, 2, 0, 0, 0.3f}, {"A", "a.json", 3, 0, -2.5f, 0, 0.3f}},
+         "Sol solar system"},
+        {"mesh indices truncate toward zero and saturate",
+         R"({"planets": [{"meshIndex": -7.9}, {"meshIndex": 1e30}, {"meshIndex": -1e30}]})",
+         {{"", "", 0, 1, 0, 0, 0}, {"", "", -7, 1, 0, 0, 0.3f}, {"", "", INT_MAX, 1, 0, 0, 0.3f},
+          {"", "", INT_MIN, 1, 0, 0, 0.3f}},
+         " solar system"},
+        {"no planets, no bodies", R"({"name": "Sol", "scale": 2})", {}, ""},
+    };
+    for (const auto& c : cases) {
+        DescriptionPackage package(c.json);
+        ASSERT_TRUE(package.built);
+        ArtefactManager artefacts(9);
+        SolarSystem system(kEntry, nullptr, &artefacts);
+        ASSERT_TRUE(system.loadCelestialBodies()) << c.what;
+        EXPECT_EQ(bodiesOf(system), c.bodies) << c.what;
+        EXPECT_EQ(system.getSystemText(), c.systemText) << c.what;
+    }
+}
+
+TEST(SolarSystemDescription, DamagedEntriesFailCleanlyOrStayBounded) {
+    std::string deep = R"({"name": "Sol", "planets": [)";
+    deep += std::string(100000, '[') + std::string(100000, ']') + "]}";
+    std::string crowded = R"({"name": "Sol", "planets": [)";
+    for (int planet = 0; planet < 10000; ++planet) {
+        crowded += std::string(planet == 0 ? "" : ",") + R"({"name": "P", "levelPath": "p.json"})";
+    }
+    crowded += "]}";
+    const struct {
+        const char* what;
+        const char* entry;
+        std::string json;
+        bool loads;
+        size_t bodies;
+    } cases[] = {
+        {"missing", "levels/test/absent.json", "{}", false, 0},
+        {"not JSON", kEntry, R"({"name": "Sol", "planets": [)", false, 0},
+        {"nested far deeper than any description", kEntry, deep, true, 1},
+        {"ten thousand planets", kEntry, crowded, true, 10001},
+    };
+    for (const auto& c : cases) {
+        DescriptionPackage package(c.json);
+        ASSERT_TRUE(package.built);
+        ArtefactManager artefacts(9);
+        SolarSystem system(c.entry, nullptr, &artefacts);
+        testing_support::CapturedStdout output;
+        EXPECT_EQ(system.loadCelestialBodies(), c.loads) << c.what;
+        const std::string log = output.finish();
+        EXPECT_EQ(log.find("] Failed to parse solar system JSON\n") != std::string::npos, !c.loads) << c.what << log;
+        EXPECT_EQ(system.getBodies().size(), c.bodies) << c.what;
+    }
+}
+
+TEST(SolarSystemOrbits, BodiesStartAtRandomAnglesAndAdvanceAlongTheirOrbits) {
+    DescriptionPackage package(R"({"name": "Sol", "planets": [
+        {"name": "A", "levelPath": "a.json", "orbitRadius": 10, "orbitSpeed": 0.25},
+        {"name": "B", "levelPath": "b.json", "orbitRadius": 20, "orbitSpeed": -0.5}]})");
+    ASSERT_TRUE(package.built);
+    ArtefactManager artefacts(9);
+    SolarSystem system(kEntry, nullptr, &artefacts);
+    {
+        // One draw per body: 0, a half and three quarters of a turn.
+        testing_support::ScriptedRand script({0, 1 << 30, 3 << 29});
+        ASSERT_TRUE(system.loadCelestialBodies());
+        EXPECT_EQ(script.draws(), 3);
+    }
+    const std::vector<CelestialBody*>& bodies = system.getBodies();
+    ASSERT_EQ(bodies.size(), 3u);
+    const float pi = static_cast<float>(M_PI);
+    const struct {
+        float angle;
+        glm::vec2 position;
+        float spin;
+    } expected[][3] = {
+        {{0, {0, 0}, 0}, {pi, {-10, 0}, 0}, {1.5f * pi, {0, -20}, 0}},
+        {{0, {0, 0}, 0}, {pi + 0.5f, {10 * std::cos(pi + 0.5f), 10 * std::sin(pi + 0.5f)}, 0.6f},
+         {1.5f * pi - 1.0f, {20 * std::cos(1.5f * pi - 1.0f), 20 * std::sin(1.5f * pi - 1.0f)}, 0.6f}},
+    };
+    for (int step = 0; step < 2; ++step) {
+        if (step == 1) {
+            EXPECT_EQ(system.update(1.0f, 0, 0), "");
+            EXPECT_EQ(system.update(1.0f, 0, 0), "");
+        }
+        for (size_t i = 0; i < bodies.size(); ++i) {
+            SCOPED_TRACE("step " + std::to_string(step) + " body " + std::to_string(i));
+            EXPECT_NEAR(bodies[i]->orbitAngle, expected[step][i].angle, 1e-5);
+            EXPECT_NEAR(bodies[i]->position.x, expected[step][i].position.x, 1e-4);
+            EXPECT_NEAR(bodies[i]->position.y, expected[step][i].position.y, 1e-4);
+            EXPECT_EQ(bodies[i]->position, bodies[i]->getPosition());
+            EXPECT_NEAR(bodies[i]->spin, expected[step][i].spin, 1e-6);
+        }
+    }
+}
+
+TEST(SolarSystemOrbits, TheExploreMessageLaunchesOnlyWhileItsSystemLives) {
+    DescriptionPackage package(R"({"planets": [{"name": "A", "levelPath": "a.json"}]})");
+    ASSERT_TRUE(package.built);
+    ArtefactManager artefacts(9);
+    {
+        SolarSystem system(kEntry, nullptr, &artefacts);
+        EXPECT_STREQ(system.whoIsThere(), "SolarSystem");
+        EXPECT_TRUE(MailBox::getInstance()->sendMessage(MESSAGE_EXPLORE_BUTTON_CLICKED, nullptr));
+        // Launched with nothing selected: nothing to hand over.
+        EXPECT_EQ(system.update(0.1f, 0, 0), "");
+    }
+    EXPECT_FALSE(MailBox::getInstance()->sendMessage(MESSAGE_EXPLORE_BUTTON_CLICKED, nullptr));
+}
