@@ -1,0 +1,89 @@
+// Plays the real game the way a person does: its own Xvfb server, the quenlow binary in a
+// folder of its own with OpenAL writing everything it plays to a WAV file, real input through
+// XTest (xdotool), screenshots of the window (import), and waits on what the screen shows.
+// A failed step leaves its screenshot, the sound capture and the log in
+// build/test-output/e2e/<session>/, named after the step.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A screenshot of the window: RGB, rows from the top, as a person sees it.
+struct Screen {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+
+    bool empty() const { return rgb.empty(); }
+    const uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+    // Pixels of the box (top left x, y) for which the test holds.
+    int count(int x, int y, int w, int h, const std::function<bool(const uint8_t*)>& test) const;
+    bool save(const std::string& path) const;
+};
+
+bool isWhite(const uint8_t* pixel);
+bool isColour(const uint8_t* pixel, int r, int g, int b, int tolerance = 4);
+
+// 16-bit mono samples at 11025 Hz, as the game's sounds and the capture are stored.
+using Samples = std::vector<int16_t>;
+Samples readWavSamples(const std::string& path);
+// Where the capture plays sound from its start (looping, as the music does): the first
+// sample at which it begins, or -1.
+long findLoopStart(const Samples& capture, const Samples& sound);
+// How often sound plays in what the capture holds besides the loop that starts at loopStart.
+int countPlays(const Samples& capture, const Samples& loop, long loopStart, const Samples& sound);
+
+class GameSession {
+public:
+    // name: the folder of this session's pictures, capture and log under build/test-output/e2e.
+    explicit GameSession(std::string name);
+    ~GameSession();
+    GameSession(const GameSession&) = delete;
+    GameSession& operator=(const GameSession&) = delete;
+
+    // Starts the X server and the game on the package (the run folder's by default).
+    bool start(const std::string& package = "");
+    // The game's window, once it is shown; false after the limit.
+    bool waitForWindow(double seconds);
+
+    Screen grab();
+    // Grabs until the condition holds for a screenshot; on time-out records the step as failed.
+    bool waitFor(const std::string& step, const std::function<bool(const Screen&)>& condition, double seconds);
+    // The last screenshot taken, saved under the step's name for people to look at.
+    void keep(const std::string& step);
+
+    // Real input. Positions are window pixels from the top left.
+    void key(const std::string& name);
+    void moveMouse(int x, int y);
+    void click(int button = 1);
+
+    // The exit code once the game has ended on its own, -1 after the limit.
+    int waitForExit(double seconds);
+    std::string log() const;
+    // What the sound device mixed; complete once the game has ended.
+    Samples capture() const;
+    // Records a failed step: keeps the screenshot, the capture and the log.
+    void fail(const std::string& step);
+
+private:
+    bool startServer();
+    std::string run(const std::string& command) const;
+
+    std::string name;
+    std::string folder;   // the game's working folder
+    std::string output;   // build/test-output/e2e/<name>
+    pid_t server = -1;
+    pid_t game = -1;
+    int display = -1;
+    std::string window;
+    int exitCode = -1;
+    Screen last;
+};
+
+}  // namespace e2e

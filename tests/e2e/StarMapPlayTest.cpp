@@ -1,0 +1,172 @@
+// The real game played with real input on its own X server: the star map after the fly-in,
+// the pause menu, and EXIT clicked with the mouse; and a package the game cannot play with.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "GameSession.h"
+#include "core/AssetList.h"
+#include "support/RunAssets.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using e2e::Screen;
+
+const int kRingColour[3] = {89, 115, 153};
+
+int ringPixels(const Screen& screen) {
+    return screen.count(0, 0, screen.width, screen.height, [](const uint8_t* pixel) {
+        return e2e::isColour(pixel, kRingColour[0], kRingColour[1], kRingColour[2]);
+    });
+}
+
+// The two star-map texts: the system's name at the top left, the artefact count at the top right.
+bool showsStarMapTexts(const Screen& screen) {
+    return screen.count(10, 10, 760, 50, e2e::isWhite) > 1000 && screen.count(1010, 10, 260, 25, e2e::isWhite) > 300;
+}
+
+// The space picture under everything: dark, never the frame's clear colour, and far from flat.
+bool showsBackground(const Screen& screen) {
+    const int cleared = screen.count(0, 0, screen.width, screen.height,
+                                     [](const uint8_t* pixel) { return e2e::isColour(pixel, 255, 51, 51, 8); });
+    const int dark = screen.count(0, 100, 300, 600, [](const uint8_t* pixel) { return pixel[0] + pixel[1] + pixel[2] < 240; });
+    const int lit = screen.count(0, 100, 300, 600, [](const uint8_t* pixel) { return pixel[0] + pixel[1] + pixel[2] > 300; });
+    return cleared == 0 && dark > 150000 && lit > 500;
+}
+
+// Small lit things that moved between two shots of the system, away from the star's glow.
+int movedBodies(const Screen& before, const Screen& now) {
+    std::vector<uint8_t> changed(static_cast<size_t>(now.width) * now.height, 0);
+    for (int y = 80; y < now.height; ++y) {
+        for (int x = 0; x < now.width; ++x) {
+            const uint8_t* a = before.at(x, y);
+            const uint8_t* b = now.at(x, y);
+            const bool nearStar = std::abs(x - 640) < 60 && std::abs(y - 360) < 60;
+            changed[static_cast<size_t>(y) * now.width + x] =
+                !nearStar && (std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > 90);
+        }
+    }
+    // Connected changed areas of planet size; the starfield's points are smaller.
+    int bodies = 0;
+    std::vector<size_t> stack;
+    for (size_t start = 0; start < changed.size(); ++start) {
+        if (changed[start] != 1) {
+            continue;
+        }
+        int area = 0;
+        stack.push_back(start);
+        changed[start] = 2;
+        while (!stack.empty()) {
+            const size_t at = stack.back();
+            stack.pop_back();
+            ++area;
+            const int x = static_cast<int>(at % now.width);
+            const int y = static_cast<int>(at / now.width);
+            for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+                const int nx = x + dx;
+                const int ny = y + dy;
+                if (nx >= 0 && ny >= 0 && nx < now.width && ny < now.height) {
+                    const size_t next = static_cast<size_t>(ny) * now.width + nx;
+                    if (changed[next] == 1) {
+                        changed[next] = 2;
+                        stack.push_back(next);
+                    }
+                }
+            }
+        }
+        bodies += area >= 12;
+    }
+    return bodies;
+}
+
+// The picture of the package at its place in the window (lower left corner x, y from the
+// bottom, as the HUD places it), drawn 1:1.
+bool showsImage(const Screen& screen, const std::string& entry, int x, int y) {
+    testing_support::Image image;
+    if (!testing_support::decodeRunImage(entry, &image, 4)) {
+        return false;
+    }
+    const int top = 720 - y - image.height;
+    int opaque = 0;
+    int matching = 0;
+    for (int row = 0; row < image.height; row += 2) {
+        for (int column = 0; column < image.width; column += 2) {
+            const uint8_t* texel = image.at(column, row);
+            if (texel[3] == 255) {
+                ++opaque;
+                matching += e2e::isColour(screen.at(x + column, top + row), texel[0], texel[1], texel[2], 6);
+            }
+        }
+    }
+    return opaque > 0 && matching > 0.9 * opaque;
+}
+
+}  // namespace
+
+TEST(StarMapPlay, FlyInPauseAndExitWithTheMouse) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    e2e::GameSession game("star_map");
+    ASSERT_TRUE(game.start());
+    ASSERT_TRUE(game.waitForWindow(60));
+
+    // The fly-in is over when the rings stop moving between two shots.
+    int previousRings = -1;
+    ASSERT_TRUE(game.waitFor("star map after the fly-in", [&](const Screen& screen) {
+        const int rings = ringPixels(screen);
+        const bool settled = rings > 3000 && std::abs(rings - previousRings) < 30;
+        previousRings = rings;
+        return settled && showsStarMapTexts(screen) && showsBackground(screen);
+    }, 120));
+    game.keep("star map");
+    const Screen settled = game.grab();
+    ASSERT_TRUE(game.waitFor("planets moving on their rings",
+                             [&](const Screen& screen) { return movedBodies(settled, screen) >= 5; }, 60));
+
+    game.key("Escape");
+    ASSERT_TRUE(game.waitFor("pause menu", [](const Screen& screen) {
+        return showsImage(screen, "textures/play_button.png", 537, 288) &&
+               showsImage(screen, "textures/exit_button.png", 537, 144) &&
+               showsImage(screen, "textures/logo.png", 240, 432);
+    }, 60));
+    game.keep("pause menu");
+
+    game.moveMouse(640, 720 - 179);
+    ASSERT_TRUE(game.waitFor("exit button hovered", [](const Screen& screen) {
+        return showsImage(screen, "textures/exit_button_hover.png", 537, 144);
+    }, 60));
+    game.click();
+    EXPECT_EQ(game.waitForExit(60), 0);
+    EXPECT_NE(game.log().find("] Stopping application\n"), std::string::npos) << game.log();
+
+    const e2e::Samples capture = game.capture();
+    const e2e::Samples music = e2e::readWavSamples(testing_support::runPath("sounds/background_2.wav"));
+    const e2e::Samples blip = e2e::readWavSamples(testing_support::runPath("sounds/ui_blipp3.wav"));
+    const long musicStart = e2e::findLoopStart(capture, music);
+    EXPECT_GE(musicStart, 0) << "the star map's music";
+    EXPECT_EQ(e2e::countPlays(capture, music, musicStart, blip), 1) << "one blip as the cursor entered EXIT";
+    if (HasFailure()) {
+        game.fail("what was heard and logged");
+    }
+}
+
+TEST(StarMapPlay, APackageWithoutAGameSoundEndsBeforeAnyView) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    testing_support::Entries entries;
+    for (const std::string& entry : buildAssetList()) {
+        if (entry != "sounds/jump.wav") {
+            entries.emplace_back(entry, testing_support::readFile(testing_support::runPath(entry)));
+        }
+    }
+    testing_support::TempDir dir;
+    ASSERT_TRUE(testing_support::buildPackage(dir.path(), entries));
+    e2e::GameSession game("no_game_sound");
+    ASSERT_TRUE(game.start(dir.file("data.tul")));
+    EXPECT_EQ(game.waitForExit(60), 1);
+    const std::string log = game.log();
+    const size_t failed = log.find("  [ERROR] [");
+    EXPECT_NE(log.find("] Failed to load package data for sounds/jump.wav\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("] Failed to initialize sound system\n", failed), std::string::npos) << log;
+    EXPECT_NE(log.find("] Stopping application\n"), std::string::npos) << log;
+}
