@@ -35,6 +35,7 @@ public:
     BenchWindow& operator=(const BenchWindow&) = delete;
 
     bool ok() const { return ready; }
+    SDL_Window* get() const { return window; }
 
 private:
     SDL_Window* window = nullptr;
