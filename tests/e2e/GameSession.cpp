@@ -226,10 +226,7 @@ bool GameSession::waitForWindow(double seconds) {
             moveMouse(640, 360);
             return true;
         }
-        int status = 0;
-        if (waitpid(game, &status, WNOHANG) == game) {
-            exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            game = -1;
+        if (ended()) {
             break;
         }
         pause(100);
@@ -286,15 +283,18 @@ void GameSession::click(int button) {
     run("xdotool click " + std::to_string(button));
 }
 
+bool GameSession::ended() {
+    int status = 0;
+    if (game > 0 && waitpid(game, &status, WNOHANG) == game) {
+        exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        game = -1;
+    }
+    return game <= 0;
+}
+
 int GameSession::waitForExit(double seconds) {
     const auto deadline = after(seconds);
-    while (game > 0 && Clock::now() < deadline) {
-        int status = 0;
-        if (waitpid(game, &status, WNOHANG) == game) {
-            exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            game = -1;
-            break;
-        }
+    while (!ended() && Clock::now() < deadline) {
         pause(50);
     }
     if (game > 0) {

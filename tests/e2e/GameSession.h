@@ -73,6 +73,8 @@ public:
 
 private:
     bool startServer();
+    // Reaps the game once it has ended, keeping its exit code.
+    bool ended();
     std::string run(const std::string& command) const;
 
     std::string name;
