@@ -5,6 +5,7 @@
 #include "core/Log.h"
 #include "core/MailBox.h"
 #include "game/ArtefactManager.h"
+#include "game/EnemyManager.h"
 #include "game/FrameInput.h"
 #include "game/LevelObjectManager.h"
 #include "game/StarMapView.h"
@@ -29,6 +30,8 @@ FpsGame::~FpsGame() {
     // A deleted receiver left registered would be called through a dangling pointer, and
     // would shadow any later game object, since the first registration wins.
     MailBox::getInstance()->removeReceiver(this);
+    delete enemyManager;
+    enemyManager = nullptr;
     delete levelObjectManager;
     levelObjectManager = nullptr;
     delete deathParticleSystem;
@@ -55,6 +58,11 @@ bool FpsGame::setup() {
     levelObjectManager = new LevelObjectManager();
     if (!levelObjectManager->setup()) {
         LOG_ERROR("Failed to setup level object manager");
+        return false;
+    }
+    enemyManager = new EnemyManager();
+    if (!enemyManager->setup()) {
+        LOG_ERROR("Failed to setup enemy manager");
         return false;
     }
     return true;

@@ -10,6 +10,7 @@
 
 struct SDL_Window;
 class ArtefactManager;
+class EnemyManager;
 class LevelObjectManager;
 class ParticleSystem;
 class SoundSystem;
@@ -62,6 +63,7 @@ private:
     int32_t lives = 5;
     SoundSystem* soundSystem = nullptr;
     LevelObjectManager* levelObjectManager = nullptr;
+    EnemyManager* enemyManager = nullptr;
     ArtefactManager* artefactManager = nullptr;
     ParticleSystem* deathParticleSystem = nullptr;
 };

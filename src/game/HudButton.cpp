@@ -1,8 +1,6 @@
 #include "game/HudButton.h"
 
-#include "core/MailBox.h"
 #include "core/MathUtil.h"
-#include "core/MessagePayload.h"
 #include "render/TextureManager.h"
 #include "sound/GameSound.h"
 
@@ -53,9 +51,7 @@ void HudButton::update(float /*dt*/, int mx, int my, bool clicked) {
         if (quad != nullptr) {
             quad->setTexture(hoverTexture);
         }
-        auto* payload = new MessagePayload();
-        payload->setInt(SOUND_UI_BLIPP3);
-        MailBox::getInstance()->sendMessage(MESSAGE_PLAY_GAME_SOUND, payload);
+        send_game_sound(SOUND_UI_BLIPP3);
         hovered = true;
     }
     if (clicked && owner != nullptr) {

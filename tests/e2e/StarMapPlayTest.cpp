@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "GameSession.h"
-#include "core/AssetList.h"
 #include "support/RunAssets.h"
 #include "support/TestSupport.h"
 
@@ -153,14 +152,8 @@ TEST(StarMapPlay, FlyInPauseAndExitWithTheMouse) {
 
 TEST(StarMapPlay, APackageWithoutAGameSoundEndsBeforeAnyView) {
     SKIP_WITHOUT_RUN_ASSETS();
-    testing_support::Entries entries;
-    for (const std::string& entry : buildAssetList()) {
-        if (entry != "sounds/jump.wav") {
-            entries.emplace_back(entry, testing_support::readFile(testing_support::runPath(entry)));
-        }
-    }
     testing_support::TempDir dir;
-    ASSERT_TRUE(testing_support::buildPackage(dir.path(), entries));
+    ASSERT_TRUE(testing_support::buildRunPackageWithout(dir.path(), "sounds/jump.wav"));
     e2e::GameSession game("no_game_sound");
     ASSERT_TRUE(game.start(dir.file("data.tul")));
     EXPECT_EQ(game.waitForExit(60), 1);

@@ -312,3 +312,35 @@ TEST_F(StarMapViewTest, DamagedScenesFailOrDrawWithoutReadingPastTheModel) {
     EXPECT_TRUE(render_test::hasLogLine(output.finish(), "Invalid mesh set index", "[WARNING] ["));
     EXPECT_EQ(view->end(), VIEW_STATE_END);
 }
+
+// Each long-lived object of the game fails on a package that lacks what it needs, with its
+// own line, in the order the game creates them; the game object still frees what it made.
+TEST(GameObject, EachLongLivedObjectFailsWithItsOwnLine) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    const struct {
+        const char* missing;
+        const char* line;
+    } cases[] = {
+        {"sounds/jump.wav", "Failed to initialize sound system"},
+        {"particlesystems/death.json", "Failed to setup death particle system"},
+        {"models/forest2/forest_assets.obj", "Failed to setup level object manager"},
+        {"models/ufo1/Low_poly_UFO.obj", "Failed to setup enemy manager"},
+    };
+    for (const auto& c : cases) {
+        testing_support::TempDir dir;
+        ASSERT_TRUE(testing_support::buildRunPackageWithout(dir.path(), c.missing));
+        testing_support::ScopedWorkingDirectory inside(dir.path());
+        testing_support::CapturedStdout output;
+        {
+            FpsGame game;
+            EXPECT_FALSE(game.setup()) << c.missing;
+        }
+        const std::string log = output.finish();
+        EXPECT_TRUE(render_test::hasLogLine(log, c.line)) << c.missing;
+        for (const auto& later : cases) {
+            if (&later > &c) {
+                EXPECT_EQ(log.find(later.line), std::string::npos) << c.missing << " reached " << later.line;
+            }
+        }
+    }
+}

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "core/AssetList.h"
 #include "support/TestSupport.h"
 
 namespace testing_support {
@@ -30,6 +31,16 @@ bool decodeRunImage(const std::string& entry, Image* image, int channels, bool f
     image->pixels.assign(pixels, pixels + static_cast<size_t>(image->width) * image->height * image->channels);
     stbi_image_free(pixels);
     return true;
+}
+
+bool buildRunPackageWithout(const std::string& dir, const std::string& missing) {
+    Entries entries;
+    for (const std::string& entry : buildAssetList()) {
+        if (entry != missing) {
+            entries.emplace_back(entry, readFile(runPath(entry)));
+        }
+    }
+    return buildPackage(dir, entries);
 }
 
 JsonTree readRunJson(const std::string& entry) {

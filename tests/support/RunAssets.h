@@ -27,6 +27,10 @@ struct Image {
 // Decodes an 8-bit picture with `channels` per pixel (0: as stored), bottom row first when flip.
 bool decodeRunImage(const std::string& entry, Image* image, int channels = 0, bool flip = false);
 
+// Builds dir/data.tul from the run folder's entries, in the game's list order, leaving out
+// `missing`: a real package with one hole in it.
+bool buildRunPackageWithout(const std::string& dir, const std::string& missing);
+
 using JsonTree = std::unique_ptr<json_value, decltype(&json_value_free)>;
 JsonTree readRunJson(const std::string& entry);
 // The member key of an object; null when value is not an object or has no such member.
