@@ -11,8 +11,10 @@
 
 #include "HudProbe.h"
 #include "RenderTestKit.h"
+#include "core/AssetList.h"
 #include "core/MailBox.h"
 #include "core/MessagePayload.h"
+#include "sound/GameSound.h"
 #include "game/Hud.h"
 #include "render/Camera.h"
 #include "render/TextureManager.h"
@@ -20,49 +22,41 @@
 
 namespace {
 
-using hud_test::imageAbsent;
 using hud_test::imageVisible;
 using hud_test::whitePixels;
 
-Camera overlayCamera() {
-    return Camera({0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720);
-}
-
 struct Rect {
     int x, y, width, height;
-    bool overlaps(const Rect& other) const {
-        return x < other.x + other.width && other.x < x + width && y < other.y + other.height &&
-               other.y < y + height;
+    bool overlaps(const Rect& o) const {
+        return x < o.x + o.width && o.x < x + width && y < o.y + o.height && o.y < y + height;
     }
 };
 
-// One element of the HUD: a picture of the package drawn 1:1, or a white text in its box.
+// One element of the HUD: a picture of the package drawn 1:1, or a white text (image null).
 struct Element {
     std::string name;
-    const char* image;  // null for a text
+    const char* image;
     Rect rect;
-    bool visible() const { return image != nullptr ? imageVisible(image, rect.x, rect.y) : whitePixels(rect.x, rect.y, rect.width, rect.height) > 30; }
-    bool absent() const { return image != nullptr ? imageAbsent(image, rect.x, rect.y) : whitePixels(rect.x, rect.y, rect.width, rect.height) == 0; }
+    bool visible() const {
+        return image != nullptr ? imageVisible(image, rect.x, rect.y) : whitePixels(rect.x, rect.y, rect.width, rect.height) > 30;
+    }
+    bool absent() const {
+        return image != nullptr ? hud_test::imageAbsent(image, rect.x, rect.y)
+                                : whitePixels(rect.x, rect.y, rect.width, rect.height) == 0;
+    }
 };
 
 std::vector<Element> allElements() {
     std::vector<Element> elements = {
-        {"logo", "textures/logo.png", {240, 432, 800, 175}},
-        {"play button", "textures/play_button.png", {537, 288, 206, 70}},
-        {"exit button", "textures/exit_button.png", {537, 144, 206, 70}},
-        {"explore button", "textures/explore_button.png", {20, 20, 206, 70}},
-        {"compass", "textures/logoicon.png", {20, 10, 32, 64}},
-        {"gun", "textures/hud_gun_2.png", {593, 0, 594, 320}},
-        {"crosshair", "textures/crosshair_1.png", {608, 328, 64, 64}},
-        {"version text", nullptr, {10, 10, 192, 20}},
-        {"solar system text", nullptr, {10, 660, 880, 50}},
-        {"artefact status text", nullptr, {1010, 685, 260, 25}},
-        {"FPS text", nullptr, {10, 665, 15, 25}},
-        {"location text", nullptr, {10, 697, 55, 23}},
-        {"respawn text", nullptr, {420, 576, 440, 25}},
-        {"prompt text", nullptr, {370, 576, 540, 25}},
-        {"final text", nullptr, {40, 288, 1200, 50}},
-    };
+        {"logo", "textures/logo.png", {240, 432, 800, 175}}, {"play", "textures/play_button.png", {537, 288, 206, 70}},
+        {"exit", "textures/exit_button.png", {537, 144, 206, 70}},
+        {"explore", "textures/explore_button.png", {20, 20, 206, 70}},
+        {"compass", "textures/logoicon.png", {20, 10, 32, 64}}, {"gun", "textures/hud_gun_2.png", {593, 0, 594, 320}},
+        {"crosshair", "textures/crosshair_1.png", {608, 328, 64, 64}}, {"version", nullptr, {10, 10, 192, 20}},
+        {"system", nullptr, {10, 660, 880, 50}}, {"artefacts", nullptr, {1010, 685, 260, 25}},
+        {"fps", nullptr, {10, 665, 15, 25}}, {"location", nullptr, {10, 697, 55, 23}},
+        {"respawn", nullptr, {420, 576, 440, 25}}, {"prompt", nullptr, {370, 576, 540, 25}},
+        {"final", nullptr, {40, 288, 1200, 50}}};
     for (int life = 0; life < 6; ++life) {
         elements.push_back({"life " + std::to_string(life), "textures/life_indicator.png", {1222 - 58 * life, 692, 48, 18}});
     }
@@ -76,7 +70,7 @@ protected:
         inside = std::make_unique<testing_support::ScopedWorkingDirectory>(QUENLOW_RUN_DIR);
     }
     std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
-    Camera camera = overlayCamera();
+    Camera camera{{0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720};
 };
 
 // Counts what the HUD sends: blips (with their sound) and the three button messages.
@@ -91,8 +85,7 @@ public:
     ~MessageRecorder() override { MailBox::getInstance()->removeReceiver(this); }
     void handleMessage(Message message, MessagePayload* payload) override {
         if (message == MESSAGE_PLAY_GAME_SOUND) {
-            EXPECT_EQ(payload->getInt(), 5) << "the hover sound is ui_blipp3";
-            ++blips;
+            blips += payload->getInt() == SOUND_UI_BLIPP3;
         } else {
             ++clicks[message];
         }
@@ -109,21 +102,21 @@ TEST_F(HudTest, EachStateDrawsExactlyItsElements) {
     ASSERT_TRUE(hud.setup());
     hud.lives = 5;
     const std::set<std::string> lives = {"life 0", "life 1", "life 2", "life 3", "life 4"};
-    const std::set<std::string> playing = {"compass", "FPS text", "location text", "gun", "crosshair"};
+    const std::set<std::string> playing = {"compass", "fps", "location", "gun", "crosshair"};
     const struct {
         hud_state state;
         int lives;
         bool prompts;
         std::set<std::string> shown;
     } cases[] = {
-        {HUD_STATE_PAUSE_MENU, 5, false, {"logo", "play button", "exit button", "version text"}},
-        {HUD_STATE_STAR_MAP, 5, false, {"solar system text", "artefact status text"}},
-        {HUD_STATE_PLANET_SELECTED, 5, false, {"explore button", "solar system text", "artefact status text"}},
+        {HUD_STATE_PAUSE_MENU, 5, false, {"logo", "play", "exit", "version"}},
+        {HUD_STATE_STAR_MAP, 5, false, {"system", "artefacts"}},
+        {HUD_STATE_PLANET_SELECTED, 5, false, {"explore", "system", "artefacts"}},
         {HUD_STATE_PLAYING, 5, false, {}},
-        {HUD_STATE_PLAYING, 5, true, {"prompt text"}},
+        {HUD_STATE_PLAYING, 5, true, {"prompt"}},
         {HUD_STATE_PLAYING, -1, false, {}},
-        {HUD_STATE_DEAD, 5, false, {"FPS text", "location text", "respawn text"}},
-        {HUD_STATE_ALL_FOUND, 5, false, {"final text", "exit button", "logo"}},
+        {HUD_STATE_DEAD, 5, false, {"fps", "location", "respawn"}},
+        {HUD_STATE_ALL_FOUND, 5, false, {"final", "exit", "logo"}},
         {hud_state(7), 5, true, {}},
     };
     for (const auto& c : cases) {
@@ -261,13 +254,6 @@ TEST_F(HudTest, ASecondFireDoesNotRestartTheFlash) {
 }
 
 TEST_F(HudTest, MissingPartsOfThePackage) {
-    const std::vector<std::string> hudEntries = {
-        "shaders/basicortho.vs", "shaders/basicortho.fs", "shaders/text.vs", "shaders/text.fs", "fonts/font1.json",
-        "fonts/font1.png", "textures/life_indicator.png", "textures/logoicon.png", "textures/logo.png",
-        "textures/play_button.png", "textures/play_button_hover.png", "textures/exit_button.png",
-        "textures/exit_button_hover.png", "textures/explore_button.png", "textures/explore_button_hover.png",
-        "textures/paused_background.jpg", "textures/hud_gun_2.png", "textures/explosion_1.png",
-        "textures/crosshair_1.png"};
     const struct {
         const char* missing;
         bool setUp;
@@ -278,14 +264,8 @@ TEST_F(HudTest, MissingPartsOfThePackage) {
         {"fonts/font1.json", false, "Failed to setup respawn text"},
     };
     for (const auto& c : cases) {
-        testing_support::Entries entries;
-        for (const std::string& entry : hudEntries) {
-            if (entry != c.missing) {
-                entries.emplace_back(entry, testing_support::readFile(testing_support::runPath(entry)));
-            }
-        }
         testing_support::TempDir dir;
-        ASSERT_TRUE(testing_support::buildPackage(dir.path(), entries));
+        ASSERT_TRUE(testing_support::buildRunPackageWithout(dir.path(), c.missing));
         testing_support::ScopedWorkingDirectory packageInside(dir.path());
         testing_support::CapturedStdout output;
         {
@@ -300,25 +280,8 @@ TEST_F(HudTest, MissingPartsOfThePackage) {
         const std::string log = output.finish();
         EXPECT_TRUE(render_test::hasLogLine(log, c.line)) << c.missing;
         // Whatever was made, every share of a picture went back with the HUD.
-        for (const std::string& entry : hudEntries) {
+        for (const std::string& entry : buildAssetList()) {
             EXPECT_EQ(TextureManager::getInstance()->getReferenceCount(entry), 0) << c.missing << ": " << entry;
         }
     }
-}
-
-TEST_F(HudTest, TexturesGoBackByNameAndLeaveOtherHoldersTheirShares) {
-    TextureManager* textures = TextureManager::getInstance();
-    ASSERT_NE(textures->loadTexture("textures/logo.png", true), 0u);
-    {
-        Hud first(HUD_STATE_PAUSE_MENU);
-        Hud second(HUD_STATE_PAUSE_MENU);
-        ASSERT_TRUE(first.setup() && second.setup());
-        EXPECT_EQ(textures->getReferenceCount("textures/logo.png"), 3);
-        EXPECT_EQ(textures->getReferenceCount("textures/play_button_hover.png"), 2);
-        EXPECT_EQ(textures->getReferenceCount("textures/explosion_1.png"), 2);
-    }
-    EXPECT_EQ(textures->getReferenceCount("textures/logo.png"), 1);
-    EXPECT_EQ(textures->getReferenceCount("textures/play_button_hover.png"), 0);
-    EXPECT_EQ(textures->getReferenceCount("textures/explosion_1.png"), 0);
-    textures->freeTexture("textures/logo.png");
 }

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/MailBox.h"
@@ -25,27 +26,14 @@ struct DescriptionPackage {
     testing_support::ScopedWorkingDirectory inside{dir.path()};
 };
 
-struct Body {
-    std::string name, level;
-    int mesh;
-    float scale, radius, speed, spin;
-};
-
-bool operator==(const Body& a, const Body& b) {
-    return a.name == b.name && a.level == b.level && a.mesh == b.mesh && a.scale == b.scale && a.radius == b.radius &&
-           a.speed == b.speed && a.spin == b.spin;
-}
-
-std::ostream& operator<<(std::ostream& out, const Body& b) {
-    return out << "{" << b.name << ", '" << b.level << "', mesh " << b.mesh << ", scale " << b.scale << ", radius "
-               << b.radius << ", speed " << b.speed << ", spin " << b.spin << "}";
-}
+// name, level file, mesh index, scale, orbit radius, orbit speed, spin speed
+using Body = std::tuple<std::string, std::string, int, float, float, float, float>;
 
 std::vector<Body> bodiesOf(const SolarSystem& system) {
     std::vector<Body> bodies;
     for (const CelestialBody* body : system.getBodies()) {
-        bodies.push_back({body->name, body->levelPath, body->meshIndex, body->scale, body->orbitRadius,
-                          body->orbitSpeed, body->spinSpeed});
+        bodies.emplace_back(body->name, body->levelPath, body->meshIndex, body->scale, body->orbitRadius,
+                            body->orbitSpeed, body->spinSpeed);
     }
     return bodies;
 }
