@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 class BenchWindow {
 public:
@@ -44,7 +45,11 @@ private:
 };
 
 // The main of a benchmark program that reads the run folder's package with a window open.
-inline int runInRunFolderWithWindow(int argc, char** argv, const char* title) {
+// A program whose benchmarks share a scene passes `withScene`: it builds the scene in the
+// window, runs the benchmarks itself and returns the exit status, and the scene goes before
+// the window does.
+inline int runInRunFolderWithWindow(int argc, char** argv, const char* title,
+                                    const std::function<int(SDL_Window*)>& withScene = nullptr) {
     benchmark::Initialize(&argc, argv);
     if (chdir(QUENLOW_RUN_DIR) != 0) {
         fprintf(stderr, "no run folder %s\n", QUENLOW_RUN_DIR);
@@ -55,7 +60,12 @@ inline int runInRunFolderWithWindow(int argc, char** argv, const char* title) {
         fprintf(stderr, "no OpenGL 3.3 core context\n");
         return 1;
     }
-    benchmark::RunSpecifiedBenchmarks();
+    int status = 0;
+    if (withScene) {
+        status = withScene(window.get());
+    } else {
+        benchmark::RunSpecifiedBenchmarks();
+    }
     benchmark::Shutdown();
-    return 0;
+    return status;
 }

@@ -4,9 +4,7 @@
 // the run folder's package after the fly-in has settled. Needs a display (run under
 // xvfb-run).
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "BenchWindow.h"
@@ -46,37 +44,25 @@ BENCHMARK(BM_ClearAndSwap)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     setenv("ALSOFT_DRIVERS", "null", 0);
-    if (chdir(QUENLOW_RUN_DIR) != 0) {
-        perror(QUENLOW_RUN_DIR);
-        return 1;
-    }
-    int status = 1;
-    {
-        const BenchWindow window("Quenlow star map benchmark");
-        if (!window.ok()) {
-            fprintf(stderr, "no OpenGL 3.3 core window: %s\n", SDL_GetError());
-        } else {
-            SDL_GL_SetSwapInterval(0);
-            glViewport(0, 0, 1280, 720);
-            FpsGame game;
-            StarMapView view(&game, "levels/system_1/s1.json", false);
-            if (game.setup() && view.setup()) {
-                view.begin(gInput.ticks);
-                // The fly-in settles and both particle effects fill up before measuring.
-                for (int frame = 0; frame < 600; ++frame) {
-                    gInput.ticks += kFrameMs;
-                    view.frame(gInput);
-                }
-                gView = &view;
-                gWindow = window.get();
-                benchmark::RunSpecifiedBenchmarks();
-                status = 0;
-                view.end();
-            }
+    return runInRunFolderWithWindow(argc, argv, "Quenlow star map benchmark", [](SDL_Window* window) {
+        SDL_GL_SetSwapInterval(0);
+        glViewport(0, 0, 1280, 720);
+        FpsGame game;
+        StarMapView view(&game, "levels/system_1/s1.json", false);
+        if (!game.setup() || !view.setup()) {
+            return 1;
         }
-    }
-    benchmark::Shutdown();
-    return status;
+        view.begin(gInput.ticks);
+        // The fly-in settles and both particle effects fill up before measuring.
+        for (int frame = 0; frame < 600; ++frame) {
+            gInput.ticks += kFrameMs;
+            view.frame(gInput);
+        }
+        gView = &view;
+        gWindow = window;
+        benchmark::RunSpecifiedBenchmarks();
+        view.end();
+        return 0;
+    });
 }
