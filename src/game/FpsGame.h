@@ -52,7 +52,6 @@ public:
     bool isExitRequested() const { return exitRequested; }
     bool isResumeRequested() const { return resumeRequested; }
     ArtefactManager* getArtefactManager() { return artefactManager; }
-    SoundSystem* getSoundSystem() { return soundSystem; }
 
 private:
     // The views read and clear the flags and use the long-lived objects in place.
