@@ -267,6 +267,8 @@ void Hud::renderPlaying(MatrixOwner* camera, bool showTakeOff, bool showPickup) 
     if (showPickup) {
         pickupText->render(camera);
     }
+    // A text turns blending off when it is done; the life icons' corners need it back.
+    glEnable(GL_BLEND);
     for (int life = 0; life < lives; ++life) {
         lifeIndicator->setPos(kFirstLifeX - kLifeSpacing * life, kLifeY);
         lifeIndicator->render(camera, false);

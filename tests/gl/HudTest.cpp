@@ -129,8 +129,12 @@ TEST_F(HudTest, EachStateDrawsExactlyItsElements) {
         }
         hud.setState(c.state);
         hud.lives = c.lives;
-        render_test::clearWindow(0, 0, 0);
+        render_test::clearWindow(0, 0, 0.5f);
         hud.render(&camera, c.prompts, c.prompts);
+        if (c.state == HUD_STATE_PLAYING && c.lives > 0) {
+            // The icon's transparent corner shows what lies under it, prompt or none.
+            render_test::expectColour(1222, 709, {0, 0, 128, 255});
+        }
         std::vector<Rect> shownRects;
         for (const Element& element : allElements()) {
             if (shown.count(element.name) != 0) {
