@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/MathUtil.h"
 #include "core/PackageManager.h"
 
 json_value* json_parse_buffer(const char* json, size_t length) {
@@ -26,4 +27,14 @@ json_value* json_parse_entry(const std::string& entry) {
     json_value* root = json_parse_buffer(bytes, size);
     free(bytes);
     return root;
+}
+
+float json_number_as_float(const json_value* value) {
+    if (value->type == json_integer) {
+        return MathUtil::clampToFloat(static_cast<double>(value->u.integer));
+    }
+    if (value->type == json_double) {
+        return MathUtil::clampToFloat(value->u.dbl);
+    }
+    return 0.0f;
 }

@@ -14,6 +14,10 @@ json_value* json_parse_buffer(const char* json, size_t length);
 // package's line) or not JSON (the parser's bare message). The caller writes its own line.
 json_value* json_parse_entry(const std::string& entry);
 
+// A value of a description read as a number: integers and doubles narrowed to float
+// (saturating at the float range, which a damaged entry may exceed), every other kind 0.
+float json_number_as_float(const json_value* value);
+
 // The description walks stop entering nested values below this depth: the parser accepts
 // any nesting, and a damaged entry must not run a recursive walk out of stack. No
 // description of ours comes close.

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 
 uint32_t MathUtil::random() {
     uint32_t value = 0;
@@ -192,6 +193,28 @@ bool MathUtil::rayIntersectsBox(const glm::vec3& boxCentre, const glm::vec3& box
         if (insideOpenInterval(hit[face.axisA], c[face.axisA], h[face.axisA]) &&
             insideOpenInterval(hit[face.axisB], c[face.axisB], h[face.axisB])) {
             return true;
+        }
+    }
+    return false;
+}
+
+bool MathUtil::boxOutsideView(const glm::mat4& viewProjection, const glm::vec3& low, const glm::vec3& high) {
+    glm::vec4 corners[8];
+    for (int i = 0; i < 8; ++i) {
+        const glm::vec3 corner((i & 1) != 0 ? high.x : low.x, (i & 2) != 0 ? high.y : low.y,
+                               (i & 4) != 0 ? high.z : low.z);
+        corners[i] = viewProjection * glm::vec4(corner, 1.0f);
+    }
+    // Clip space: a point is inside when -w <= x, y, z <= w.
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float side : {-1.0f, 1.0f}) {
+            bool allOutside = true;
+            for (const glm::vec4& corner : corners) {
+                allOutside = allOutside && side * corner[axis] > corner.w;
+            }
+            if (allOutside) {
+                return true;
+            }
         }
     }
     return false;

@@ -52,6 +52,10 @@ public:
     // Only the first rectangle's corners are tested against the second.
     static bool rectangleIntersectsRectangle(const glm::vec2& centre1, const glm::vec2& size1,
                                              const glm::vec2& centre2, const glm::vec2& size2);
+    // True when the box from low to high lies wholly outside one plane of the clip volume of
+    // viewProjection: nothing inside it can reach the screen. Conservative: a box that misses
+    // the view only across a corner still counts as inside.
+    static bool boxOutsideView(const glm::mat4& viewProjection, const glm::vec3& low, const glm::vec3& high);
     // A line test: a box behind the origin counts as hit.
     static bool rayIntersectsBox(const glm::vec3& boxCentre, const glm::vec3& boxSize, const glm::vec3& origin,
                                  const glm::vec3& direction);

@@ -1,5 +1,9 @@
 #include "game/LevelObjectManager.h"
 
+#include <cfloat>
+
+#include <glm/gtc/matrix_transform.hpp>
+
 #include "core/MathUtil.h"
 #include "render/Model.h"
 
@@ -41,12 +45,32 @@ const std::vector<KindMeshSet> kSecondModelSets = {
     {{13, 14}, {-6.0f, 6.1f, 1.0f}},
 };
 
-bool setUpModel(Model* model, const std::vector<KindMeshSet>& sets) {
+LevelObjectManager::Box uprightBox(const Model& model, const std::vector<int>& meshIndices) {
+    const glm::mat4 turn = glm::rotate(glm::mat4(1.0f), kUpright.x, glm::vec3(1.0f, 0.0f, 0.0f));
+    LevelObjectManager::Box box{glm::vec3(FLT_MAX), glm::vec3(-FLT_MAX)};
+    for (int meshIndex : meshIndices) {
+        if (meshIndex < 0 || meshIndex >= static_cast<int>(model.getMeshes().size())) {
+            continue;
+        }
+        for (const MeshVertexData& vertex : model.getMeshes()[static_cast<size_t>(meshIndex)]->getVertices()) {
+            const glm::vec3 upright(turn * glm::vec4(vertex.position, 1.0f));
+            box.low = glm::min(box.low, upright);
+            box.high = glm::max(box.high, upright);
+        }
+    }
+    // A set without vertices draws nothing; a point keeps its box finite.
+    return box.low.x <= box.high.x ? box : LevelObjectManager::Box{glm::vec3(0.0f), glm::vec3(0.0f)};
+}
+
+bool setUpModel(Model* model, const std::vector<KindMeshSet>& sets, std::vector<LevelObjectManager::Box>* boxes,
+                std::vector<glm::vec3>* pivots) {
     if (!model->setup()) {
         return false;
     }
     for (const KindMeshSet& set : sets) {
         model->createMeshSet(set.meshes, set.pivot, kUpright);
+        boxes->push_back(uprightBox(*model, set.meshes));
+        pivots->push_back(set.pivot);
     }
     return true;
 }
@@ -69,11 +93,11 @@ LevelObjectManager::~LevelObjectManager() {
 
 bool LevelObjectManager::setup() {
     firstModel = new Model("models/forest3/NatureFreePack1.obj", "shaders/model.vs", "shaders/model_material.fs", false);
-    if (!setUpModel(firstModel, kFirstModelSets)) {
+    if (!setUpModel(firstModel, kFirstModelSets, &uprightBoxes, &pivots)) {
         return false;
     }
     secondModel = new Model("models/forest2/forest_assets.obj", "shaders/model.vs", "shaders/model_material.fs", false);
-    return setUpModel(secondModel, kSecondModelSets);
+    return setUpModel(secondModel, kSecondModelSets, &uprightBoxes, &pivots);
 }
 
 level_object LevelObjectManager::getRandomObject() {
@@ -102,3 +126,17 @@ void LevelObjectManager::render(MatrixOwner* camera, const glm::vec3& light, lev
 }
 
 void LevelObjectManager::update(float /*dt*/) {}
+
+bool LevelObjectManager::getBounds(level_object kind, const glm::vec3& position, float scale, Box* box) const {
+    if (kind < 0 || kind >= static_cast<level_object>(uprightBoxes.size())) {
+        return false;
+    }
+    // The draw moves the scaled, upright vertices by the pivot back and then to the position.
+    const Box& upright = uprightBoxes[static_cast<size_t>(kind)];
+    const glm::vec3 origin = position - pivots[static_cast<size_t>(kind)];
+    const glm::vec3 a = origin + upright.low * scale;
+    const glm::vec3 b = origin + upright.high * scale;
+    box->low = glm::min(a, b);
+    box->high = glm::max(a, b);
+    return true;
+}

@@ -15,6 +15,11 @@ constexpr level_object kLevelObjectKinds = 21;
 
 class LevelObjectManager {
 public:
+    struct Box {
+        glm::vec3 low;
+        glm::vec3 high;
+    };
+
     LevelObjectManager();
     ~LevelObjectManager();
     LevelObjectManager(const LevelObjectManager&) = delete;
@@ -28,6 +33,9 @@ public:
     void render(MatrixOwner* camera, const glm::vec3& light, level_object kind, const glm::vec3& position,
                 float scale);
     void update(float dt);
+    // The box that an object of this kind fills when drawn at position and scale, for leaving
+    // out what lies outside the view; false for a kind that draws nothing, or before setup().
+    bool getBounds(level_object kind, const glm::vec3& position, float scale, Box* box) const;
 
     // The kinds the current level may place; the level assigns it.
     std::vector<int> kinds;
@@ -35,4 +43,7 @@ public:
 private:
     Model* firstModel = nullptr;
     Model* secondModel = nullptr;
+    // Per kind: its vertices stood upright at scale 1, and the pivot that then moves them.
+    std::vector<Box> uprightBoxes;
+    std::vector<glm::vec3> pivots;
 };

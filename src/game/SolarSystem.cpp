@@ -36,16 +36,6 @@ const glm::vec3 kPlanetPivots[] = {
     {-10.4f, -7.0f, 0.0f}, {5.1f, 7.1f, 0.0f},  {10.3f, -2.2f, 0.0f}, {-0.1f, 7.0f, 0.0f}};
 const glm::vec3 kStandUp(1.5707964f, 0.0f, 0.0f);
 
-float numberOf(const json_value* value) {
-    if (value->type == json_integer) {
-        return MathUtil::clampToFloat(static_cast<double>(value->u.integer));
-    }
-    if (value->type == json_double) {
-        return MathUtil::clampToFloat(value->u.dbl);
-    }
-    return 0.0f;
-}
-
 // Only a JSON string replaces a text value: anything else under a text key keeps the
 // current value, so a damaged planet cannot blank the name or level file before it.
 void readText(const json_value* value, std::string* text) {
@@ -154,13 +144,13 @@ void SolarSystem::applyKey(const char* key, const json_value* value) {
     } else if (strcmp(key, "levelPath") == 0) {
         readText(value, &levelPath);
     } else if (strcmp(key, "meshIndex") == 0) {
-        meshIndex = MathUtil::truncateToInt(numberOf(value));
+        meshIndex = MathUtil::truncateToInt(json_number_as_float(value));
     } else if (strcmp(key, "scale") == 0) {
-        scale = numberOf(value);
+        scale = json_number_as_float(value);
     } else if (strcmp(key, "orbitRadius") == 0) {
-        orbitRadius = numberOf(value);
+        orbitRadius = json_number_as_float(value);
     } else if (strcmp(key, "orbitSpeed") == 0) {
-        orbitSpeed = numberOf(value);
+        orbitSpeed = json_number_as_float(value);
     }
     // "backgroundSound" is accepted and has no effect; other keys are ignored.
 }

@@ -113,13 +113,7 @@ void ParticleSystem::walkJson(const json_value* value, const char* key, int dept
     if (key == nullptr) {
         return;
     }
-    float number = 0.0f;
-    if (value->type == json_integer) {
-        number = MathUtil::clampToFloat(static_cast<double>(value->u.integer));
-    } else if (value->type == json_double) {
-        number = MathUtil::clampToFloat(value->u.dbl);
-    }
-    applyJsonNumber(key, number);
+    applyJsonNumber(key, json_number_as_float(value));
 }
 
 void ParticleSystem::applyJsonNumber(const char* key, float value) {
