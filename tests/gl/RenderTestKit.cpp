@@ -2,27 +2,8 @@
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
 
 namespace render_test {
-
-namespace {
-void appendBytes(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
-}
-}  // namespace
-
-std::string pngBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels) {
-    std::string bytes;
-    stbi_write_png_to_func(appendBytes, &bytes, width, height, channels, pixels.data(), width * channels);
-    return bytes;
-}
-
-std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels) {
-    std::string bytes;
-    stbi_write_bmp_to_func(appendBytes, &bytes, width, height, channels, pixels.data());
-    return bytes;
-}
 
 std::string assetSource(const std::string& entry) {
     return testing_support::readFile(std::string(QUENLOW_SOURCE_DIR) + "/assets/" + entry);

@@ -14,9 +14,8 @@
 
 namespace render_test {
 
-// Pixel rows from the top, `channels` bytes each.
-std::string pngBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
-std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
+using testing_support::bmpBytes;
+using testing_support::pngBytes;
 
 // The hand-written source of entry (e.g. "shaders/text.vs") from the source tree.
 std::string assetSource(const std::string& entry);

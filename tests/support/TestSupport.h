@@ -54,6 +54,9 @@ private:
 };
 
 bool writeFile(const std::string& path, const std::string& bytes);
+// Image files encoded in memory from pixel rows from the top, `channels` bytes each.
+std::string pngBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
+std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
 std::string readFile(const std::string& path);
 
 // Entries in package order: (entry name, bytes).
