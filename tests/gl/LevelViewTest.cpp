@@ -1,0 +1,313 @@
+// The packaged planets set up and drawn as the planet view does it: each level's layout from
+// its seed, a visit from the landing to the take-off, what the draw leaves out, the object
+// kinds, and pictures of all nine in build/test-output/levels.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "SceneKit.h"
+#include "core/AssetList.h"
+#include "core/MathUtil.h"
+#include "game/Level.h"
+#include "game/LevelObjectManager.h"
+#include "game/LevelTile.h"
+#include "render/Model.h"
+#include "render/TexturedCuboid.h"
+#include "render/Water.h"
+#include "support/ModelSets.h"
+#include "support/RunAssets.h"
+
+namespace {
+
+constexpr float kFrame = 1.0f / 60.0f;
+
+std::string levelEntry(int planet) {
+    return "levels/system_1/s1p" + std::to_string(planet) + ".json";
+}
+
+// One planet visit: the level, its camera and the planet view's frame.
+struct Visit {
+    Visit(const std::string& entry, LevelObjectManager* objects) : level(entry, true) { ok = level.setup(objects); }
+    int step(float dt = kFrame) {
+        camera.update(yaw, pitch, 0.0f, 0.0f, 0.0f, false, &level, dt);
+        return level.update(dt, *camera.getPosition(), *camera.getViewDirection());
+    }
+    // The landing watched from the camera's corner, until the player stands at the start.
+    std::vector<int> landAndStand() {
+        level.land();
+        camera.followTarget = level.getFollowable();
+        camera.position = glm::vec3(40.0f, 40.0f, 24.8f);
+        std::vector<int> codes;
+        while (codes.size() < 900 && (codes.empty() || codes.back() != ROCKET_CODE_LANDED)) {
+            codes.push_back(step());
+        }
+        camera.reset();
+        yaw = 3.14159265f;
+        return codes;
+    }
+    void lookAt(const glm::vec2& spot, const glm::vec3& target) {
+        camera.position = glm::vec3(spot, 0.0f);
+        yaw = std::atan2(target.y - spot.y, target.x - spot.x);
+        for (int i = 0; i < 3; ++i) {
+            step(0.0f);
+            pitch = (target.z - camera.getPosition()->z) / glm::distance(glm::vec2(target), spot);
+        }
+    }
+    void draw() {
+        render_test::clearWindow(1.0f, 0.2f, 0.2f);
+        glEnable(GL_PROGRAM_POINT_SIZE);
+        level.render(&camera, *camera.getPosition());
+    }
+    Level level;
+    Camera camera{glm::vec3(0.0f, -10.0f, 0.0f), glm::vec3(0.0f, 0.0f, 1.0f), glm::vec3(0.0f, 0.0f, 1.0f), 1280, 720};
+    float yaw = 0.0f;
+    float pitch = 0.0f;
+    bool ok = false;
+};
+
+struct PlanetLevel : ::testing::Test {
+    void SetUp() override {
+        SKIP_WITHOUT_RUN_ASSETS();
+        ASSERT_TRUE(objects.setup());
+    }
+    testing_support::ScopedWorkingDirectory inside{QUENLOW_RUN_DIR};
+    LevelObjectManager objects;
+};
+
+// The fragments a draw lets through: none means it changed no pixel.
+template <typename Draw>
+GLuint samplesDrawn(Draw draw) {
+    GLuint query = 0, samples = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_SAMPLES_PASSED, query);
+    draw();
+    glEndQuery(GL_SAMPLES_PASSED);
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+    glDeleteQueries(1, &query);
+    return samples;
+}
+
+// Each level's grid, placed objects and water, hashed into one line per level.
+std::string layoutDigests(LevelObjectManager* objects, int first = 1, int last = 9) {
+    std::string lines;
+    for (int planet = first; planet <= last; ++planet) {
+        Level level(levelEntry(planet), true);
+        EXPECT_TRUE(level.setup(objects)) << planet;
+        std::string bytes;
+        auto add = [&bytes](const void* data, size_t size) { bytes.append(static_cast<const char*>(data), size); };
+        for (int slot = 0; slot < Level::kGridSlots && level.getGridTile(slot) != nullptr; ++slot) {
+            const LevelTile* tile = level.getGridTile(slot);
+            const int index = tile->getIndex();
+            add(&index, sizeof(index));
+            for (const LevelTileObject* object : tile->getObjects()) {
+                add(object, sizeof(*object));
+            }
+            const Water* water = tile->getWaterSquare();
+            water != nullptr ? add(water->getVertices().data(), water->getVertices().size() * sizeof(WaterVertex))
+                             : void();
+        }
+        lines += "layout " + std::to_string(planet) + " " + std::to_string(std::hash<std::string>()(bytes)) + "\n";
+    }
+    return lines;
+}
+
+// Every level sets up, a second process builds the same worlds, and the seed alone changes one.
+TEST_F(PlanetLevel, EveryLevelSetsUpAndItsSeedMakesItsWorld) {
+    const std::string here = layoutDigests(&objects);
+    if (getenv("QUENLOW_LAYOUT_CHILD") != nullptr) {
+        return (void)printf("%s", here.c_str());
+    }
+    char self[4096] = {};
+    ASSERT_GT(readlink("/proc/self/exe", self, sizeof(self) - 1), 0);
+    const std::string child =
+        testing_support::runCommand(QUENLOW_RUN_DIR, std::string("QUENLOW_LAYOUT_CHILD=1 '") + self +
+                                                         "' --gtest_filter=PlanetLevel.EveryLevelSetsUp*")
+            .output;
+    EXPECT_NE(child.find(here), std::string::npos) << here << child;
+    testing_support::TempDir dir;
+    testing_support::Entries entries;
+    for (const std::string& entry : buildAssetList()) {
+        entries.emplace_back(entry, testing_support::readFile(testing_support::runPath(entry)));
+        if (entry == levelEntry(1)) {
+            entries.back().second.replace(entries.back().second.find("\"seed\": 4711"), 12, "\"seed\": 4712");
+        }
+    }
+    ASSERT_TRUE(testing_support::buildPackage(dir.path(), entries));
+    testing_support::ScopedWorkingDirectory reseeded(dir.path());
+    EXPECT_EQ(here.find(layoutDigests(&objects, 1, 1).substr(9)), std::string::npos);
+}
+
+std::vector<float> windowDepths() {
+    std::vector<float> depth(1280 * 720);
+    glReadPixels(0, 0, 1280, 720, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    return depth;
+}
+
+// Each planet from the landing to the take-off, with pictures for people to look at in
+// build/test-output/levels: from above the landing rocket, from the player's start a few seconds
+// after the landing, and from beside the crystal.
+TEST_F(PlanetLevel, EveryPlanetFromLandingToTakeOff) {
+    std::filesystem::create_directories(std::string(QUENLOW_TEST_OUTPUT) + "/levels");
+    for (int planet = 1; planet <= 9; ++planet) {
+        SCOPED_TRACE(levelEntry(planet));
+        const std::string picture = std::string("levels/s1p") + std::to_string(planet);
+        Visit visit(levelEntry(planet), &objects);
+        ASSERT_TRUE(visit.ok);
+        visit.level.land();
+        for (int frame = 0; frame < 180; ++frame) {
+            visit.step();
+        }
+        visit.camera.followTarget = visit.level.getFollowable();
+        visit.camera.position = visit.level.getFollowable()->getPosition() + glm::vec3(8.0f, 10.0f, 34.0f);
+        visit.step(0.0f);
+        visit.draw();
+        scene_test::saveScreenshot(picture + "_landing.png");
+        const std::vector<int> landing = visit.landAndStand();  // landing, a second on the ground, one frame of 2
+        EXPECT_EQ(std::count(landing.begin(), landing.end(), ROCKET_CODE_LANDING), static_cast<long>(landing.size()) - 1);
+        EXPECT_EQ(visit.level.getFollowable()->getPosition(), glm::vec3(0.0f, 0.0f, 12.0f));
+        EXPECT_NEAR(visit.level.getElevation(0.0f, 0.0f), 12.0f, 0.5f);
+        for (int frame = 0; frame < 360; ++frame) {
+            ASSERT_EQ(visit.step(), ROCKET_CODE_ON_FOOT);
+        }
+
+        // Nearer than the sky box everywhere below the horizon, the sky box over most of the top third.
+        const glm::vec3 eye = *visit.camera.getPosition();
+        TexturedCuboid skyAlone(eye.x, eye.y, 0.0f, 381, 381, 381, "textures/skybox_1.jpg", "shaders/basic_textured.vs",
+                                "shaders/basic_textured.fs");
+        ASSERT_TRUE(skyAlone.setup(UV_MAPPING_CUBE));
+        render_test::clearWindow(0, 0, 0);
+        skyAlone.render(&visit.camera, false, glm::vec3(0.0f));
+        const std::vector<float> skyDepth = windowDepths();
+        visit.draw();
+        scene_test::saveScreenshot(picture + "_start.png");
+        const std::vector<float> depth = windowDepths();
+        const std::vector<uint8_t> colour = testing_support::readPixels(0, 0, 1280, 720);
+        int ground = 0, sky = 0;
+        for (int i = 0; i < 1280 * 720; i += 5) {
+            const bool cleared = testing_support::near({colour[4 * i], colour[4 * i + 1], colour[4 * i + 2], 255}, 255, 51, 51, 2);
+            ground += i < 1280 * 320 && depth[i] < skyDepth[i];
+            sky += i >= 1280 * 480 && depth[i] >= skyDepth[i] && !cleared;
+        }
+        EXPECT_EQ(ground, 1280 * 320 / 5);
+        EXPECT_GT(sky, 1280 * 240 / 5 * 6 / 10);
+        // The rocket 40 ahead (its body about 3 across), standing on that ground.
+        const glm::vec4 body = *visit.camera.getPerspectiveMatrix() * visit.camera.getViewMatrix() * glm::vec4(0, 0, 15, 1);
+        const float d = depth[static_cast<int>((body.y / body.w + 1) * 360) * 1280 + static_cast<int>((body.x / body.w + 1) * 640)];
+        EXPECT_NEAR(8.0f / (400.01f - (2.0f * d - 1.0f) * 399.99f), 38.0f, 3.0f);
+
+        // Every query reads the player's tile, the point wrapped into it, whatever tile is drawn there.
+        LevelTile* tile = visit.level.getCurrentTile();
+        const float w = visit.level.getWidth() / 3.0f;
+        EXPECT_EQ(visit.level.getElevation(-0.5f, 10.0f), tile->getElevation(w - 0.5f, 10.0f));
+        EXPECT_EQ(visit.level.getElevation(-30.0f, 70.0f), visit.level.getElevation(7.0f * w - 30.0f, 70.0f - 3.0f * w));
+        EXPECT_EQ(visit.level.getNormal(glm::vec3(-30.0f, 70.0f, 9.0f)), tile->getNormal(w - 30.0f, 70.0f));
+
+        // The facing flags follow the eye within 0.3 s, the crystal's only while it is there.
+        const glm::vec3 crystal = visit.level.artefactPosition;
+        const struct {
+            glm::vec2 spot;
+            glm::vec3 target;
+            bool present, rocket, artefact;
+        } views[] = {{{6, -2}, {0, 0, 14}, true, true, false}, {{6, -2}, {12, -4, 14}, true, false, false},
+                     {glm::vec2(crystal) + glm::vec2(3, 1), crystal, true, false, true},
+                     {glm::vec2(crystal) + glm::vec2(3, 1), crystal, false, false, false}};
+        for (const auto& view : views) {
+            visit.level.artefactPresent = view.present;
+            visit.lookAt(view.spot, view.target);
+            for (int frame = 0; frame < 19; ++frame) {
+                visit.step();
+            }
+            EXPECT_TRUE(visit.level.facingRocket == view.rocket && visit.level.facingArtefact == view.artefact) << view.spot.x;
+        }
+        // Taking the crystal takes its glow along, and nothing else changes.
+        visit.level.artefactPresent = true;
+        visit.lookAt(glm::vec2(crystal) - glm::normalize(glm::vec2(crystal)) * 7.0f, crystal);
+        visit.draw();
+        scene_test::saveScreenshot(picture + "_artefact.png");
+        const std::vector<uint8_t> present = testing_support::readPixels(0, 0, 1280, 720);
+        visit.level.artefactPresent = false;
+        visit.draw();
+        const std::vector<uint8_t> taken = testing_support::readPixels(0, 0, 1280, 720);
+        int changed = 0, far = 0;
+        for (size_t i = 0; i < present.size(); i += 4) {
+            const bool differs = std::memcmp(&present[i], &taken[i], 3) != 0;
+            changed += differs;
+            far += differs && glm::distance(glm::vec2((i / 4) % 1280, (i / 4) / 1280), glm::vec2(640, 360)) > 300.0f;
+        }
+        EXPECT_TRUE(changed > 1000 && far == 0) << changed << " " << far;
+
+        visit.level.takeOff();
+        std::vector<int> flight;
+        while (flight.size() < 600 && (flight.empty() || flight.back() != ROCKET_CODE_GONE)) {
+            flight.push_back(visit.step());
+        }
+        EXPECT_EQ(std::count(flight.begin(), flight.end(), ROCKET_CODE_TAKING_OFF), static_cast<long>(flight.size()) - 1);
+    }
+}
+
+// Tiles and objects are left out of the draw only where drawing them lets no fragment through.
+TEST_F(PlanetLevel, WhatTheDrawLeavesOutWouldDrawNothing) {
+    Visit visit(levelEntry(5), &objects);
+    ASSERT_TRUE(visit.ok);
+    const float w = visit.level.getWidth() / 3.0f;
+    int leftOut = 0;
+    for (int pose = 0; pose < 24; ++pose) {
+        const glm::vec3 heading(std::cos(pose * 0.9f), std::sin(pose * 0.9f), 0.0f);
+        visit.lookAt(glm::vec2(20 + pose * 4, 100 - pose * 3), heading * 1000.0f);
+        const glm::mat4 clip = *visit.camera.getPerspectiveMatrix() * visit.camera.getViewMatrix();
+        const glm::vec3 eye = *visit.camera.getPosition();
+        for (int slot = 0; slot < 9 + kLevelObjectKinds; ++slot) {
+            const glm::vec3 offset((slot % 3 - 1) * w, (slot / 3 % 3 - 1) * w, 0.0f);
+            const glm::vec3 at = eye + glm::vec3(std::cos(slot * 0.3f), std::sin(slot * 0.3f), -0.2f) * 6.0f;
+            LevelObjectManager::Box box{};
+            slot < 9 ? void(box = visit.level.getGridTile(slot)->getBounds())
+                     : void(objects.getBounds(slot - 9, at, 1.0f, &box));
+            const glm::vec3 shift = slot < 9 ? offset : glm::vec3(0.0f);
+            const bool out = MathUtil::boxOutsideView(clip, box.low + shift, box.high + shift);
+            render_test::clearWindow(0, 0, 0);
+            const GLuint samples = samplesDrawn([&] {
+                slot < 9 ? visit.level.getGridTile(slot)->render(&visit.camera, offset, eye, eye, 1.0f)
+                         : objects.render(&visit.camera, eye, slot - 9, at, 1.0f);
+            });
+            EXPECT_TRUE(!out || samples == 0) << "pose " << pose << " slot " << slot;
+            leftOut += out;
+        }
+    }
+    EXPECT_GT(leftOut, 24 * 5);
+}
+
+// Kinds 0 to 13 are the first forest file's mesh sets, 14 to 20 the second's; the rest draw nothing.
+TEST_F(PlanetLevel, ObjectKindsDrawTheirMeshSets) {
+    Camera camera = scene_test::lookingAt({3, -9, 5}, {0, 0, 2});
+    const glm::vec3 light(30, -40, 60), at(0, 0, 1);
+    for (const auto& [kind, pack, set] :
+         {std::make_tuple(13, 0, 13), std::make_tuple(14, 1, 0), std::make_tuple(20, 1, 6)}) {
+        render_test::clearWindow(0.5f, 0.6f, 0.7f);
+        objects.render(&camera, light, kind, at, 1.0f);
+        const std::vector<uint8_t> byKind = testing_support::readPixels(0, 0, 1280, 720);
+        Model model(testing_support::kForestPacks[pack].entry, "shaders/model.vs", "shaders/model_material.fs", false);
+        ASSERT_TRUE(model.setup());
+        for (const testing_support::MeshSetKind& each : testing_support::kForestPacks[pack].kinds) {
+            model.createMeshSet(each.meshes, each.pivot, glm::vec3(1.5707964f, 0, 0));
+        }
+        model.setPosition(at, false);
+        render_test::clearWindow(0.5f, 0.6f, 0.7f);
+        model.renderMeshSet(&camera, light, set);
+        EXPECT_TRUE(byKind == testing_support::readPixels(0, 0, 1280, 720)) << kind;
+    }
+    testing_support::CapturedStdout output;
+    for (int kind : {21, 22, 1000}) {
+        EXPECT_EQ(samplesDrawn([&] { objects.render(&camera, light, kind, at, 1.0f); }), 0u) << kind;
+    }
+    EXPECT_EQ(output.finish(), "");
+}
+
+}  // namespace
