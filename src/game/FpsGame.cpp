@@ -8,6 +8,7 @@
 #include "game/EnemyManager.h"
 #include "game/FrameInput.h"
 #include "game/LevelObjectManager.h"
+#include "game/PlanetView.h"
 #include "game/StarMapView.h"
 #include "render/ParticleSystem.h"
 #include "sound/SoundSystem.h"
@@ -128,8 +129,18 @@ int FpsGame::viewStarSystem(std::string systemFile, SDL_Window* window, bool all
     return view.end();
 }
 
-// Stands in for the planet view until it is built: the visit ends at once as if the rocket
-// had taken off, so the star map comes back.
-int FpsGame::playLevel(std::string /*levelFile*/, SDL_Window* /*window*/) {
-    return VIEW_STATE_STAR_MAP;
+int FpsGame::playLevel(std::string levelFile, SDL_Window* window) {
+    PlanetView view(this, std::move(levelFile));
+    if (!view.setup()) {
+        return VIEW_STATE_END;
+    }
+    view.begin(SDL_GetTicks());
+    FrameInput input;
+    // Tested after each frame: the frame in which the rocket has gone is still drawn.
+    do {
+        read_frame_input(&input);
+        view.frame(input);
+        SDL_GL_SwapWindow(window);
+    } while (!exitRequested);
+    return view.end();
 }

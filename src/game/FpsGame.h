@@ -52,10 +52,12 @@ public:
     bool isExitRequested() const { return exitRequested; }
     bool isResumeRequested() const { return resumeRequested; }
     ArtefactManager* getArtefactManager() { return artefactManager; }
+    EnemyManager* getEnemyManager() { return enemyManager; }
 
 private:
     // The views read and clear the flags and use the long-lived objects in place.
     friend class StarMapView;
+    friend class PlanetView;
 
     bool resumeRequested = false;
     bool exitRequested = false;
