@@ -315,7 +315,10 @@ void PlanetView::updateScene() {
                    jump, level, dt);
     // The level sees where the eye stood before the step, looking the new way.
     levelCode = level->update(dt, position, *camera->getViewDirection());
-    game->enemyManager->update(dt, position, level, game->lives <= 0);
+    // While the camera watches the rocket land or leave the player can neither move nor aim:
+    // the UFOs leave the eye alone then, as they do the dead.
+    const bool outOfReach = game->lives <= 0 || camera->followTarget != nullptr;
+    game->enemyManager->update(dt, position, level, outOfReach);
     // A hit takes a life through the mail box from inside this call.
     projectileManager->update(dt, position);
 }
