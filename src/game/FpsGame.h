@@ -53,6 +53,7 @@ public:
     bool isResumeRequested() const { return resumeRequested; }
     ArtefactManager* getArtefactManager() { return artefactManager; }
     EnemyManager* getEnemyManager() { return enemyManager; }
+    SoundSystem* getSoundSystem() { return soundSystem; }
 
 private:
     // The views read and clear the flags and use the long-lived objects in place.

@@ -300,6 +300,10 @@ std::string Hud::getArtefactStatusText() const {
     return artefactStatusText != nullptr ? artefactStatusText->getText() : std::string();
 }
 
+std::string Hud::getFpsText() const {
+    return fpsText != nullptr ? fpsText->getText() : std::string();
+}
+
 void Hud::setFPS(unsigned int fps) {
     char text[4];
     snprintf(text, sizeof(text), "%u", fps);

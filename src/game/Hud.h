@@ -56,6 +56,7 @@ public:
 
     std::string getSolarSystemText() const;
     std::string getArtefactStatusText() const;
+    std::string getFpsText() const;
 
     // How many life icons to draw; the planet view writes the player's lives here.
     int lives = 3;

@@ -49,3 +49,11 @@ void ProgramManager::freeProgram(std::string vertex, std::string fragment, std::
         delete program;
     }
 }
+
+std::map<std::string, int> ProgramManager::getReferenceCounts() const {
+    std::map<std::string, int> counts;
+    for (const auto& [key, program] : programs) {
+        counts[key] = program->getReferenceCount();
+    }
+    return counts;
+}

@@ -17,6 +17,9 @@ public:
     // Gives back one reference; the last one deletes the program.
     void freeProgram(std::string vertex, std::string fragment, std::string geometry);
 
+    // Shares held of every cached program, by its stage names joined.
+    std::map<std::string, int> getReferenceCounts() const;
+
 private:
     ProgramManager() = default;
 

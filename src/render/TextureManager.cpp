@@ -85,3 +85,11 @@ int TextureManager::getReferenceCount(const std::string& path) const {
     auto found = textures.find(path);
     return found == textures.end() ? 0 : found->second->referenceCount;
 }
+
+std::map<std::string, int> TextureManager::getReferenceCounts() const {
+    std::map<std::string, int> counts;
+    for (const auto& [path, record] : textures) {
+        counts[path] = record->referenceCount;
+    }
+    return counts;
+}

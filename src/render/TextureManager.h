@@ -23,6 +23,8 @@ public:
 
     // Shares held of path's texture; 0 when it is not cached.
     int getReferenceCount(const std::string& path) const;
+    // Shares held of every cached texture, by path.
+    std::map<std::string, int> getReferenceCounts() const;
 
 private:
     TextureManager() = default;
