@@ -148,19 +148,24 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
     }
     EXPECT_EQ(view->getHud()->getFpsText(), "50");
 
+    view->getCamera()->position = glm::vec3(40.0f, -30.0f, 0.0f);  // away from the rocket
+    frames();
     for (size_t i = 0; i < 2; ++i) {  // two attack from ahead
         *ufos[i] = Enemy{*view->getCamera()->getPosition() + glm::vec3(-15, i * -8.0f, 0), {}, 0, 0, ENEMY_ATTACKING, 0, 3, 50};
     }
-    EXPECT_EQ(frames(90).count(SOUND_LASER), 2u);
-    screenshot("ufos_attacking");
+    EXPECT_EQ(frames(144).count(SOUND_LASER), 4u);
+    screenshot("ufos_attacking");  // the first two shots a few units away
     // Up at the first saucer's body, 1.6 above its position: a shot flies where the last frame looked.
     const float rise = ufos[0]->pos.z + 1.6f - view->getCamera()->getPosition()->z;
     frames(1, {event(SDL_MOUSEMOTION, 0, static_cast<int>(rise / 15.0f * 200.0f + 0.5f))});
     for (int shot = 0; shot < 5; ++shot) {
         EXPECT_EQ(frames(1, {event(SDL_MOUSEBUTTONDOWN)}).count(SOUND_GUN_2), 1u);
-        screenshot(shot == 0 ? "muzzle_flash" : "explosion");
+        if (shot == 0) {
+            screenshot("muzzle_flash");
+        }
         frames(15);
     }
+    screenshot("explosion");
     EXPECT_EQ(ufos[0]->state, ENEMY_DEAD);
 
     Sounds sounds;
@@ -169,8 +174,9 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
     }
     EXPECT_EQ(view->getHud()->getState(), HUD_STATE_DEAD);
     EXPECT_EQ(sounds.count(SOUND_PLAYER_DEATH), 1u);
+    sounds = frames(5, {event(SDL_MOUSEBUTTONDOWN)}, 100);
     screenshot("death");
-    sounds = frames(50, {event(SDL_MOUSEBUTTONDOWN)}, 100);  // long enough for the shots in flight to end
+    sounds.merge(frames(45, {}, 100));  // long enough for the shots in flight to end
     EXPECT_EQ(sounds.count(SOUND_GUN_2) + sounds.count(SOUND_PLAYER_DEATH), 0u) << "no shot; one death";
     released(SDLK_SPACE);
     EXPECT_EQ(game.getLives(), 5);
