@@ -30,8 +30,10 @@ const float kStartYaw = 180.0f;  // towards the rocket from where the player sta
 const double kDegreesToRadians = 0.017453292519943295;
 const double kHalfPi = 1.5707963267948966;
 
-const float kWalkSpeed = 5.0f;       // units per second; running doubles it
-const float kMouseTurnDivisor = -10.0f;  // pixels per degree, rightwards turning clockwise
+const float kWalkSpeed = 5.0f;  // units per second; running doubles it
+// Pixels of mouse motion per degree of heading (moving right turns right) and per unit of
+// the view's height; moving the mouse down looks up.
+const float kMouseTurnDivisor = -10.0f;
 const float kMousePitchDivisor = 200.0f;
 const float kEyeHeight = 0.0f;
 // A footstep is due once its timer exceeds this less the frame's step: faster steps come
