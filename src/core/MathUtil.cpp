@@ -25,10 +25,15 @@ int MathUtil::get_random_int(int min, int max) {
 }
 
 float MathUtil::grf(float base, float range) {
-    const auto steps = static_cast<uint32_t>(std::fabs(range * 1000.0f));
-    if (steps == 0) {
+    // Ranges come from the package's descriptions, so any float can arrive: a range past
+    // what 32 bits count saturates rather than overflowing the conversion, and a range that
+    // is not a number draws nothing, like one below a step.
+    const float scaledRange = std::fabs(range * 1000.0f);
+    if (!(scaledRange >= 1.0f)) {
         return 0.0f;
     }
+    constexpr float kStepLimit = 4294967296.0f;  // 2^32
+    const uint32_t steps = scaledRange < kStepLimit ? static_cast<uint32_t>(scaledRange) : UINT32_MAX;
     return base + static_cast<float>(random() % steps) / 1000.0f;
 }
 

@@ -48,14 +48,9 @@ Text::~Text() {
 }
 
 bool Text::setup() {
-    json_value* root = json_parse_entry(fontJson);
-    if (root == nullptr) {
-        LOG_ERROR("Failed to parse level JSON");
+    if (!readFont()) {
         return false;
     }
-    process_value(root, nullptr, 0);
-    json_value_free(root);
-
     program = ProgramManager::getInstance()->loadProgram(kVertexShader, kFragmentShader, "");
     if (program == nullptr) {
         return false;
@@ -63,6 +58,23 @@ bool Text::setup() {
     // Unflipped: v = 0 is the top of the atlas, where row 0 of the cells lies.
     atlasTexture = TextureManager::getInstance()->loadTexture(atlasName, false);
     setupBuffers();
+    return true;
+}
+
+bool Text::readFont() {
+    json_value* root = json_parse_entry(fontJson);
+    if (root == nullptr) {
+        LOG_ERROR("Failed to parse level JSON");
+        return false;
+    }
+    process_value(root, nullptr, 0);
+    json_value_free(root);
+    // Every glyph rectangle is divided by the atlas size: a damaged description without one
+    // is refused rather than turned into texture coordinates that are not numbers.
+    if (!(textureWidth > 0.0f && textureHeight > 0.0f)) {
+        LOG_ERROR("Font description %s has no atlas size", fontJson.c_str());
+        return false;
+    }
     return true;
 }
 
@@ -76,10 +88,8 @@ void Text::process_value(const json_value* value, const char* name, int depth) {
             process_array(value, depth + 1);
             break;
         case json_integer:
-            number = static_cast<float>(value->u.integer);
-            break;
         case json_double:
-            number = static_cast<float>(value->u.dbl);
+            number = json_number_as_float(value);
             break;
         case json_string:
             if (insideArray) {
@@ -126,9 +136,9 @@ void Text::storeFontKey(const char* name, const json_value* value, float number)
     } else if (strcmp(name, "textureHeight") == 0) {
         textureHeight = number;
     } else if (strcmp(name, "characterWidthInTexture") == 0) {
-        characterWidth = static_cast<int>(number);
+        characterWidth = MathUtil::truncateToInt(number);
     } else if (strcmp(name, "characterHeightInTexture") == 0) {
-        characterHeight = static_cast<int>(number);
+        characterHeight = MathUtil::truncateToInt(number);
     } else if (strcmp(name, "horizontalPadding") == 0) {
         horizontalPadding = number;
     } else if (strcmp(name, "verticalPadding") == 0) {
@@ -169,6 +179,12 @@ void Text::populateVertexData() {
     }
 }
 
+namespace {
+float cellEdge(double cellIndex, int cellSize) {
+    return static_cast<float>(cellIndex * cellSize);
+}
+}  // namespace
+
 void Text::getCharacterUV(char character, FLOATRECT* rect) {
     *rect = {kSpaceUV, kSpaceUV, kSpaceUV, kSpaceUV};
     if (character == ' ') {
@@ -180,13 +196,14 @@ void Text::getCharacterUV(char character, FLOATRECT* rect) {
         if (column == std::string::npos) {
             continue;
         }
-        // The cell corners are whole pixels: formed in integers, divided as floats.
-        const int k = static_cast<int>(column);
-        const int r = static_cast<int>(row);
-        rect->left = static_cast<float>(k * characterWidth) / textureWidth + horizontalPadding / textureWidth;
-        rect->right = static_cast<float>((k + 1) * characterWidth) / textureWidth - horizontalPadding / textureWidth;
-        rect->top = static_cast<float>(r * characterHeight) / textureHeight + verticalPadding / textureHeight;
-        rect->bottom = static_cast<float>((r + 1) * characterHeight) / textureHeight - verticalPadding / textureHeight;
+        // The cell corners are whole pixels, divided as floats. They are formed in double:
+        // exact for every atlas, and a damaged description's huge cells cannot overflow.
+        const auto k = static_cast<double>(column);
+        const auto r = static_cast<double>(row);
+        rect->left = cellEdge(k, characterWidth) / textureWidth + horizontalPadding / textureWidth;
+        rect->right = cellEdge(k + 1, characterWidth) / textureWidth - horizontalPadding / textureWidth;
+        rect->top = cellEdge(r, characterHeight) / textureHeight + verticalPadding / textureHeight;
+        rect->bottom = cellEdge(r + 1, characterHeight) / textureHeight - verticalPadding / textureHeight;
         return;
     }
     // Drawn like a space.

@@ -45,6 +45,12 @@ public:
     // Fades to transparent over duration seconds, then hides the text for good.
     void setFadeToTransparent(float duration);
 
+    // The step of setup() that needs no OpenGL context: reading the font description.
+    bool readFont();
+    // The atlas rectangle of one character's glyph; a space and characters the atlas lacks
+    // sample one blank point.
+    void getCharacterUV(char character, FLOATRECT* rect);
+
     float getAlpha() const { return alpha; }
     const std::string& getText() const { return text; }
     bool isVisible() const { return visible; }
@@ -62,7 +68,6 @@ private:
     void populateVertexData();
     // Rebuilt in place and uploaded at the next render.
     void rebuildGlyphs();
-    void getCharacterUV(char character, FLOATRECT* rect);
 
     std::vector<std::string> atlasRows;
     bool insideArray = false;
