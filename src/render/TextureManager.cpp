@@ -4,6 +4,7 @@
 
 #include <stb_image.h>
 
+#include "core/ImageDecode.h"
 #include "core/Log.h"
 #include "core/PackageManager.h"
 
@@ -52,8 +53,7 @@ GLuint TextureManager::loadTexture(std::string path, bool flip) {
     int width = 0;
     int height = 0;
     int storedChannels = 0;
-    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes), static_cast<int>(size),
-                                                  &width, &height, &storedChannels, kRgbaChannels);
+    unsigned char* pixels = decode_image(bytes, size, kRgbaChannels, path, &width, &height, &storedChannels);
     free(bytes);
     if (pixels == nullptr) {
         LOG_ERROR("Failed to load texture (%s)", path.c_str());

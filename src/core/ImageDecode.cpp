@@ -1,0 +1,30 @@
+#include "core/ImageDecode.h"
+
+#include <climits>
+
+#include <stb_image.h>
+
+#include "core/Log.h"
+
+unsigned char* decode_image(const char* bytes, uint32_t size, int channels, const std::string& name, int* width,
+                            int* height, int* storedChannels) {
+    // stb_image counts its input in int.
+    if (bytes == nullptr || size > static_cast<uint32_t>(INT_MAX)) {
+        return nullptr;
+    }
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes);
+    const int length = static_cast<int>(size);
+    int declaredWidth = 0;
+    int declaredHeight = 0;
+    int declaredChannels = 0;
+    if (stbi_info_from_memory(data, length, &declaredWidth, &declaredHeight, &declaredChannels) == 0) {
+        return nullptr;
+    }
+    if (declaredWidth <= 0 || declaredHeight <= 0 || declaredWidth > kMaxImageSide || declaredHeight > kMaxImageSide ||
+        static_cast<int64_t>(declaredWidth) * declaredHeight > kMaxImagePixels) {
+        LOG_ERROR("Image %s declares %d x %d pixels, more than the game reads", name.c_str(), declaredWidth,
+                  declaredHeight);
+        return nullptr;
+    }
+    return stbi_load_from_memory(data, length, width, height, storedChannels, channels);
+}
