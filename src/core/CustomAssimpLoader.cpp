@@ -1,6 +1,8 @@
 #include "core/CustomAssimpLoader.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/CustomAssimpIOStream.h"
 #include "core/Log.h"
@@ -30,6 +32,11 @@ Assimp::IOStream* CustomAssimpLoader::Open(const char* name, const char* /*mode*
     uint32_t size = 0;
     char* bytes = PackageManager::getInstance()->load(kPackageFile, name, &size);
     if (bytes == nullptr) {
+        return nullptr;
+    }
+    if (!isSafeMaterialText(bytes, size)) {
+        LOG_ERROR("Material library %s sets a material before naming one", name);
+        free(bytes);
         return nullptr;
     }
     return new CustomAssimpIOStream(bytes, size);
@@ -79,5 +86,68 @@ bool CustomAssimpLoader::ChangeDirectory(const std::string& /*path*/) {
 }
 
 bool CustomAssimpLoader::DeleteFile(const std::string& /*file*/) {
+    return true;
+}
+
+namespace {
+
+// The importer ends a line at any of these and skips blanks after it.
+bool isLineEnd(char character) {
+    return character == '\n' || character == '\r' || character == '\0' || character == '\f';
+}
+
+bool startsWithNoCase(const char* text, size_t size, const char* prefix) {
+    const size_t length = strlen(prefix);
+    if (size < length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (tolower(static_cast<unsigned char>(text[i])) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The statements that the importer writes into the current material without testing it:
+// texture maps (map_..., bump, disp, norm or any "no", refl) and the anisotropy "a". The
+// importer matches them by their first letters, in either case, so these are prefixes.
+bool writesTheCurrentMaterial(const char* line, size_t size) {
+    static const char* const kPrefixes[] = {"map_", "bump", "disp", "no", "refl", "a"};
+    for (const char* prefix : kPrefixes) {
+        if (startsWithNoCase(line, size, prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CustomAssimpLoader::isSafeMaterialText(const char* text, size_t size) {
+    size_t position = 0;
+    while (position < size) {
+        size_t end = position;
+        while (end < size && !isLineEnd(text[end])) {
+            ++end;
+        }
+        // A material starts only where the importer surely sees "newmtl": at the start of the
+        // text, or after blanks at the start of a later line. A property statement counts
+        // wherever the importer might see one, also behind other control characters.
+        size_t statement = position;
+        while (statement < end && (text[statement] == ' ' || text[statement] == '\t') && position > 0) {
+            ++statement;
+        }
+        if (end - statement >= 6 && memcmp(text + statement, "newmtl", 6) == 0) {
+            return true;
+        }
+        while (statement < end && static_cast<unsigned char>(text[statement]) <= ' ') {
+            ++statement;
+        }
+        if (writesTheCurrentMaterial(text + statement, end - statement)) {
+            return false;
+        }
+        position = end + 1;
+    }
     return true;
 }

@@ -16,7 +16,8 @@ public:
 
     bool Exists(const char* name) const override;
     char getOsSeparator() const override;
-    // A stream over the entry's bytes, or null when the package does not hold it.
+    // A stream over the entry's bytes, or null when the package does not hold it or when it
+    // is material text that the importer cannot read safely (isSafeMaterialText).
     Assimp::IOStream* Open(const char* name, const char* mode = "rb") override;
     Assimp::IOStream* Open(const std::string& name, const std::string& mode = std::string("rb"));
     void Close(Assimp::IOStream* stream) override;
@@ -31,6 +32,13 @@ public:
     bool CreateDirectory(const std::string& path) override;
     bool ChangeDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& file) override;
+
+    // False when the text, read as a material library, sets a material property before its
+    // first "newmtl". The OBJ importer of Assimp 5.2.5 then writes through a null material and
+    // crashes, so such text must never reach it. That covers the OBJ text itself too: when a
+    // model imported from memory names a material library that cannot be opened, the
+    // importer reads the model's own text as its material library.
+    static bool isSafeMaterialText(const char* text, size_t size);
 
 private:
     std::deque<std::string> directories;

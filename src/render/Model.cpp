@@ -82,6 +82,20 @@ bool Model::setup() {
     if (program == nullptr) {
         return false;
     }
+    if (!importMeshes()) {
+        return false;
+    }
+    for (size_t index = 0; index < meshes.size(); ++index) {
+        if (!meshes[index]->setup()) {
+            LOG_ERROR("Failed to setup mesh %d", static_cast<int>(index));
+            return false;
+        }
+    }
+    updateAABB();
+    return true;
+}
+
+bool Model::importMeshes() {
     size = glm::vec3(0.0f);
     aabbMin = glm::vec3(kBoxStart);
     aabbMax = glm::vec3(-kBoxStart);
@@ -97,6 +111,12 @@ bool Model::setup() {
         LOG_ERROR("Failed to load %s from package", objPath.c_str());
         return false;
     }
+    // The importer may read the model's own text as its material library.
+    if (!CustomAssimpLoader::isSafeMaterialText(buffer, length)) {
+        LOG_ERROR("Model %s sets a material before naming one", objPath.c_str());
+        free(buffer);
+        return false;
+    }
     const aiScene* scene = importer.ReadFileFromMemory(buffer, length, flags, "obj");
     free(buffer);
     if (scene == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
@@ -104,13 +124,6 @@ bool Model::setup() {
         return false;
     }
     processNode(scene->mRootNode, scene);
-    for (size_t index = 0; index < meshes.size(); ++index) {
-        if (!meshes[index]->setup()) {
-            LOG_ERROR("Failed to setup mesh %d", static_cast<int>(index));
-            return false;
-        }
-    }
-    updateAABB();
     return true;
 }
 

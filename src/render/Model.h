@@ -32,6 +32,9 @@ public:
     Model& operator=(const Model&) = delete;
 
     bool setup();
+    // The step of setup() that needs no OpenGL context: importing the OBJ entry with its
+    // material library into meshes that are not uploaded yet, and the model-space box.
+    bool importMeshes();
     void createMeshSet(std::vector<int> meshIndices, const glm::vec3& pivot, const glm::vec3& rotation);
     int getNumMeshSets() const { return static_cast<int>(meshSets.size()); }
     void setScale(float scale, bool updateBoundingBox);
