@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 #include "core/FileReader.h"
 #include "core/Log.h"
@@ -343,18 +344,25 @@ bool PackageManager::calculateChecksum(std::string path, uint32_t* checksum) {
     if (!reader.openWithHeader(&header) || !reader.checkRecordTable(header)) {
         return false;
     }
+    // One pass over the record table. Every record counts with the bytes that a load by its
+    // name returns, those of the first record of that name, so a name given twice adds its
+    // first entry's CRC twice.
+    std::unordered_map<std::string, uint32_t> crcByName;
     for (uint32_t index = 0; index < header.count; ++index) {
         PackageRecord record;
         if (!reader.readRecord(index, &record)) {
             return false;
         }
-        uint32_t size = 0;
-        char* block = load(path, record.name, &size);
-        if (block == nullptr) {
-            return false;
+        auto found = crcByName.find(record.name);
+        if (found == crcByName.end()) {
+            char* block = reader.readEntry(record);
+            if (block == nullptr) {
+                return false;
+            }
+            found = crcByName.emplace(record.name, get_data_hash(block, record.size)).first;
+            free(block);
         }
-        *checksum += get_data_hash(block, size);
-        free(block);
+        *checksum += found->second;
     }
     return true;
 }
