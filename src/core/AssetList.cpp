@@ -57,20 +57,44 @@ std::vector<std::string> buildAssetList() {
         list.push_back(std::string("fonts/") + name);
     }
 
-    for (const char* name :
-         {"basic_textured.fs", "basic_textured.vs", "basicortho.fs", "basicortho.vs", "circle.fs", "circle.vs",
-          "level.fs", "level.vs", "line.fs", "line.vs", "model.fs", "model.vs", "model_material.fs",
-          "particlesystem.fs", "particlesystem.vs", "shownormals.fs", "shownormals.gs", "shownormals.vs", "text.fs",
-          "text.vs", "texture_light.fs", "texture_light.vs", "ufo.fs", "ufo.vs", "water.fs", "water.vs"}) {
+    for (const char* name : {"basic_textured.fs",
+                             "basic_textured.vs",
+                             "basicortho.fs",
+                             "basicortho.vs",
+                             "circle.fs",
+                             "circle.vs",
+                             "level.fs",
+                             "level.vs",
+                             "line.fs",
+                             "line.vs",
+                             "model.fs",
+                             "model.vs",
+                             "model_material.fs",
+                             "particlesystem.fs",
+                             "particlesystem.vs",
+                             "shownormals.fs",
+                             "shownormals.gs",
+                             "shownormals.vs",
+                             "text.fs",
+                             "text.vs",
+                             "texture_light.fs",
+                             "texture_light.vs",
+                             "ufo.fs",
+                             "ufo.vs",
+                             "water.fs",
+                             "water.vs"}) {
         list.push_back(std::string("shaders/") + name);
     }
 
-    for (const char* name : {"forest3/NatureFreePack1.mtl", "forest3/NatureFreePack1.obj", "ufo1/Low_poly_UFO.obj",
-                             "ufo1/Low_poly_UFO.mtl", "ufo1/Map__7_Normal_Bump.tga", "ufo1/ufo_diffuse.png",
-                             "ufo1/ufo_diffuse2.png", "ufo1/ufo_diffuse2_glow.png", "ufo1/ufo_diffuse_glow.png",
-                             "crystal/crystal.obj", "crystal/crystal.mtl", "planets/planets.obj",
-                             "planets/planets.mtl", "forest2/forest_assets.mtl", "forest2/forest_assets.obj",
-                             "spaceship/spaceship.obj", "spaceship/spaceship.mtl", "spaceship/1001_Base_Color.png",
+    for (const char* name : {"forest3/NatureFreePack1.mtl", "forest3/NatureFreePack1.obj",
+                             "ufo1/Low_poly_UFO.obj",       "ufo1/Low_poly_UFO.mtl",
+                             "ufo1/Map__7_Normal_Bump.tga", "ufo1/ufo_diffuse.png",
+                             "ufo1/ufo_diffuse2.png",       "ufo1/ufo_diffuse2_glow.png",
+                             "ufo1/ufo_diffuse_glow.png",   "crystal/crystal.obj",
+                             "crystal/crystal.mtl",         "planets/planets.obj",
+                             "planets/planets.mtl",         "forest2/forest_assets.mtl",
+                             "forest2/forest_assets.obj",   "spaceship/spaceship.obj",
+                             "spaceship/spaceship.mtl",     "spaceship/1001_Base_Color.png",
                              "spaceship/1001_Metallic.png", "spaceship/1001_Normal_OpenGL.png",
                              "spaceship/1001_Roughness.png"}) {
         list.push_back(std::string("models/") + name);

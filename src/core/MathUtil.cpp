@@ -162,8 +162,8 @@ bool MathUtil::circleIntersectsRectangle(const glm::vec2& centre, float radius, 
     return false;
 }
 
-bool MathUtil::rectangleIntersectsRectangle(const glm::vec2& centre1, const glm::vec2& size1,
-                                            const glm::vec2& centre2, const glm::vec2& size2) {
+bool MathUtil::rectangleIntersectsRectangle(const glm::vec2& centre1, const glm::vec2& size1, const glm::vec2& centre2,
+                                            const glm::vec2& size2) {
     const float left = centre1.x - size1.x / 2.0f;
     const float right = centre1.x + size1.x / 2.0f;
     const float bottom = centre1.y - size1.y / 2.0f;

@@ -50,8 +50,8 @@ public:
     static bool circleIntersectsRectangle(const glm::vec2& centre, float radius, const glm::vec2& rectCentre,
                                           const glm::vec2& rectSize);
     // Only the first rectangle's corners are tested against the second.
-    static bool rectangleIntersectsRectangle(const glm::vec2& centre1, const glm::vec2& size1,
-                                             const glm::vec2& centre2, const glm::vec2& size2);
+    static bool rectangleIntersectsRectangle(const glm::vec2& centre1, const glm::vec2& size1, const glm::vec2& centre2,
+                                             const glm::vec2& size2);
     // True when the box from low to high lies wholly outside one plane of the clip volume of
     // viewProjection: nothing inside it can reach the screen. Conservative: a box that misses
     // the view only across a corner still counts as inside.

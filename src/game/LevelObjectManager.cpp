@@ -36,12 +36,8 @@ const std::vector<KindMeshSet> kFirstModelSets = {
 };
 
 const std::vector<KindMeshSet> kSecondModelSets = {
-    {{0, 1}, {0.0f, -1.9f, 1.0f}},
-    {{2}, {-6.0f, -2.1f, 1.0f}},
-    {{3, 4}, {5.2f, 0.0f, 1.0f}},
-    {{5, 6, 7}, {0.0f, 6.0f, 1.0f}},
-    {{8, 9, 10}, {0.0f, 0.0f, 1.0f}},
-    {{11, 12}, {-6.0f, 0.25f, 1.5f}},
+    {{0, 1}, {0.0f, -1.9f, 1.0f}},   {{2}, {-6.0f, -2.1f, 1.0f}},      {{3, 4}, {5.2f, 0.0f, 1.0f}},
+    {{5, 6, 7}, {0.0f, 6.0f, 1.0f}}, {{8, 9, 10}, {0.0f, 0.0f, 1.0f}}, {{11, 12}, {-6.0f, 0.25f, 1.5f}},
     {{13, 14}, {-6.0f, 6.1f, 1.0f}},
 };
 
@@ -92,7 +88,8 @@ LevelObjectManager::~LevelObjectManager() {
 }
 
 bool LevelObjectManager::setup() {
-    firstModel = new Model("models/forest3/NatureFreePack1.obj", "shaders/model.vs", "shaders/model_material.fs", false);
+    firstModel =
+        new Model("models/forest3/NatureFreePack1.obj", "shaders/model.vs", "shaders/model_material.fs", false);
     if (!setUpModel(firstModel, kFirstModelSets, &uprightBoxes, &pivots)) {
         return false;
     }

@@ -30,8 +30,7 @@ public:
     // One of the allowed kinds, chosen with one random integer; an empty list gives
     // kLevelObjectKinds (a kind that draws nothing) without a draw.
     level_object getRandomObject();
-    void render(MatrixOwner* camera, const glm::vec3& light, level_object kind, const glm::vec3& position,
-                float scale);
+    void render(MatrixOwner* camera, const glm::vec3& light, level_object kind, const glm::vec3& position, float scale);
     void update(float dt);
     // The box that an object of this kind fills when drawn at position and scale, for leaving
     // out what lies outside the view; false for a kind that draws nothing, or before setup().

@@ -35,7 +35,9 @@ SolarSystemCamera::SolarSystemCamera(glm::vec3 position, glm::vec3 target, glm::
       perspective(glm::perspectiveRH(kFieldOfView, width / height, kNearPlane, kFarPlane)),
       ortho(glm::ortho(0.0f, aspect * height, 0.0f, height, -1.0f, 1.0f)) {}
 
-glm::mat4 SolarSystemCamera::getViewMatrix() { return glm::lookAtRH(eye, center, up); }
+glm::mat4 SolarSystemCamera::getViewMatrix() {
+    return glm::lookAtRH(eye, center, up);
+}
 
 void SolarSystemCamera::setFollowable(Followable* body) {
     followed = body;
@@ -81,6 +83,10 @@ void SolarSystemCamera::setOffset(const glm::vec2& delta) {
     target.y += delta.y / kPixelsPerUnit;
 }
 
-void SolarSystemCamera::zoomIn() { zoom = std::max(kClosestZoom, zoom - kZoomStep); }
+void SolarSystemCamera::zoomIn() {
+    zoom = std::max(kClosestZoom, zoom - kZoomStep);
+}
 
-void SolarSystemCamera::zoomOut() { zoom = std::min(kFarthestZoom, zoom + kZoomStep); }
+void SolarSystemCamera::zoomOut() {
+    zoom = std::min(kFarthestZoom, zoom + kZoomStep);
+}

@@ -48,7 +48,9 @@ Camera::Camera(glm::vec3 position, glm::vec3 target, glm::vec3 up, float width, 
       perspective(glm::perspectiveRH(kFieldOfView, width / height, kNearPlane, kFarPlane)),
       orthogonal(glm::ortho(0.0f, width, 0.0f, height, -1.0f, 1.0f)) {}
 
-glm::mat4 Camera::getViewMatrix() { return glm::lookAtRH(position, target, up); }
+glm::mat4 Camera::getViewMatrix() {
+    return glm::lookAtRH(position, target, up);
+}
 
 void Camera::reset() {
     followTarget = nullptr;
@@ -66,8 +68,8 @@ void Camera::setStaticRotateAroundCurrentPoint() {
     position.z = kOrbitStartHeight;
 }
 
-void Camera::update(float yaw, float viewZ, float forward, float strafe, float eyeHeight, bool jump,
-                    LevelQuery* level, float dt) {
+void Camera::update(float yaw, float viewZ, float forward, float strafe, float eyeHeight, bool jump, LevelQuery* level,
+                    float dt) {
     if (orbiting) {
         orbit(dt);
     } else if (followTarget != nullptr) {
@@ -103,8 +105,8 @@ void Camera::advanceJump(bool jump, float dt) {
     }
 }
 
-void Camera::walk(float yaw, float viewZ, float forward, float strafe, float eyeHeight, bool jump,
-                  LevelQuery* level, float dt) {
+void Camera::walk(float yaw, float viewZ, float forward, float strafe, float eyeHeight, bool jump, LevelQuery* level,
+                  float dt) {
     // Ground and slope are read where the eye stands before this step.
     const float ground = (level != nullptr ? level->getElevation(position) : 0.0f) + eyeHeight;
     const glm::vec3 normal = level != nullptr ? level->getNormal(position) : kFlatNormal;

@@ -1,7 +1,7 @@
 #include "render/Line.h"
 
-#include <iterator>
 #include <glm/gtc/type_ptr.hpp>
+#include <iterator>
 
 #include "render/MatrixOwner.h"
 #include "render/ProgramManager.h"

@@ -53,16 +53,18 @@ bool ScreenQuad::setup() {
     return true;
 }
 
-void ScreenQuad::setTexture(GLuint newTexture) { texture = newTexture; }
+void ScreenQuad::setTexture(GLuint newTexture) {
+    texture = newTexture;
+}
 
 void ScreenQuad::setupCoords(float left, float bottom, float right, float top) {
     const float rightX = x + width;
     const float topY = y + height;
-    vertices = {x,       topY, left,  top,     //
-                x,       y,     left,  bottom,  //
-                rightX, y,     right, bottom,  //
-                x,       topY, left,  top,     //
-                rightX, y,     right, bottom,  //
+    vertices = {x,      topY, left,  top,     //
+                x,      y,    left,  bottom,  //
+                rightX, y,    right, bottom,  //
+                x,      topY, left,  top,     //
+                rightX, y,    right, bottom,  //
                 rightX, topY, right, top};
 }
 

@@ -43,8 +43,7 @@ bool ShaderProgram::build() {
     GLuint geometryShader = 0;
     bool built = buildStage(GL_VERTEX_SHADER, vertexName, "vertex", &vertexShader) &&
                  buildStage(GL_FRAGMENT_SHADER, fragmentName, "fragment", &fragmentShader) &&
-                 (geometryName.empty() ||
-                  buildStage(GL_GEOMETRY_SHADER, geometryName, "geometry", &geometryShader));
+                 (geometryName.empty() || buildStage(GL_GEOMETRY_SHADER, geometryName, "geometry", &geometryShader));
     if (built) {
         glLinkProgram(programId);
         GLint linked = GL_FALSE;
@@ -90,7 +89,9 @@ bool ShaderProgram::buildStage(GLenum type, const std::string& name, const char*
     return true;
 }
 
-void ShaderProgram::use() { glUseProgram(programId); }
+void ShaderProgram::use() {
+    glUseProgram(programId);
+}
 
 void ShaderProgram::setCameraMatrices(MatrixOwner* camera, const glm::mat4& world) {
     const glm::mat4 view = camera->getViewMatrix();

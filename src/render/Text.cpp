@@ -81,23 +81,16 @@ bool Text::readFont() {
 void Text::process_value(const json_value* value, const char* name, int depth) {
     float number = 0.0f;
     switch (value->type) {
-        case json_object:
-            process_object(value, depth + 1);
-            break;
-        case json_array:
-            process_array(value, depth + 1);
-            break;
+        case json_object: process_object(value, depth + 1); break;
+        case json_array: process_array(value, depth + 1); break;
         case json_integer:
-        case json_double:
-            number = json_number_as_float(value);
-            break;
+        case json_double: number = json_number_as_float(value); break;
         case json_string:
             if (insideArray) {
                 atlasRows.emplace_back(value->u.string.ptr, value->u.string.length);
             }
             break;
-        default:
-            break;
+        default: break;
     }
     if (name != nullptr) {
         storeFontKey(name, value, number);
@@ -174,8 +167,7 @@ void Text::populateVertexData() {
                                x1, y0, rect.right, rect.bottom,  //
                                x0, y1, rect.left,  rect.top,     //
                                x1, y1, rect.right, rect.top};
-        std::copy(std::begin(glyph), std::end(glyph),
-                  vertexData.begin() + i * kVerticesPerGlyph * kFloatsPerVertex);
+        std::copy(std::begin(glyph), std::end(glyph), vertexData.begin() + i * kVerticesPerGlyph * kFloatsPerVertex);
     }
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include <GL/glew.h>
-#include <glm/glm.hpp>
 #include <json.h>
+#include <glm/glm.hpp>
 
 #include "render/MatrixOwner.h"
 #include "render/ShaderProgram.h"

@@ -42,8 +42,8 @@ void create_float_vertex_array(const float* data, size_t floatCount, std::initia
 }
 
 void create_indexed_float_vertex_array(const float* data, size_t floatCount, const unsigned int* indices,
-                                       size_t indexCount, std::initializer_list<int> fieldSizes,
-                                       GLuint* vertexArray, GLuint* vertexBuffer, GLuint* indexBuffer) {
+                                       size_t indexCount, std::initializer_list<int> fieldSizes, GLuint* vertexArray,
+                                       GLuint* vertexBuffer, GLuint* indexBuffer) {
     createVertexArray(data, floatCount, indices, indexCount, fieldSizes, vertexArray, vertexBuffer, indexBuffer);
 }
 

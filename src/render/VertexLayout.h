@@ -17,8 +17,8 @@ void create_float_vertex_array(const float* data, size_t floatCount, std::initia
 // The same with an index buffer too, filled with indexCount indices (GL_STATIC_DRAW) and
 // recorded in the vertex array.
 void create_indexed_float_vertex_array(const float* data, size_t floatCount, const unsigned int* indices,
-                                       size_t indexCount, std::initializer_list<int> fieldSizes,
-                                       GLuint* vertexArray, GLuint* vertexBuffer, GLuint* indexBuffer);
+                                       size_t indexCount, std::initializer_list<int> fieldSizes, GLuint* vertexArray,
+                                       GLuint* vertexBuffer, GLuint* indexBuffer);
 
 // Uploads the whole buffer again (GL_STATIC_DRAW, as the first upload).
 void upload_float_vertices(GLuint vertexBuffer, const float* data, size_t floatCount);

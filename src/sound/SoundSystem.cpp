@@ -14,11 +14,11 @@ constexpr ALsizei kSampleRate = 11025;
 
 // Indexed by game_sound.
 const char* const sSounds[SoundSystem::kSoundCount] = {
-    "sounds/gun_1.wav",        "sounds/gun_2.wav",     "sounds/takeoff.wav",      "sounds/ui_blipp.wav",
-    "sounds/ui_blipp2.wav",    "sounds/ui_blipp3.wav", "sounds/negative.wav",     "sounds/success.wav",
-    "sounds/laser.wav",        "sounds/explosion_1.wav", "sounds/damage_taken_1.wav", "sounds/player_death.wav",
-    "sounds/footstep1.wav",    "sounds/footstep2.wav", "sounds/footstep3.wav",    "sounds/footstep4.wav",
-    "sounds/footstep5.wav",    "sounds/jump.wav",
+    "sounds/gun_1.wav",     "sounds/gun_2.wav",       "sounds/takeoff.wav",        "sounds/ui_blipp.wav",
+    "sounds/ui_blipp2.wav", "sounds/ui_blipp3.wav",   "sounds/negative.wav",       "sounds/success.wav",
+    "sounds/laser.wav",     "sounds/explosion_1.wav", "sounds/damage_taken_1.wav", "sounds/player_death.wav",
+    "sounds/footstep1.wav", "sounds/footstep2.wav",   "sounds/footstep3.wav",      "sounds/footstep4.wav",
+    "sounds/footstep5.wav", "sounds/jump.wav",
 };
 
 }  // namespace
@@ -233,35 +233,23 @@ const char* SoundSystem::whoIsThere() {
 
 const char* SoundSystem::getALErrorString(ALenum error) {
     switch (error) {
-    case AL_INVALID_NAME:
-        return "AL_INVALID_NAME";
-    case AL_INVALID_ENUM:
-        return "AL_INVALID_ENUM";
-    case AL_INVALID_VALUE:
-        return "AL_INVALID_VALUE";
-    case AL_INVALID_OPERATION:
-        return "AL_INVALID_OPERATION";
-    case AL_OUT_OF_MEMORY:
-        return "AL_OUT_OF_MEMORY";
-    default:
-        return "Unknown AL error";
+        case AL_INVALID_NAME: return "AL_INVALID_NAME";
+        case AL_INVALID_ENUM: return "AL_INVALID_ENUM";
+        case AL_INVALID_VALUE: return "AL_INVALID_VALUE";
+        case AL_INVALID_OPERATION: return "AL_INVALID_OPERATION";
+        case AL_OUT_OF_MEMORY: return "AL_OUT_OF_MEMORY";
+        default: return "Unknown AL error";
     }
 }
 
 const char* SoundSystem::getALCErrorString(ALCenum error) {
     switch (error) {
-    case ALC_INVALID_DEVICE:
-        return "ALC_INVALID_DEVICE";
-    case ALC_INVALID_CONTEXT:
-        return "ALC_INVALID_CONTEXT";
-    case ALC_INVALID_ENUM:
-        return "ALC_INVALID_ENUM";
-    case ALC_INVALID_VALUE:
-        return "ALC_INVALID_VALUE";
-    case ALC_OUT_OF_MEMORY:
-        return "ALC_OUT_OF_MEMORY";
-    default:
-        return "Unknown ALC error";
+        case ALC_INVALID_DEVICE: return "ALC_INVALID_DEVICE";
+        case ALC_INVALID_CONTEXT: return "ALC_INVALID_CONTEXT";
+        case ALC_INVALID_ENUM: return "ALC_INVALID_ENUM";
+        case ALC_INVALID_VALUE: return "ALC_INVALID_VALUE";
+        case ALC_OUT_OF_MEMORY: return "ALC_OUT_OF_MEMORY";
+        default: return "Unknown ALC error";
     }
 }
 

@@ -53,7 +53,8 @@ bool checkHeader(const char* wav) {
                   wav[kFormatTagOffset + 2], wav[kFormatTagOffset + 3]);
         return false;
     }
-    if (readU32(wav + kSampleRateOffset) != kRequiredSampleRate || readU16(wav + kChannelsOffset) != kRequiredChannels ||
+    if (readU32(wav + kSampleRateOffset) != kRequiredSampleRate ||
+        readU16(wav + kChannelsOffset) != kRequiredChannels ||
         readU16(wav + kBitsPerSampleOffset) != kRequiredBitsPerSample) {
         LOG_ERROR("Invalid format of wav file (we need sample rate 11025, 1 channel and 16 bps)");
         return false;

@@ -2,8 +2,8 @@
 
 #include <stb_image_write.h>
 
-#include <cstdio>
 #include <sys/stat.h>
+#include <cstdio>
 
 namespace assetgen {
 

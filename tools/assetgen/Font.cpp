@@ -48,15 +48,14 @@ void readLayoutValue(const json_value* value, const char* name, bool insideArray
                 layout->texture.assign(value->u.string.ptr, value->u.string.length);
             }
             return;
-        default:
-            break;
+        default: break;
     }
     if (name == nullptr) {
         return;
     }
-    const double number = value->type == json_integer ? static_cast<double>(value->u.integer)
+    const double number = value->type == json_integer  ? static_cast<double>(value->u.integer)
                           : value->type == json_double ? value->u.dbl
-                                                        : 0.0;
+                                                       : 0.0;
     const std::string key = name;
     const int whole = static_cast<int>(number);
     if (key == "textureWidth") {
@@ -148,7 +147,8 @@ void drawCharacter(raster::Image& atlas, const raster::TrueTypeFont& font, char 
             const int x = penColumn + glyph.offsetX + gx;
             const int y = baselineRow + glyph.offsetY + gy;
             if (x >= 0 && y >= 0 && x < innerWidth && y < innerHeight) {
-                ink[static_cast<size_t>(y) * innerWidth + x] = glyph.coverage[static_cast<size_t>(gy) * glyph.width + gx] / 255.0f;
+                ink[static_cast<size_t>(y) * innerWidth + x] =
+                    glyph.coverage[static_cast<size_t>(gy) * glyph.width + gx] / 255.0f;
             }
         }
     }
@@ -186,7 +186,8 @@ bool writeAtlas(const std::string& outDir, const std::string& description, const
             if (character == ' ') {
                 continue;  // a space is drawn from one fixed texel of the atlas, which this blank cell holds
             }
-            drawCharacter(atlas, font, character, static_cast<int>(column) * layout.cellWidth + layout.horizontalPadding,
+            drawCharacter(atlas, font, character,
+                          static_cast<int>(column) * layout.cellWidth + layout.horizontalPadding,
                           static_cast<int>(row) * layout.cellHeight + layout.verticalPadding, innerWidth, innerHeight);
         }
     }

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <vector>
 
+using glm::vec2;
 using raster::Color;
 using raster::Image;
 using raster::Paint;
-using glm::vec2;
 
 namespace hudart {
 
@@ -62,10 +62,10 @@ bool writeLogo(const std::string& outDir, const raster::TrueTypeFont& titleFont)
 
     // A thin line under the title, broken by a small ringed planet in the warm accent.
     const float lineY = 152.0f;
-    const Paint fadeLeft = raster::linearGradient(vec2(110, lineY), raster::withAlpha(kCyan, 0.0f),
-                                                  vec2(360, lineY), kCyan);
-    const Paint fadeRight = raster::linearGradient(vec2(690, lineY), raster::withAlpha(kCyan, 0.0f),
-                                                   vec2(440, lineY), kCyan);
+    const Paint fadeLeft =
+        raster::linearGradient(vec2(110, lineY), raster::withAlpha(kCyan, 0.0f), vec2(360, lineY), kCyan);
+    const Paint fadeRight =
+        raster::linearGradient(vec2(690, lineY), raster::withAlpha(kCyan, 0.0f), vec2(440, lineY), kCyan);
     raster::drawLine(logo, vec2(110, lineY), vec2(372, lineY), 2.0f, fadeLeft);
     raster::drawLine(logo, vec2(428, lineY), vec2(690, lineY), 2.0f, fadeRight);
     const vec2 planet(400.0f, lineY);
@@ -75,15 +75,16 @@ bool writeLogo(const std::string& outDir, const raster::TrueTypeFont& titleFont)
     logo.addLayer(planetGlow, 0.8f);
     raster::fillCircle(logo, planet, 8.0f,
                        raster::radialGradient(planet - vec2(3, 3), 12.0f, kAmberPale, raster::hex(0xd0601a)));
-    raster::fillSdf(logo, 370, 140, 430, 165,
-                    [&](vec2 p) {
-                        const vec2 q = (p - planet) / vec2(20.0f, 5.0f);
-                        const float ring = std::fabs(glm::length(q) - 1.0f) * 5.0f - 0.9f;
-                        // The ring passes behind the planet on its upper half.
-                        const bool hidden = p.y < planet.y && glm::length(p - planet) < 8.5f;
-                        return hidden ? 1.0f : ring;
-                    },
-                    raster::solid(kAmberPale));
+    raster::fillSdf(
+        logo, 370, 140, 430, 165,
+        [&](vec2 p) {
+            const vec2 q = (p - planet) / vec2(20.0f, 5.0f);
+            const float ring = std::fabs(glm::length(q) - 1.0f) * 5.0f - 0.9f;
+            // The ring passes behind the planet on its upper half.
+            const bool hidden = p.y < planet.y && glm::length(p - planet) < 8.5f;
+            return hidden ? 1.0f : ring;
+        },
+        raster::solid(kAmberPale));
     logo.fadeEdges(8.0f, 8.0f, 8.0f, 8.0f);
     return writeRgba(outDir, "textures/logo.png", logo);
 }
@@ -106,13 +107,14 @@ Image drawButton(const raster::TrueTypeFont& font, const std::string& caption, c
     constexpr float kInset = 4.0f;
     Image button(kWidth, kHeight, kNavyDeep);
     const float l = kInset, t = kInset, r = kWidth - kInset, b = kHeight - kInset;
-    const std::vector<vec2> plate = {{l + kChamfer, t}, {r, t}, {r, b - kChamfer}, {r - kChamfer, b}, {l, b},
-                                     {l, t + kChamfer}};
+    const std::vector<vec2> plate = {{l + kChamfer, t}, {r, t}, {r, b - kChamfer},
+                                     {r - kChamfer, b}, {l, b}, {l, t + kChamfer}};
     raster::fillPolygon(button, plate,
                         raster::linearGradient(vec2(0, t), style.plateTop, vec2(0, b), style.plateBottom));
     // Fine horizontal scan lines give the glass some texture.
     for (int y = static_cast<int>(t) + 2; y < b; y += 3) {
-        raster::drawLine(button, vec2(l + 2, y), vec2(r - 2, y), 1.0f, raster::solid(raster::withAlpha(kWhite, 0.025f)));
+        raster::drawLine(button, vec2(l + 2, y), vec2(r - 2, y), 1.0f,
+                         raster::solid(raster::withAlpha(kWhite, 0.025f)));
     }
     Image frameGlow(kWidth, kHeight);
     raster::strokePolygon(frameGlow, plate, 2.0f, raster::solid(style.frame));
@@ -207,16 +209,17 @@ bool writeCrosshair(const std::string& outDir) {
         raster::drawLine(image, vec2(42, c.y), vec2(56, c.y), 2.0f + extra, paint);
         raster::fillCircle(image, c, 1.8f + extra * 0.5f, paint);
         // Four short arcs of a ring between the lines.
-        raster::fillSdf(image, 0, 0, 64, 64,
-                        [&](vec2 p) {
-                            const vec2 d = p - c;
-                            const float ring = std::fabs(glm::length(d) - 18.0f) - (1.0f + extra * 0.5f);
-                            const float angle = std::atan2(d.y, d.x);
-                            const float fromDiagonal = std::fabs(std::remainder(angle - raster::kPi / 4.0f, raster::kPi / 2.0f));
-                            const float arcGap = (fromDiagonal - 0.42f) * 18.0f;
-                            return std::max(ring, arcGap);
-                        },
-                        paint);
+        raster::fillSdf(
+            image, 0, 0, 64, 64,
+            [&](vec2 p) {
+                const vec2 d = p - c;
+                const float ring = std::fabs(glm::length(d) - 18.0f) - (1.0f + extra * 0.5f);
+                const float angle = std::atan2(d.y, d.x);
+                const float fromDiagonal = std::fabs(std::remainder(angle - raster::kPi / 4.0f, raster::kPi / 2.0f));
+                const float arcGap = (fromDiagonal - 0.42f) * 18.0f;
+                return std::max(ring, arcGap);
+            },
+            paint);
     };
     strokes(crosshair, 2.0f, raster::withAlpha(kNavyDeep, 0.75f));
     strokes(crosshair, 0.0f, kCyanPale);
@@ -231,8 +234,8 @@ bool generateHudTextures(const std::string& outDir) {
         return false;
     }
     return hudart::writeLogo(outDir, bold) && hudart::writeButtons(outDir, bold) &&
-           hudart::writeLifeIndicator(outDir) && hudart::writeCompassNeedle(outDir) &&
-           hudart::writeCrosshair(outDir) && hudart::writeGun(outDir) && hudart::writeMuzzleFlash(outDir) &&
-           hudart::writePauseBackground(outDir) && hudart::writeStarPanorama(outDir) &&
-           hudart::writeEnergyMap(outDir) && hudart::writeSun(outDir) && hudart::writeParticle(outDir);
+           hudart::writeLifeIndicator(outDir) && hudart::writeCompassNeedle(outDir) && hudart::writeCrosshair(outDir) &&
+           hudart::writeGun(outDir) && hudart::writeMuzzleFlash(outDir) && hudart::writePauseBackground(outDir) &&
+           hudart::writeStarPanorama(outDir) && hudart::writeEnergyMap(outDir) && hudart::writeSun(outDir) &&
+           hudart::writeParticle(outDir);
 }

@@ -7,10 +7,10 @@
 #include <cmath>
 #include <vector>
 
+using glm::vec2;
 using raster::Color;
 using raster::Image;
 using raster::Paint;
-using glm::vec2;
 
 namespace hudart {
 
@@ -40,8 +40,8 @@ struct GunFrame {
 
 // A facet shaded darker toward the muzzle, as if the light came from behind the player.
 void facet(Image& image, const GunFrame& frame, const std::vector<vec2>& points, const Color& near, float farDim) {
-    const Paint paint = raster::linearGradient(frame.at(0.0f, 0.0f), raster::scaled(near, farDim),
-                                               frame.at(1.0f, 0.0f), near);
+    const Paint paint =
+        raster::linearGradient(frame.at(0.0f, 0.0f), raster::scaled(near, farDim), frame.at(1.0f, 0.0f), near);
     raster::fillPolygon(image, points, paint);
 }
 
@@ -65,8 +65,9 @@ bool writeGun(const std::string& outDir) {
 
     // Soft shadow so the silhouette reads over bright ground.
     Image shadow(kWidth, kHeight);
-    raster::fillPolygon(shadow, {f.at(-0.01f, -30), f.at(-0.01f, 30), f.at(0.14f, 34), f.at(0.3f, 52), f.at(0.34f, 62),
-                                 f.at(1.1f, 66), f.at(1.1f, -86), f.at(0.34f, -80), f.at(0.14f, -40)},
+    raster::fillPolygon(shadow,
+                        {f.at(-0.01f, -30), f.at(-0.01f, 30), f.at(0.14f, 34), f.at(0.3f, 52), f.at(0.34f, 62),
+                         f.at(1.1f, 66), f.at(1.1f, -86), f.at(0.34f, -80), f.at(0.14f, -40)},
                         raster::solid(raster::withAlpha(raster::hex(0x000000), 0.55f)));
     shadow.blur(10);
     gun.composite(shadow);
@@ -103,8 +104,8 @@ bool writeGun(const std::string& outDir) {
     facet(gun, f, {f.at(front, -34), f.at(front + 0.06f, -78), f.at(back, -84), f.at(back, -12), f.at(front, -10)},
           metalSide, 0.75f);
     facet(gun, f, {f.at(front, -10), f.at(back, -12), f.at(back, 12), f.at(front, 10)}, metalBevel, 0.75f);
-    facet(gun, f, {f.at(front, 10), f.at(back, 12), f.at(back, 60), f.at(front + 0.06f, 58), f.at(front, 34)},
-          metalTop, 0.75f);
+    facet(gun, f, {f.at(front, 10), f.at(back, 12), f.at(back, 60), f.at(front + 0.06f, 58), f.at(front, 34)}, metalTop,
+          0.75f);
     // The receiver's front face, seen edge-on, as a dark sliver.
     raster::fillPolygon(gun, {f.at(front, -34), f.at(front, 34), f.at(front + 0.014f, 36), f.at(front + 0.014f, -36)},
                         raster::solid(metalDark));
@@ -140,8 +141,9 @@ bool writeGun(const std::string& outDir) {
     // Warm warning chevrons near the back of the top face.
     for (int chevron = 0; chevron < 3; ++chevron) {
         const float t0 = 0.82f + chevron * 0.05f;
-        raster::fillPolygon(gun, {f.at(t0, 18), f.at(t0 + 0.025f, 18), f.at(t0 + 0.045f, 36), f.at(t0 + 0.025f, 54),
-                                  f.at(t0, 54), f.at(t0 + 0.02f, 36)},
+        raster::fillPolygon(gun,
+                            {f.at(t0, 18), f.at(t0 + 0.025f, 18), f.at(t0 + 0.045f, 36), f.at(t0 + 0.025f, 54),
+                             f.at(t0, 54), f.at(t0 + 0.02f, 36)},
                             raster::solid(kAmber));
     }
     // Panel seams.

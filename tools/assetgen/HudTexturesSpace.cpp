@@ -8,10 +8,10 @@
 #include <cmath>
 #include <vector>
 
-using raster::Color;
-using raster::Image;
 using glm::vec2;
 using glm::vec3;
+using raster::Color;
+using raster::Image;
 
 namespace hudart {
 
@@ -71,7 +71,8 @@ bool writePauseBackground(const std::string& outDir) {
         for (int x = 0; x < kWidth; ++x) {
             const float u = (x + 0.5f) / kWidth;
             const float v = (y + 0.5f) / kHeight;
-            const float cloud = raster::fbm(u * kNoisePeriodX, v * kNoisePeriodY, 0.3f, 5, kNoisePeriodX, kNoisePeriodY, 1);
+            const float cloud =
+                raster::fbm(u * kNoisePeriodX, v * kNoisePeriodY, 0.3f, 5, kNoisePeriodX, kNoisePeriodY, 1);
             const float wisp = raster::fbm(u * kNoisePeriodX * 2, v * kNoisePeriodY * 2, 4.1f, 4, kNoisePeriodX * 2,
                                            kNoisePeriodY * 2, 2);
             Color color = raster::mix(kNavyDeep, raster::hex(0x0f3a52), raster::smoothstep(-0.6f, 0.8f, cloud));
@@ -211,9 +212,9 @@ struct NetVertex {
 };
 
 const NetVertex kNetVertices[22] = {
-    {0, 1, 0},  {0, 3, 0},  {0, 5, 0},  {0, 7, 0},  {0, 9, 0},  {11, 2, 3}, {11, 4, 3}, {11, 6, 3},
-    {11, 8, 3}, {11, 10, 3}, {1, 0, 1}, {1, 10, 1}, {6, 1, 2},  {6, 11, 2}, {2, 2, 1},  {3, 4, 1},
-    {4, 6, 1},  {5, 8, 1},  {7, 3, 2},  {8, 5, 2},  {9, 7, 2},  {10, 9, 2},
+    {0, 1, 0},  {0, 3, 0},   {0, 5, 0}, {0, 7, 0},  {0, 9, 0}, {11, 2, 3}, {11, 4, 3}, {11, 6, 3},
+    {11, 8, 3}, {11, 10, 3}, {1, 0, 1}, {1, 10, 1}, {6, 1, 2}, {6, 11, 2}, {2, 2, 1},  {3, 4, 1},
+    {4, 6, 1},  {5, 8, 1},   {7, 3, 2}, {8, 5, 2},  {9, 7, 2}, {10, 9, 2},
 };
 
 const int kNetTriangles[20][3] = {
@@ -282,7 +283,8 @@ bool writeEnergyMap(const std::string& outDir) {
             const vec2 net((x + 0.5f) / kCellWidth, (y + 0.5f) / kCellHeight);
             const vec3 p = netPointToSphere(net, corners) * kNoiseScale;
             const float swirl = raster::fbm(p.x, p.y, p.z, 4, 0, 0, 5);
-            const float filaments = 1.0f - std::fabs(raster::fbm(p.x * 1.7f + swirl, p.y * 1.7f, p.z * 1.7f, 4, 0, 0, 6));
+            const float filaments =
+                1.0f - std::fabs(raster::fbm(p.x * 1.7f + swirl, p.y * 1.7f, p.z * 1.7f, 4, 0, 0, 6));
             const float heat = raster::clamp01(0.22f + 0.45f * swirl + 0.6f * std::pow(filaments, 5.0f));
             Color color;
             if (heat > 0.7f) {
@@ -310,8 +312,8 @@ bool writeSun(const std::string& outDir) {
             const float r = glm::length(d) / kDiscRadius;
             const float angle = std::atan2(d.y, d.x);
             // Corona: streamers that fade with distance.
-            const float streamers = 0.6f + 0.4f * raster::fbm(std::cos(angle) * 3.0f + 10.0f, std::sin(angle) * 3.0f,
-                                                              r * 0.8f, 4, 0, 0, 8);
+            const float streamers =
+                0.6f + 0.4f * raster::fbm(std::cos(angle) * 3.0f + 10.0f, std::sin(angle) * 3.0f, r * 0.8f, 4, 0, 0, 8);
             const float corona = std::exp(-(r - 1.0f) * 3.2f) * streamers;
             Color color = raster::withAlpha(raster::mix(kAmber, kAmberPale, raster::clamp01(corona - 0.3f)),
                                             raster::clamp01(corona) * (1.0f - raster::smoothstep(1.9f, 2.4f, r)));

@@ -59,8 +59,8 @@ void ObjMesh::addLathe(const std::vector<ProfilePoint>& profile, int sides, cons
     // v runs along the profile by arc length, so bands of the texture keep their proportions.
     std::vector<float> along(profile.size(), 0.0f);
     for (size_t i = 1; i < profile.size(); ++i) {
-        along[i] = along[i - 1] + glm::length(glm::vec2(profile[i].radius - profile[i - 1].radius,
-                                                        profile[i].y - profile[i - 1].y));
+        along[i] = along[i - 1] +
+                   glm::length(glm::vec2(profile[i].radius - profile[i - 1].radius, profile[i].y - profile[i - 1].y));
     }
     const float total = along.back() > 0.0f ? along.back() : 1.0f;
     const int ringSize = sides + 1;  // the seam vertex repeats the first with u = 1
@@ -68,10 +68,12 @@ void ObjMesh::addLathe(const std::vector<ProfilePoint>& profile, int sides, cons
     for (size_t i = 0; i < profile.size(); ++i) {
         for (int j = 0; j <= sides; ++j) {
             const float angle = phase + kTwoPi * static_cast<float>(j) / static_cast<float>(sides);
-            const glm::vec3 point(profile[i].radius * std::cos(angle), profile[i].y, -profile[i].radius * std::sin(angle));
+            const glm::vec3 point(profile[i].radius * std::cos(angle), profile[i].y,
+                                  -profile[i].radius * std::sin(angle));
             const float u = static_cast<float>(j) / static_cast<float>(sides);
             const float v = along[i] / total;
-            addVertex(base + point, glm::vec2(uvRect.x + (uvRect.z - uvRect.x) * u, uvRect.y + (uvRect.w - uvRect.y) * v));
+            addVertex(base + point,
+                      glm::vec2(uvRect.x + (uvRect.z - uvRect.x) * u, uvRect.y + (uvRect.w - uvRect.y) * v));
         }
     }
     for (size_t i = 0; i + 1 < profile.size(); ++i) {
@@ -105,7 +107,8 @@ void ObjMesh::addFrustum(const glm::vec3& base, float bottomRadius, float topRad
 void ObjMesh::addBox(const glm::vec3& centre, const glm::vec3& halfSize, const glm::vec4& uvRect) {
     // Six faces, each with its corners counter-clockwise seen from outside (bit 0 of a corner
     // number is +x, bit 1 is +y, bit 2 is +z).
-    static const int kFaces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    static const int kFaces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                     {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     static const glm::vec2 kCornerUv[4] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
     for (const auto& face : kFaces) {
         std::vector<int> corners;
@@ -123,12 +126,12 @@ void ObjMesh::addBox(const glm::vec3& centre, const glm::vec3& halfSize, const g
 void ObjMesh::addBlob(const glm::vec3& centre, const glm::vec3& radii, float roughness, Random& random,
                       int subdivisions) {
     const float t = (1.0f + std::sqrt(5.0f)) / 2.0f;
-    std::vector<glm::vec3> points = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0}, {0, -1, t}, {0, 1, t},
-                                     {0, -1, -t}, {0, 1, -t}, {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
+    std::vector<glm::vec3> points = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
+                                     {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
     std::vector<glm::ivec3> triangles = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
                                          {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
                                          {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
-                                         {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7}, {9, 8, 1}};
+                                         {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7},  {9, 8, 1}};
     for (glm::vec3& point : points) {
         point = glm::normalize(point);
     }

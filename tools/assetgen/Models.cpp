@@ -3,6 +3,5 @@
 
 bool generateModels(const std::string& outDir) {
     return assetgen::generateForestModels(outDir) && assetgen::generateSpaceModels(outDir) &&
-           assetgen::generateUfoModel(outDir) &&
-           assetgen::generateRocketModel(outDir);
+           assetgen::generateUfoModel(outDir) && assetgen::generateRocketModel(outDir);
 }

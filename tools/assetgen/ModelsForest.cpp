@@ -25,11 +25,10 @@ glm::vec3 footOf(const glm::vec3& pivot) {
 }
 
 // The pivots of the level object catalogue, one per mesh set of each pack.
-const glm::vec3 kFirstPackPivots[14] = {{-5.3f, 4.0f, 1.0f},  {5.5f, 3.8f, 1.0f},   {1.5f, -1.0f, 0.0f},
-                                        {-5.6f, -4.6f, 0.0f}, {-2.3f, -4.3f, 0.0f}, {-0.5f, -4.4f, 0.0f},
-                                        {0.5f, -4.4f, 0.0f},  {-2.5f, -1.4f, 0.0f}, {-6.3f, -1.4f, 0.0f},
-                                        {-3.7f, -4.3f, 0.0f}, {-6.9f, -4.5f, 0.0f}, {6.6f, -0.8f, 1.0f},
-                                        {3.2f, -4.4f, 0.0f},  {6.3f, -4.3f, 0.5f}};
+const glm::vec3 kFirstPackPivots[14] = {
+    {-5.3f, 4.0f, 1.0f},  {5.5f, 3.8f, 1.0f},  {1.5f, -1.0f, 0.0f},  {-5.6f, -4.6f, 0.0f}, {-2.3f, -4.3f, 0.0f},
+    {-0.5f, -4.4f, 0.0f}, {0.5f, -4.4f, 0.0f}, {-2.5f, -1.4f, 0.0f}, {-6.3f, -1.4f, 0.0f}, {-3.7f, -4.3f, 0.0f},
+    {-6.9f, -4.5f, 0.0f}, {6.6f, -0.8f, 1.0f}, {3.2f, -4.4f, 0.0f},  {6.3f, -4.3f, 0.5f}};
 const glm::vec3 kSecondPackPivots[7] = {{0.0f, -1.9f, 1.0f}, {-6.0f, -2.1f, 1.0f}, {5.2f, 0.0f, 1.0f},
                                         {0.0f, 6.0f, 1.0f},  {0.0f, 0.0f, 1.0f},   {-6.0f, 0.25f, 1.5f},
                                         {-6.0f, 6.1f, 1.0f}};
@@ -57,15 +56,32 @@ const glm::vec3 kApple(0.82f, 0.10f, 0.08f);
 const glm::vec3 kBrownCap(0.62f, 0.34f, 0.16f);
 
 void addPalette(ObjModel& model) {
-    const std::pair<const char*, glm::vec3> colours[] = {
-        {"bark", kBark},          {"dark_bark", kDarkBark},   {"pine", kPine},       {"fir", kFir},
-        {"leaf", kLeaf},          {"light_leaf", kLightLeaf}, {"autumn", kAutumn},   {"rock", kRock},
-        {"moss_rock", kMossRock}, {"birch", kBirch},          {"birch_mark", kBirchMark},
-        {"dead_wood", kDeadWood}, {"cap_red", kCapRed},       {"stem", kStem},       {"spot", kSpot},
-        {"grass", kGrass},        {"berry", kBerry},          {"snow", kSnow},       {"apple", kApple},
-        {"brown_cap", kBrownCap}, {"petal_white", {0.95f, 0.95f, 0.92f}}, {"petal_yellow", {0.98f, 0.82f, 0.12f}},
-        {"petal_purple", {0.55f, 0.25f, 0.75f}}, {"petal_red", {0.88f, 0.16f, 0.16f}},
-        {"petal_blue", {0.26f, 0.42f, 0.90f}},   {"petal_pink", {0.96f, 0.52f, 0.70f}}};
+    const std::pair<const char*, glm::vec3> colours[] = {{"bark", kBark},
+                                                         {"dark_bark", kDarkBark},
+                                                         {"pine", kPine},
+                                                         {"fir", kFir},
+                                                         {"leaf", kLeaf},
+                                                         {"light_leaf", kLightLeaf},
+                                                         {"autumn", kAutumn},
+                                                         {"rock", kRock},
+                                                         {"moss_rock", kMossRock},
+                                                         {"birch", kBirch},
+                                                         {"birch_mark", kBirchMark},
+                                                         {"dead_wood", kDeadWood},
+                                                         {"cap_red", kCapRed},
+                                                         {"stem", kStem},
+                                                         {"spot", kSpot},
+                                                         {"grass", kGrass},
+                                                         {"berry", kBerry},
+                                                         {"snow", kSnow},
+                                                         {"apple", kApple},
+                                                         {"brown_cap", kBrownCap},
+                                                         {"petal_white", {0.95f, 0.95f, 0.92f}},
+                                                         {"petal_yellow", {0.98f, 0.82f, 0.12f}},
+                                                         {"petal_purple", {0.55f, 0.25f, 0.75f}},
+                                                         {"petal_red", {0.88f, 0.16f, 0.16f}},
+                                                         {"petal_blue", {0.26f, 0.42f, 0.90f}},
+                                                         {"petal_pink", {0.96f, 0.52f, 0.70f}}};
     for (const auto& colour : colours) {
         model.addMaterial(colourMaterial(colour.first, colour.second));
     }
@@ -181,8 +197,8 @@ void stump(ObjModel& model, const glm::vec3& foot, Random& random) {
     mesh.addLathe({{0.0f, -kSink}, {0.5f, -kSink}, {0.46f, 0.05f}, {0.34f, 0.22f}, {0.33f, 0.55f}, {0.0f, 0.5f}}, 9,
                   foot);
     for (int i = 0; i < 4; ++i) {
-        addBranch(mesh, foot + glm::vec3(0.0f, 0.05f, 0.0f), 0.6f, 0.12f, 1.3f * static_cast<float>(i) + random.range(0.0f, 0.5f),
-                  1.85f);
+        addBranch(mesh, foot + glm::vec3(0.0f, 0.05f, 0.0f), 0.6f, 0.12f,
+                  1.3f * static_cast<float>(i) + random.range(0.0f, 0.5f), 1.85f);
     }
 }
 
@@ -213,8 +229,8 @@ void deadTree(ObjModel& model, const glm::vec3& foot, Random& random) {
         addBranch(mesh, foot + glm::vec3(0.0f, height, 0.0f), length, 0.08f, yaw, 0.9f);
         // A twig off each branch, halfway along.
         const glm::vec3 along(std::cos(yaw) * std::sin(0.9f), std::cos(0.9f), -std::sin(yaw) * std::sin(0.9f));
-        addBranch(mesh, foot + glm::vec3(0.0f, height, 0.0f) + along * length * 0.5f, length * 0.45f, 0.04f,
-                  yaw + 0.8f, 0.4f);
+        addBranch(mesh, foot + glm::vec3(0.0f, height, 0.0f) + along * length * 0.5f, length * 0.45f, 0.04f, yaw + 0.8f,
+                  0.4f);
     }
 }
 
@@ -224,9 +240,8 @@ void mushrooms(ObjModel& model, const glm::vec3& foot, Random& random) {
         float height;
         float cap;
     };
-    const Shroom shrooms[] = {{{0.0f, 0.0f, 0.0f}, 0.45f, 0.28f},
-                              {{0.32f, 0.0f, 0.18f}, 0.3f, 0.2f},
-                              {{-0.22f, 0.0f, 0.28f}, 0.22f, 0.15f}};
+    const Shroom shrooms[] = {
+        {{0.0f, 0.0f, 0.0f}, 0.45f, 0.28f}, {{0.32f, 0.0f, 0.18f}, 0.3f, 0.2f}, {{-0.22f, 0.0f, 0.28f}, 0.22f, 0.15f}};
     ObjMesh& stems = model.addMesh("mushroom_stems", "stem");
     for (const Shroom& shroom : shrooms) {
         stems.addFrustum(foot + shroom.offset - glm::vec3(0.0f, 0.1f, 0.0f), shroom.cap * 0.35f, shroom.cap * 0.28f,
@@ -235,7 +250,11 @@ void mushrooms(ObjModel& model, const glm::vec3& foot, Random& random) {
     ObjMesh& caps = model.addMesh("mushroom_caps", "cap_red");
     for (const Shroom& shroom : shrooms) {
         const float r = shroom.cap;
-        caps.addLathe({{0.0f, -0.02f}, {r * 0.9f, -0.05f}, {r, 0.0f}, {r * 0.8f, r * 0.45f}, {r * 0.4f, r * 0.7f},
+        caps.addLathe({{0.0f, -0.02f},
+                       {r * 0.9f, -0.05f},
+                       {r, 0.0f},
+                       {r * 0.8f, r * 0.45f},
+                       {r * 0.4f, r * 0.7f},
                        {0.0f, r * 0.75f}},
                       8, foot + shroom.offset + glm::vec3(0.0f, shroom.height - 0.02f, 0.0f));
     }
@@ -259,8 +278,9 @@ void grassTuft(ObjModel& model, const glm::vec3& foot, Random& random) {
 
 void cypress(ObjModel& model, const glm::vec3& foot) {
     ObjMesh& mesh = model.addMesh("cypress", "fir");
-    mesh.addLathe({{0.0f, -kSink}, {0.3f, -kSink}, {0.75f, 0.9f}, {0.82f, 1.9f}, {0.62f, 3.1f}, {0.3f, 4.0f}, {0.0f, 4.6f}},
-                  8, foot);
+    mesh.addLathe(
+        {{0.0f, -kSink}, {0.3f, -kSink}, {0.75f, 0.9f}, {0.82f, 1.9f}, {0.62f, 3.1f}, {0.3f, 4.0f}, {0.0f, 4.6f}}, 8,
+        foot);
     mesh.addLathe({{0.0f, 0.6f}, {0.65f, 1.0f}, {0.72f, 2.2f}, {0.45f, 3.4f}, {0.0f, 4.1f}}, 7,
                   foot + glm::vec3(0.18f, 0.0f, 0.12f), glm::vec4(0.0f), 0.35f);
 }
@@ -316,7 +336,8 @@ void birch(ObjModel& model, const glm::vec3& foot, Random& random) {
         const float angle = 1.05f * static_cast<float>(i);
         const float height = 2.9f + 0.35f * static_cast<float>(i % 3);
         const float reach = i == 5 ? 0.0f : 0.65f;
-        const glm::vec3 centre = foot + glm::vec3(std::cos(angle) * reach, i == 5 ? 4.3f : height, std::sin(angle) * reach);
+        const glm::vec3 centre =
+            foot + glm::vec3(std::cos(angle) * reach, i == 5 ? 4.3f : height, std::sin(angle) * reach);
         ObjMesh& clump = model.addMesh("birch_leaves_" + std::to_string(i + 1), i % 2 == 0 ? "light_leaf" : "leaf");
         clump.addBlob(centre, glm::vec3(0.75f, 0.65f, 0.75f), 0.15f, random);
     }
@@ -414,7 +435,8 @@ void fern(ObjModel& model, const glm::vec3& foot, Random& random) {
         for (int segment = 0; segment < 3; ++segment) {
             const float length = 0.55f - 0.1f * static_cast<float>(segment);
             const size_t first = fronds.vertexCount();
-            fronds.addBox(glm::vec3(0.0f, length * 0.5f, 0.0f), glm::vec3(0.02f, length * 0.5f, 0.17f - 0.04f * static_cast<float>(segment)));
+            fronds.addBox(glm::vec3(0.0f, length * 0.5f, 0.0f),
+                          glm::vec3(0.02f, length * 0.5f, 0.17f - 0.04f * static_cast<float>(segment)));
             const glm::mat4 place = translation(start) * rotation(yaw, {0, 1, 0}) * rotation(-tilt, {0, 0, 1});
             fronds.transformFrom(first, place);
             start = glm::vec3(place * glm::vec4(0.0f, length, 0.0f, 1.0f));
@@ -427,7 +449,8 @@ void fern(ObjModel& model, const glm::vec3& foot, Random& random) {
 
 void giantMushroom(ObjModel& model, const glm::vec3& foot) {
     model.addMesh("giant_mushroom_stem", "stem")
-        .addLathe({{0.0f, -kSink}, {0.32f, -kSink}, {0.24f, 0.3f}, {0.2f, 1.0f}, {0.24f, 1.35f}, {0.0f, 1.35f}}, 8, foot);
+        .addLathe({{0.0f, -kSink}, {0.32f, -kSink}, {0.24f, 0.3f}, {0.2f, 1.0f}, {0.24f, 1.35f}, {0.0f, 1.35f}}, 8,
+                  foot);
     model.addMesh("giant_mushroom_cap", "brown_cap")
         .addLathe({{0.0f, 1.2f}, {0.95f, 1.15f}, {1.1f, 1.3f}, {0.9f, 1.7f}, {0.45f, 1.95f}, {0.0f, 2.0f}}, 10, foot);
 }

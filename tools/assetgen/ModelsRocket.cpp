@@ -52,7 +52,8 @@ void addStrut(ObjMesh& mesh, const glm::vec3& from, const glm::vec3& to, float r
 void addPlate(ObjMesh& mesh, const std::vector<glm::vec2>& outline, float halfThickness, const glm::vec4& uv) {
     const int count = static_cast<int>(outline.size());
     auto uvOf = [&](const glm::vec2& point) {
-        return glm::vec2(uv.x + (uv.z - uv.x) * (point.x - 15.0f) / 25.0f, uv.y + (uv.w - uv.y) * (point.y - 30.0f) / 55.0f);
+        return glm::vec2(uv.x + (uv.z - uv.x) * (point.x - 15.0f) / 25.0f,
+                         uv.y + (uv.w - uv.y) * (point.y - 30.0f) / 55.0f);
     };
     std::vector<int> front;
     std::vector<int> back;
@@ -116,8 +117,11 @@ bool writeRocketModel(const std::string& outDir) {
     fins.setTextured(true);
     for (int i = 0; i < 4; ++i) {
         const size_t first = fins.vertexCount();
-        addPlate(fins, {{15.0f, bodyBottom + 4.0f}, {36.0f, bodyBottom - 8.0f}, {37.0f, bodyBottom + 8.0f},
-                        {17.0f, bodyBottom + 40.0f}},
+        addPlate(fins,
+                 {{15.0f, bodyBottom + 4.0f},
+                  {36.0f, bodyBottom - 8.0f},
+                  {37.0f, bodyBottom + 8.0f},
+                  {17.0f, bodyBottom + 40.0f}},
                  0.9f, kStrutUv);
         fins.transformFrom(first, rotation(kPi / 2.0f * static_cast<float>(i) + kPi / 4.0f, {0, 1, 0}));
     }
@@ -185,8 +189,8 @@ Surface bodySurface(float s, float t) {
         const float dt = (t - 0.73f) / 0.1f * 0.35f;
         const float distance = std::sqrt(ds * ds + dt * dt);
         if (distance < 0.14f) {
-            return {glm::vec3(0.12f, 0.22f, 0.45f) + glm::vec3(0.3f) * std::max(0.0f, 0.1f - distance) * 6.0f, 0.0f, 0.05f,
-                    0.0f};
+            return {glm::vec3(0.12f, 0.22f, 0.45f) + glm::vec3(0.3f) * std::max(0.0f, 0.1f - distance) * 6.0f, 0.0f,
+                    0.05f, 0.0f};
         }
         if (distance < 0.18f) {
             return {glm::vec3(0.6f, 0.62f, 0.66f), 0.9f, 0.3f, 0.6f};

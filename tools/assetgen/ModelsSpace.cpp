@@ -13,8 +13,8 @@ constexpr float kPi = 3.1415927f;
 
 // Body i is drawn through a mesh set whose pivot (px, py, 0) is subtracted after the quarter
 // turn about x, so its sphere is centred on (px, 0, -py) in the file.
-const glm::vec2 kBodyPivots[14] = {{10.0f, 7.0f},  {-5.0f, 2.1f},  {10.3f, -7.5f}, {-5.0f, -2.3f}, {-0.4f, -7.1f},
-                                   {0.0f, 2.0f},   {5.0f, -2.4f},  {5.3f, 2.4f},   {-10.1f, -2.1f}, {10.3f, 2.5f},
+const glm::vec2 kBodyPivots[14] = {{10.0f, 7.0f},   {-5.0f, 2.1f}, {10.3f, -7.5f}, {-5.0f, -2.3f},  {-0.4f, -7.1f},
+                                   {0.0f, 2.0f},    {5.0f, -2.4f}, {5.3f, 2.4f},   {-10.1f, -2.1f}, {10.3f, 2.5f},
                                    {-10.4f, -7.0f}, {5.1f, 7.1f},  {10.3f, -2.2f}, {-0.1f, 7.0f}};
 
 enum class Surface {
@@ -86,15 +86,9 @@ bool writePlanets(const std::string& outDir) {
         ObjMesh& mesh = model.addMesh(body.name, body.name);
         const glm::vec3 centre(kBodyPivots[i].x, 0.0f, -kBodyPivots[i].y);
         switch (body.surface) {
-            case Surface::Rocky:
-                mesh.addBlob(centre, glm::vec3(body.radius), i == 0 ? 0.04f : 0.07f, random, 2);
-                break;
-            case Surface::Banded:
-                addBandedSphere(mesh, centre, body.radius);
-                break;
-            case Surface::Crisp:
-                mesh.addBlob(centre, glm::vec3(body.radius), 0.02f, random, 1);
-                break;
+            case Surface::Rocky: mesh.addBlob(centre, glm::vec3(body.radius), i == 0 ? 0.04f : 0.07f, random, 2); break;
+            case Surface::Banded: addBandedSphere(mesh, centre, body.radius); break;
+            case Surface::Crisp: mesh.addBlob(centre, glm::vec3(body.radius), 0.02f, random, 1); break;
         }
         if (body.ring) {
             addRing(mesh, centre, body.radius * 1.35f, body.radius * 1.8f);

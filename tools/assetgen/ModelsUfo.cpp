@@ -24,7 +24,7 @@ constexpr float kLift = kHullHeight / 2.0f;
 const std::vector<ProfilePoint> kHullProfile = {{0.0f, 0.0f},   {8.0f, 0.0f},   {12.0f, 2.0f},  {20.0f, 3.0f},
                                                 {35.0f, 9.0f},  {36.0f, 11.0f}, {35.0f, 13.0f}, {22.0f, 17.0f},
                                                 {14.0f, 19.0f}, {0.0f, 19.0f}};
-const std::vector<ProfilePoint> kDomeProfile = {{0.0f, 18.0f}, {13.0f, 18.0f}, {12.5f, 23.0f},
+const std::vector<ProfilePoint> kDomeProfile = {{0.0f, 18.0f},  {13.0f, 18.0f}, {12.5f, 23.0f},
                                                 {10.0f, 28.0f}, {6.0f, 31.0f},  {0.0f, kHullHeight}};
 constexpr int kHullSides = 24;
 constexpr int kLightPods = 8;

@@ -51,7 +51,8 @@ GroundSample sandAndStones(float u, float v) {
     const CellSample stones = tiledCells(u, v, 20, 203u);
     const float stoneChance = hashUnit(stones.cellId);
     const float stoneSize = 0.18f + 0.25f * hashUnit(stones.cellId * 747796405u + 1u);
-    const float stone = stoneChance < kStoneShare ? 1.0f - smoothstep(stoneSize - 0.06f, stoneSize, stones.nearest) : 0.0f;
+    const float stone =
+        stoneChance < kStoneShare ? 1.0f - smoothstep(stoneSize - 0.06f, stoneSize, stones.nearest) : 0.0f;
     const float speck = smoothstep(0.8f, 0.95f, 0.5f + 0.5f * grain(u, v, 204u));
 
     const float sandHeight = 0.3f * ripple + 0.05f * (0.5f + 0.5f * grain(u, v, 205u));
@@ -64,7 +65,8 @@ GroundSample sandAndStones(float u, float v) {
     const Rgb sand = mix(hex(0xC8975C), hex(0xDCB47C), ripple * 0.55f + 0.45f * tone);
     const Rgb rock = mix(hex(0x8E5234), hex(0xA8683F), hashUnit(stones.cellId * 2891336453u + 3u));
     // Stones sit in a faint shadow ring on the sand.
-    const float ring = stoneChance < kStoneShare ? 1.0f - smoothstep(stoneSize, stoneSize + 0.1f, stones.nearest) : 0.0f;
+    const float ring =
+        stoneChance < kStoneShare ? 1.0f - smoothstep(stoneSize, stoneSize + 0.1f, stones.nearest) : 0.0f;
     sample.colour = mix(scale(sand, 1.0f - 0.15f * ring), scale(rock, 0.8f + 0.3f * stoneHeight), stone);
     sample.colour = mix(sample.colour, hex(0xF0D8A8), speck * 0.25f * (1.0f - stone));
     sample.specular = mix(0.1f + 0.45f * speck, 0.22f, stone);

@@ -70,8 +70,11 @@ Rgb lavaRamp(float heat) {
         float at;
         Rgb colour;
     };
-    const Stop stops[] = {{0.0f, hex(0x120908)}, {0.3f, hex(0x3A0E06)}, {0.55f, hex(0xB0300A)},
-                          {0.78f, hex(0xF58A1C)}, {1.0f, hex(0xFFE27A)}};
+    const Stop stops[] = {{0.0f, hex(0x120908)},
+                          {0.3f, hex(0x3A0E06)},
+                          {0.55f, hex(0xB0300A)},
+                          {0.78f, hex(0xF58A1C)},
+                          {1.0f, hex(0xFFE27A)}};
     const float t = clamp01(heat);
     for (size_t i = 1; i < sizeof(stops) / sizeof(stops[0]); ++i) {
         if (t <= stops[i].at) {

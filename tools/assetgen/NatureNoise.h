@@ -37,9 +37,9 @@ float tiledFbm(float u, float v, int period, int octaves, float gain, uint32_t s
 // Cellular (Worley) distances on a `period` x `period` grid of jittered points that repeats
 // over the unit square; distances are in cell units.
 struct CellSample {
-    float nearest = 0.0f;   // distance to the closest point
-    float second = 0.0f;    // distance to the second closest point
-    uint32_t cellId = 0;    // hash of the closest point's cell, to colour cells apart
+    float nearest = 0.0f;  // distance to the closest point
+    float second = 0.0f;   // distance to the second closest point
+    uint32_t cellId = 0;   // hash of the closest point's cell, to colour cells apart
 };
 CellSample tiledCells(float u, float v, int period, uint32_t seed);
 
@@ -109,7 +109,8 @@ template <typename Paint>
 void forEachPixel(int width, int height, Paint paint) {
     auto paintRow = [&](int y) {
         for (int x = 0; x < width; ++x) {
-            paint(x, y, static_cast<float>(x) / static_cast<float>(width), static_cast<float>(y) / static_cast<float>(height));
+            paint(x, y, static_cast<float>(x) / static_cast<float>(width),
+                  static_cast<float>(y) / static_cast<float>(height));
         }
     };
     forEachRow(height, paintRow);

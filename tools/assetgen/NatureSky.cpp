@@ -56,20 +56,50 @@ constexpr float kTwoThirds = 2.0f / 3.0f;
 
 const CubeFace kFaces[] = {
     // +Y
-    {{-0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}, {-0.5f, 0.5f, -0.5f},
-     {kTwoThirds, kTwoThirds}, {kTwoThirds, kThird}, {1.0f, kTwoThirds}, 2, 1},
+    {{-0.5f, 0.5f, 0.5f},
+     {0.5f, 0.5f, 0.5f},
+     {-0.5f, 0.5f, -0.5f},
+     {kTwoThirds, kTwoThirds},
+     {kTwoThirds, kThird},
+     {1.0f, kTwoThirds},
+     2,
+     1},
     // -Y
-    {{-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f}, {-0.5f, -0.5f, 0.5f},
-     {0.0f, kTwoThirds}, {0.0f, kThird}, {kThird, kTwoThirds}, 0, 1},
+    {{-0.5f, -0.5f, -0.5f},
+     {0.5f, -0.5f, -0.5f},
+     {-0.5f, -0.5f, 0.5f},
+     {0.0f, kTwoThirds},
+     {0.0f, kThird},
+     {kThird, kTwoThirds},
+     0,
+     1},
     // +X
-    {{0.5f, -0.5f, 0.5f}, {0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f},
-     {kThird, kThird}, {kThird, 0.0f}, {kTwoThirds, kThird}, 1, 0},
+    {{0.5f, -0.5f, 0.5f},
+     {0.5f, -0.5f, -0.5f},
+     {0.5f, 0.5f, 0.5f},
+     {kThird, kThird},
+     {kThird, 0.0f},
+     {kTwoThirds, kThird},
+     1,
+     0},
     // -X
-    {{-0.5f, -0.5f, -0.5f}, {-0.5f, -0.5f, 0.5f}, {-0.5f, 0.5f, -0.5f},
-     {kThird, 1.0f}, {kThird, kTwoThirds}, {kTwoThirds, 1.0f}, 1, 2},
+    {{-0.5f, -0.5f, -0.5f},
+     {-0.5f, -0.5f, 0.5f},
+     {-0.5f, 0.5f, -0.5f},
+     {kThird, 1.0f},
+     {kThird, kTwoThirds},
+     {kTwoThirds, 1.0f},
+     1,
+     2},
     // +Z
-    {{-0.5f, -0.5f, 0.5f}, {0.5f, -0.5f, 0.5f}, {-0.5f, 0.5f, 0.5f},
-     {kThird, kTwoThirds}, {kThird, kThird}, {kTwoThirds, kTwoThirds}, 1, 1},
+    {{-0.5f, -0.5f, 0.5f},
+     {0.5f, -0.5f, 0.5f},
+     {-0.5f, 0.5f, 0.5f},
+     {kThird, kTwoThirds},
+     {kThird, kThird},
+     {kTwoThirds, kTwoThirds},
+     1,
+     1},
 };
 
 const CubeFace* faceOfCell(int column, int row) {
@@ -126,12 +156,12 @@ struct SkyLook {
     const char* entry;
     uint32_t seed;
     Rgb zenith, horizon, ground;
-    float gradientPower;   // below 1 the horizon colour climbs higher
-    Vec3 towardsSun;       // matches the light position a level gives for this sky
+    float gradientPower;  // below 1 the horizon colour climbs higher
+    Vec3 towardsSun;      // matches the light position a level gives for this sky
     Rgb sun;
-    float sunRadius;       // angular radius of the disc, radians
+    float sunRadius;  // angular radius of the disc, radians
     Rgb glow;
-    float glowStrength;    // the wide halo around the sun
+    float glowStrength;  // the wide halo around the sun
     Rgb sunsetBand;
     float sunsetStrength;  // warm band along the horizon on the sun's side
     float cloudCover;      // 0 clear to 1 overcast
@@ -139,31 +169,141 @@ struct SkyLook {
     float cloudStretch;    // above 1 stretches the clouds into streaks
     Rgb cloudLit, cloudShade;
     float cloudOpacity;
-    float dust;            // wind-blown haze along the horizon
+    float dust;  // wind-blown haze along the horizon
     Rgb dustColour;
-    float starDensity;     // share of star cells that hold a star
-    Vec3 towardsMoon;      // a second body hanging in the sky; zero length: none
+    float starDensity;  // share of star cells that hold a star
+    Vec3 towardsMoon;   // a second body hanging in the sky; zero length: none
     Rgb moon;
     float moonRadius;
 };
 
 // Each sun stands where the first level that shows its sky puts the light.
 const SkyLook kSkies[] = {
-    {"textures/skybox_1.jpg", 11u, hex(0x2F6FD0), hex(0xBCD9F2), hex(0x7D95A8), 0.55f, {80, 60, 140},
-     hex(0xFFF8E0), 0.035f, hex(0xFFF1C8), 0.55f, hex(0xFFE2B0), 0.10f, 0.48f, 1.6f, 1.0f, hex(0xFFFFFF),
-     hex(0x94A6BE), 0.95f, 0.0f, hex(0xFFFFFF), 0.0f, {0, 0, 0}, hex(0x000000), 0.0f},
-    {"textures/skybox_2.jpg", 23u, hex(0x9A5A36), hex(0xE8B47A), hex(0x8A5E3C), 0.7f, {120, -40, 90},
-     hex(0xFFF0D0), 0.04f, hex(0xFFC888), 0.8f, hex(0xF4A860), 0.35f, 0.36f, 1.1f, 3.0f, hex(0xF6D2A8),
-     hex(0xA86E4A), 0.55f, 0.7f, hex(0xD89A62), 0.0f, {-150, 60, 60}, hex(0xE8DCCB), 0.07f},
-    {"textures/skybox_3.jpg", 37u, hex(0x7FA8CC), hex(0xE4F0F6), hex(0xB8CAD6), 0.45f, {-60, 90, 110},
-     hex(0xFFFFFF), 0.03f, hex(0xF0F8FF), 0.5f, hex(0xDDEBFF), 0.15f, 0.45f, 1.3f, 5.0f, hex(0xFFFFFF),
-     hex(0xB4C6D8), 0.75f, 0.25f, hex(0xF4FAFF), 0.0f, {150, -80, 70}, hex(0xCFE3F0), 0.05f},
-    {"textures/skybox_4.jpg", 41u, hex(0x2A0E0C), hex(0xB0402A), hex(0x40160E), 0.65f, {50, 120, 70},
-     hex(0xFFB070), 0.05f, hex(0xFF6A30), 0.6f, hex(0xFF5A20), 0.45f, 0.58f, 1.2f, 1.4f, hex(0x8A4A3C),
-     hex(0x2A1616), 0.9f, 0.6f, hex(0x9A3A22), 0.0f, {0, 0, 0}, hex(0x000000), 0.0f},
-    {"textures/skybox_5.jpg", 53u, hex(0x0A1030), hex(0x6A5A8A), hex(0x2A2438), 0.5f, {160, 30, 35},
-     hex(0xFFD0A0), 0.04f, hex(0xFF9A60), 0.9f, hex(0xFF8A50), 0.9f, 0.32f, 1.4f, 2.5f, hex(0xE89A90),
-     hex(0x3A3050), 0.8f, 0.0f, hex(0x000000), 0.16f, {-60, -110, 150}, hex(0xDCE4F4), 0.06f},
+    {"textures/skybox_1.jpg",
+     11u,
+     hex(0x2F6FD0),
+     hex(0xBCD9F2),
+     hex(0x7D95A8),
+     0.55f,
+     {80, 60, 140},
+     hex(0xFFF8E0),
+     0.035f,
+     hex(0xFFF1C8),
+     0.55f,
+     hex(0xFFE2B0),
+     0.10f,
+     0.48f,
+     1.6f,
+     1.0f,
+     hex(0xFFFFFF),
+     hex(0x94A6BE),
+     0.95f,
+     0.0f,
+     hex(0xFFFFFF),
+     0.0f,
+     {0, 0, 0},
+     hex(0x000000),
+     0.0f},
+    {"textures/skybox_2.jpg",
+     23u,
+     hex(0x9A5A36),
+     hex(0xE8B47A),
+     hex(0x8A5E3C),
+     0.7f,
+     {120, -40, 90},
+     hex(0xFFF0D0),
+     0.04f,
+     hex(0xFFC888),
+     0.8f,
+     hex(0xF4A860),
+     0.35f,
+     0.36f,
+     1.1f,
+     3.0f,
+     hex(0xF6D2A8),
+     hex(0xA86E4A),
+     0.55f,
+     0.7f,
+     hex(0xD89A62),
+     0.0f,
+     {-150, 60, 60},
+     hex(0xE8DCCB),
+     0.07f},
+    {"textures/skybox_3.jpg",
+     37u,
+     hex(0x7FA8CC),
+     hex(0xE4F0F6),
+     hex(0xB8CAD6),
+     0.45f,
+     {-60, 90, 110},
+     hex(0xFFFFFF),
+     0.03f,
+     hex(0xF0F8FF),
+     0.5f,
+     hex(0xDDEBFF),
+     0.15f,
+     0.45f,
+     1.3f,
+     5.0f,
+     hex(0xFFFFFF),
+     hex(0xB4C6D8),
+     0.75f,
+     0.25f,
+     hex(0xF4FAFF),
+     0.0f,
+     {150, -80, 70},
+     hex(0xCFE3F0),
+     0.05f},
+    {"textures/skybox_4.jpg",
+     41u,
+     hex(0x2A0E0C),
+     hex(0xB0402A),
+     hex(0x40160E),
+     0.65f,
+     {50, 120, 70},
+     hex(0xFFB070),
+     0.05f,
+     hex(0xFF6A30),
+     0.6f,
+     hex(0xFF5A20),
+     0.45f,
+     0.58f,
+     1.2f,
+     1.4f,
+     hex(0x8A4A3C),
+     hex(0x2A1616),
+     0.9f,
+     0.6f,
+     hex(0x9A3A22),
+     0.0f,
+     {0, 0, 0},
+     hex(0x000000),
+     0.0f},
+    {"textures/skybox_5.jpg",
+     53u,
+     hex(0x0A1030),
+     hex(0x6A5A8A),
+     hex(0x2A2438),
+     0.5f,
+     {160, 30, 35},
+     hex(0xFFD0A0),
+     0.04f,
+     hex(0xFF9A60),
+     0.9f,
+     hex(0xFF8A50),
+     0.9f,
+     0.32f,
+     1.4f,
+     2.5f,
+     hex(0xE89A90),
+     hex(0x3A3050),
+     0.8f,
+     0.0f,
+     hex(0x000000),
+     0.16f,
+     {-60, -110, 150},
+     hex(0xDCE4F4),
+     0.06f},
 };
 
 constexpr int kCloudOctaves = 6;
@@ -232,7 +372,8 @@ Rgb skyColour(const SkyLook& look, const Vec3& dir) {
     }
 
     // Stars fade out towards the horizon and near the sun.
-    const float star = starAt(look, dir) * smoothstep(0.05f, 0.45f, elevation) * (1.0f - smoothstep(0.3f, 0.9f, sunCos));
+    const float star =
+        starAt(look, dir) * smoothstep(0.05f, 0.45f, elevation) * (1.0f - smoothstep(0.3f, 0.9f, sunCos));
     colour = add(colour, {star * 0.95f, star * 0.95f, star});
 
     // The second body: a lit disc with its shadowed side facing away from the sun.
@@ -246,11 +387,12 @@ Rgb skyColour(const SkyLook& look, const Vec3& dir) {
             const float rim = angle / look.moonRadius;
             const float depth = std::sqrt(std::max(0.0f, 1.0f - rim * rim));
             const Vec3 offset = {dir.x - moon.x, dir.y - moon.y, dir.z - moon.z};
-            const Vec3 normal = normalised({offset.x / look.moonRadius - moon.x * depth,
-                                            offset.y / look.moonRadius - moon.y * depth,
-                                            offset.z / look.moonRadius - moon.z * depth});
+            const Vec3 normal =
+                normalised({offset.x / look.moonRadius - moon.x * depth, offset.y / look.moonRadius - moon.y * depth,
+                            offset.z / look.moonRadius - moon.z * depth});
             const float lit = smoothstep(-0.1f, 0.35f, dot(normal, sun));
-            const float craters = 0.85f + 0.15f * fbm3(dir.x * 90.0f, dir.y * 90.0f, dir.z * 90.0f, 3, 0.5f, look.seed + 5u);
+            const float craters =
+                0.85f + 0.15f * fbm3(dir.x * 90.0f, dir.y * 90.0f, dir.z * 90.0f, 3, 0.5f, look.seed + 5u);
             const Rgb surface = mix(scale(look.moon, 0.18f), scale(look.moon, craters), lit);
             colour = mix(colour, surface, disc * 0.92f);
         }

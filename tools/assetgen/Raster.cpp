@@ -213,9 +213,7 @@ Paint linearGradient(glm::vec2 from, const Color& fromColor, glm::vec2 to, const
 }
 
 Paint radialGradient(glm::vec2 centre, float radius, const Color& inner, const Color& outer) {
-    return [=](float x, float y) {
-        return mix(inner, outer, clamp01(glm::length(glm::vec2(x, y) - centre) / radius));
-    };
+    return [=](float x, float y) { return mix(inner, outer, clamp01(glm::length(glm::vec2(x, y) - centre) / radius)); };
 }
 
 float sdCircle(glm::vec2 p, glm::vec2 centre, float radius) {
@@ -267,21 +265,23 @@ Bounds boundsAround(glm::vec2 lo, glm::vec2 hi, float margin) {
 
 void fillCircle(Image& image, glm::vec2 centre, float radius, const Paint& paint) {
     const Bounds b = boundsAround(centre - radius, centre + radius, 2.0f);
-    fillSdf(image, b.x0, b.y0, b.x1, b.y1, [&](glm::vec2 p) { return sdCircle(p, centre, radius); }, paint);
+    fillSdf(
+        image, b.x0, b.y0, b.x1, b.y1, [&](glm::vec2 p) { return sdCircle(p, centre, radius); }, paint);
 }
 
 void strokeCircle(Image& image, glm::vec2 centre, float radius, float width, const Paint& paint) {
     const Bounds b = boundsAround(centre - radius, centre + radius, width + 2.0f);
-    fillSdf(image, b.x0, b.y0, b.x1, b.y1,
-            [&](glm::vec2 p) { return std::fabs(sdCircle(p, centre, radius)) - width * 0.5f; }, paint);
+    fillSdf(
+        image, b.x0, b.y0, b.x1, b.y1,
+        [&](glm::vec2 p) { return std::fabs(sdCircle(p, centre, radius)) - width * 0.5f; }, paint);
 }
 
 void fillRoundedRect(Image& image, glm::vec2 topLeft, glm::vec2 size, float cornerRadius, const Paint& paint) {
     const glm::vec2 half = size * 0.5f;
     const glm::vec2 centre = topLeft + half;
     const Bounds b = boundsAround(topLeft, topLeft + size, 2.0f);
-    fillSdf(image, b.x0, b.y0, b.x1, b.y1, [&](glm::vec2 p) { return sdBox(p, centre, half, cornerRadius); },
-            paint);
+    fillSdf(
+        image, b.x0, b.y0, b.x1, b.y1, [&](glm::vec2 p) { return sdBox(p, centre, half, cornerRadius); }, paint);
 }
 
 void strokeRoundedRect(Image& image, glm::vec2 topLeft, glm::vec2 size, float cornerRadius, float width,
@@ -289,14 +289,16 @@ void strokeRoundedRect(Image& image, glm::vec2 topLeft, glm::vec2 size, float co
     const glm::vec2 half = size * 0.5f;
     const glm::vec2 centre = topLeft + half;
     const Bounds b = boundsAround(topLeft, topLeft + size, width + 2.0f);
-    fillSdf(image, b.x0, b.y0, b.x1, b.y1,
-            [&](glm::vec2 p) { return std::fabs(sdBox(p, centre, half, cornerRadius)) - width * 0.5f; }, paint);
+    fillSdf(
+        image, b.x0, b.y0, b.x1, b.y1,
+        [&](glm::vec2 p) { return std::fabs(sdBox(p, centre, half, cornerRadius)) - width * 0.5f; }, paint);
 }
 
 void drawLine(Image& image, glm::vec2 a, glm::vec2 b, float width, const Paint& paint) {
     const Bounds bounds = boundsAround(glm::min(a, b), glm::max(a, b), width + 2.0f);
-    fillSdf(image, bounds.x0, bounds.y0, bounds.x1, bounds.y1,
-            [&](glm::vec2 p) { return sdSegment(p, a, b, width * 0.5f); }, paint);
+    fillSdf(
+        image, bounds.x0, bounds.y0, bounds.x1, bounds.y1,
+        [&](glm::vec2 p) { return sdSegment(p, a, b, width * 0.5f); }, paint);
 }
 
 namespace {
@@ -443,8 +445,8 @@ TrueTypeFont::Glyph TrueTypeFont::glyph(int codepoint, float scaleX, float scale
     glyph.offsetY = y0;
     if (glyph.width > 0 && glyph.height > 0) {
         glyph.coverage.assign(static_cast<size_t>(glyph.width) * glyph.height, 0);
-        stbtt_MakeCodepointBitmapSubpixel(&info_, glyph.coverage.data(), glyph.width, glyph.height, glyph.width,
-                                          scaleX, scaleY, shiftX, shiftY, codepoint);
+        stbtt_MakeCodepointBitmapSubpixel(&info_, glyph.coverage.data(), glyph.width, glyph.height, glyph.width, scaleX,
+                                          scaleY, shiftX, shiftY, codepoint);
     }
     return glyph;
 }
@@ -474,14 +476,14 @@ void drawText(Image& image, const TrueTypeFont& font, const std::string& text, f
         stbtt_GetCodepointHMetrics(&font.info(), codepoint, &advance, &bearing);
         pen += advance * scale + letterSpacing;
         if (i + 1 < text.size()) {
-            pen += stbtt_GetCodepointKernAdvance(&font.info(), codepoint, static_cast<unsigned char>(text[i + 1])) *
-                   scale;
+            pen +=
+                stbtt_GetCodepointKernAdvance(&font.info(), codepoint, static_cast<unsigned char>(text[i + 1])) * scale;
         }
     }
 }
 
-void drawTextCentred(Image& image, const TrueTypeFont& font, const std::string& text, float centreX,
-                     float capMiddleY, float pixelHeight, const Paint& paint, float letterSpacing) {
+void drawTextCentred(Image& image, const TrueTypeFont& font, const std::string& text, float centreX, float capMiddleY,
+                     float pixelHeight, const Paint& paint, float letterSpacing) {
     const float width = font.textWidth(text, pixelHeight, letterSpacing);
     const float baseline = capMiddleY + font.capHeight(pixelHeight) * 0.5f;
     drawText(image, font, text, centreX - width * 0.5f, baseline, pixelHeight, paint, letterSpacing);

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include <glm/glm.hpp>
 #include <stb_truetype.h>
+#include <glm/glm.hpp>
 
 namespace raster {
 
@@ -40,8 +40,8 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-    Color pixel(int x, int y) const;                     // straight colour
-    void setPixel(int x, int y, const Color& color);     // straight colour
+    Color pixel(int x, int y) const;                                      // straight colour
+    void setPixel(int x, int y, const Color& color);                      // straight colour
     void blend(int x, int y, const Color& color, float coverage = 1.0f);  // source over
     void add(int x, int y, const Color& color, float amount = 1.0f);      // light: adds rgb and alpha
     // Every pixel of layer over this one (same size), weighted by opacity.
@@ -127,8 +127,8 @@ private:
 void drawText(Image& image, const TrueTypeFont& font, const std::string& text, float x, float baseline,
               float pixelHeight, const Paint& paint, float letterSpacing = 0.0f);
 // Draws text centred on (centreX, y) where y is the middle of the capitals.
-void drawTextCentred(Image& image, const TrueTypeFont& font, const std::string& text, float centreX,
-                     float capMiddleY, float pixelHeight, const Paint& paint, float letterSpacing = 0.0f);
+void drawTextCentred(Image& image, const TrueTypeFont& font, const std::string& text, float centreX, float capMiddleY,
+                     float pixelHeight, const Paint& paint, float letterSpacing = 0.0f);
 
 // The DejaVu faces the generators draw with.
 std::string fontPath(const std::string& fileName);

@@ -55,8 +55,8 @@ Samples pluck(double midiNote, double decaySeconds, double brightness, uint32_t 
         const double amplitude = pick / k * expOf(-(k - 1) * (1.0 - brightness) * 0.45);
         // Upper partials ring shorter, as on a real string.
         const double seconds = decaySeconds / kSixtyDecibels / (1.0 + 0.0012 * k * hz);
-        partials.push_back({1.0, 0.0, cosTurns(turns), sinTurns(turns), amplitude,
-                            expOf(-1.0 / (seconds * kSampleRate))});
+        partials.push_back(
+            {1.0, 0.0, cosTurns(turns), sinTurns(turns), amplitude, expOf(-1.0 / (seconds * kSampleRate))});
     }
     Samples out(static_cast<size_t>(toSamples(decaySeconds + 0.05)));
     Filter pickNoise;
@@ -104,10 +104,9 @@ Samples pad(double midiNote, double holdSeconds, const PadTone& tone, uint32_t s
         double sum = 0.0;
         for (size_t v = 0; v < oscillators.size(); ++v) {
             const double voiceHz = hz * ratios[v];
-            sum += tone.squareMix > 0.0
-                       ? (1.0 - tone.squareMix) * oscillators[v].saw(voiceHz) +
-                             tone.squareMix * 0.7 * oscillators[v].square(voiceHz)
-                       : oscillators[v].saw(voiceHz);
+            sum += tone.squareMix > 0.0 ? (1.0 - tone.squareMix) * oscillators[v].saw(voiceHz) +
+                                              tone.squareMix * 0.7 * oscillators[v].square(voiceHz)
+                                        : oscillators[v].saw(voiceHz);
         }
         out[i] = filter.lowpass(sum * voiceGain) * envelope;
     }
@@ -181,8 +180,8 @@ Samples snare(uint32_t seed) {
     Oscillator shell;
     for (size_t i = 0; i < out.size(); ++i) {
         const double t = secondsAt(static_cast<long>(i));
-        out[i] = rattle.bandpass(random.bipolar()) * 1.4 * expOf(-t / 0.07) +
-                 0.6 * shell.sine(185.0) * expOf(-t / 0.045);
+        out[i] =
+            rattle.bandpass(random.bipolar()) * 1.4 * expOf(-t / 0.07) + 0.6 * shell.sine(185.0) * expOf(-t / 0.045);
     }
     fadeEdges(&out, 0.001, 0.03);
     return out;
@@ -229,8 +228,8 @@ Samples handDrum(bool open, uint32_t seed) {
             const double hz = 92.0 * (1.0 + 0.3 * expOf(-t / 0.02));
             out[i] = body.sine(hz) * expOf(-t / 0.14) + 0.4 * skin.lowpass(random.bipolar()) * expOf(-t / 0.02);
         } else {
-            out[i] = 0.5 * body.sine(420.0) * expOf(-t / 0.035) +
-                     1.2 * skin.bandpass(random.bipolar()) * expOf(-t / 0.025);
+            out[i] =
+                0.5 * body.sine(420.0) * expOf(-t / 0.035) + 1.2 * skin.bandpass(random.bipolar()) * expOf(-t / 0.025);
         }
     }
     fadeEdges(&out, 0.001, 0.03);

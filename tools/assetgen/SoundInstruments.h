@@ -9,7 +9,7 @@ namespace sound {
 // Two-operator FM bell or mallet: ratio sets the timbre (2 warm, 3.5 glassy, 1.41 metallic).
 struct BellTone {
     double ratio = 2.0;
-    double index = 1.5;      // modulation depth at the strike
+    double index = 1.5;  // modulation depth at the strike
     double decaySeconds = 1.0;
 };
 Samples bell(double midiNote, const BellTone& tone);
@@ -35,7 +35,7 @@ Samples bass(double midiNote, double holdSeconds, double grit);
 Samples flute(double midiNote, double holdSeconds, uint32_t seed);
 
 // Soft percussion.
-Samples kick(double weight);           // 0 light .. 1 heavy
+Samples kick(double weight);  // 0 light .. 1 heavy
 Samples snare(uint32_t seed);
 Samples hat(double lengthSeconds, uint32_t seed);
 Samples tom(double midiNote, uint32_t seed);

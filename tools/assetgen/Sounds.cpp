@@ -1,5 +1,5 @@
-#include "Generators.h"
 #include "Sounds.h"
+#include "Generators.h"
 
 bool generateSounds(const std::string& outDir) {
     return generateSoundEffects(outDir) && generateMusic(outDir);

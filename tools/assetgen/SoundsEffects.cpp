@@ -240,8 +240,8 @@ Samples stepSnow() {
             grain = random.bipolar();
         }
         const double crunch = soften.lowpass(pack.bandpass(grain)) * envelope * 1.6;
-        const double squeal = 0.12 * squeak.sine(980.0 + 250.0 * t / 0.3) * smoothStep(t - 0.02, 0.02) *
-                              expOf(-t / 0.05);
+        const double squeal =
+            0.12 * squeak.sine(980.0 + 250.0 * t / 0.3) * smoothStep(t - 0.02, 0.02) * expOf(-t / 0.05);
         return crunch + squeal;
     });
 }

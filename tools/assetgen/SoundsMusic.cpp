@@ -16,15 +16,18 @@ namespace {
 constexpr double kMusicRms = 0.085;
 constexpr double kMusicPeakLimit = 0.45;
 
-using Chord = std::vector<int>;                                        // MIDI notes, lowest first
+using Chord = std::vector<int>;  // MIDI notes, lowest first
 using Instrument = std::function<Samples(double midi, double seconds, double velocity)>;
 
 // One loop being composed: a dry bus and a reverb send, both wrapped at the loop's length.
 class Loop {
 public:
     Loop(long beatSamples, int beatsPerBar, int bars)
-        : beatSamples_(beatSamples), beatsPerBar_(beatsPerBar), bars_(bars),
-          dry_(static_cast<size_t>(beatSamples * beatsPerBar * bars), 0.0), send_(dry_.size(), 0.0) {}
+        : beatSamples_(beatSamples),
+          beatsPerBar_(beatsPerBar),
+          bars_(bars),
+          dry_(static_cast<size_t>(beatSamples * beatsPerBar * bars), 0.0),
+          send_(dry_.size(), 0.0) {}
 
     long length() const { return static_cast<long>(dry_.size()); }
     int bars() const { return bars_; }
@@ -63,9 +66,7 @@ public:
         return out;
     }
 
-    void addContinuous(const Samples& layer, double gain, double send) {
-        add(layer, 0.0, gain, send);
-    }
+    void addContinuous(const Samples& layer, double gain, double send) { add(layer, 0.0, gain, send); }
 
     Samples finish(double roomSize, double wet) const {
         Reverb reverb(roomSize, 0.45);
@@ -122,9 +123,7 @@ struct Progression {
     std::vector<Chord> chords;
     int barsPerChord;
 
-    const Chord& atBar(int bar) const {
-        return chords[static_cast<size_t>(bar / barsPerChord) % chords.size()];
-    }
+    const Chord& atBar(int bar) const { return chords[static_cast<size_t>(bar / barsPerChord) % chords.size()]; }
 };
 
 // White noise that repeats with the loop, so filtered noise layers wrap without a jump.
@@ -167,8 +166,8 @@ double stepVelocity(char step) {
 }
 
 // A step pattern per bar (one character per sixteenth) played with one fixed sound.
-void drumLayer(Loop* loop, const std::vector<std::string>& barPatterns, const Samples& sound, double gain,
-               double send, uint32_t seed) {
+void drumLayer(Loop* loop, const std::vector<std::string>& barPatterns, const Samples& sound, double gain, double send,
+               uint32_t seed) {
     Random random(seed);
     for (int bar = 0; bar < loop->bars(); ++bar) {
         const std::string& pattern = barPatterns[static_cast<size_t>(bar) % barPatterns.size()];
@@ -327,16 +326,19 @@ Instrument fluteInstrument(uint32_t seed) {
 // Title and arrival: a slow, warm D major drift of pads and scattered bells.
 Samples drift() {
     Loop loop(9450, 4, 12);  // 70 bpm, 41.1 s
-    const Progression chords{{{50, 57, 61, 64, 66}, {47, 54, 57, 61, 62}, {43, 50, 54, 57, 59},
-                              {52, 59, 62, 66, 67}, {43, 50, 54, 59, 62}, {45, 52, 57, 62, 64}},
+    const Progression chords{{{50, 57, 61, 64, 66},
+                              {47, 54, 57, 61, 62},
+                              {43, 50, 54, 57, 59},
+                              {52, 59, 62, 66, 67},
+                              {43, 50, 54, 59, 62},
+                              {45, 52, 57, 62, 64}},
                              2};
     PadTone padTone;
     padTone.attackSeconds = 2.0;
     padTone.releaseSeconds = 3.0;
     padTone.cutoffHz = 900.0;
     padLayer(&loop, chords, padTone, 0.5, 0.5, 100);
-    arpeggioLayer(&loop, chords, {0, 2, 4, 3, 1, 4, 2, 3}, 0.5, 12, 0.4, bellInstrument(2.0, 1.0, 1.2), 0.22, 0.7,
-                  101);
+    arpeggioLayer(&loop, chords, {0, 2, 4, 3, 1, 4, 2, 3}, 0.5, 12, 0.4, bellInstrument(2.0, 1.0, 1.2), 0.22, 0.7, 101);
     bassLayer(&loop, chords, "X---------------", -12, 0.0, 0.45, 0.1);
     const MelodyPlan melody{{2, 4, 6, 7, 9, 11, 1}, 66, 81, {"x-------x---x---", "x-----------x---"}, 4, 12};
     melodyLayer(&loop, chords, melody, fluteInstrument(102), 0.18, 0.5, 103);
@@ -376,8 +378,12 @@ Samples meadow() {
     drumLayer(&loop, {"x.......x......."}, kick(0.2), 0.35, 0.05, 303);
     drumLayer(&loop, {"....x.......x..."}, handDrum(false, 304), 0.18, 0.2, 305);
     drumLayer(&loop, {"..o...o...o...oo"}, hat(0.025, 306), 0.1, 0.2, 307);
-    const MelodyPlan melody{{7, 9, 11, 2, 4}, 67, 83,
-                            {"x---x---x-x-----", "x-------x---x---", "x---x-x-x---x---", "x---------------"}, 4, 16};
+    const MelodyPlan melody{{7, 9, 11, 2, 4},
+                            67,
+                            83,
+                            {"x---x---x-x-----", "x-------x---x---", "x---x-x-x---x---", "x---------------"},
+                            4,
+                            16};
     melodyLayer(&loop, chords, melody, fluteInstrument(308), 0.22, 0.4, 309);
     return loop.finish(0.82, 0.4);
 }
@@ -385,8 +391,8 @@ Samples meadow() {
 // Eerie planet: clustered pads, a whistling wind and bells that never quite agree.
 Samples eerie() {
     Loop loop(10500, 4, 10);  // 63 bpm, 38.1 s
-    const Progression chords{
-        {{38, 50, 51, 57}, {37, 49, 52, 56}, {34, 46, 53, 54}, {36, 48, 51, 55}, {38, 50, 56, 57}}, 2};
+    const Progression chords{{{38, 50, 51, 57}, {37, 49, 52, 56}, {34, 46, 53, 54}, {36, 48, 51, 55}, {38, 50, 56, 57}},
+                             2};
     PadTone padTone;
     padTone.attackSeconds = 3.0;
     padTone.releaseSeconds = 3.0;
@@ -404,11 +410,11 @@ Samples eerie() {
     const Samples noise = loopNoise(loop, 402);
     Filter whistle;
     loop.addContinuous(loop.circular([&](long n) {
-                           if (n % 16 == 0) {
-                               whistle.set(300.0 + 900.0 * loopLfo(loop, n, 3.0), 4.0);
-                           }
-                           return whistle.bandpass(noise[static_cast<size_t>(n)]) * (0.4 + 0.6 * loopLfo(loop, n, 2.0, 0.3));
-                       }),
+        if (n % 16 == 0) {
+            whistle.set(300.0 + 900.0 * loopLfo(loop, n, 3.0), 4.0);
+        }
+        return whistle.bandpass(noise[static_cast<size_t>(n)]) * (0.4 + 0.6 * loopLfo(loop, n, 2.0, 0.3));
+    }),
                        0.5, 0.4);
     Oscillator drone;
     const double droneHz = loop.loopHz(73.42);
@@ -421,9 +427,8 @@ Samples eerie() {
 // Ice planet: glassy high bells over a hollow pad and a thin, cold wind.
 Samples glacier() {
     Loop loop(8820, 4, 12);  // 75 bpm, 38.4 s
-    const Progression chords{{{40, 52, 56, 59, 63, 66}, {37, 49, 52, 56, 59, 63}, {45, 52, 56, 61, 64, 68},
-                              {47, 54, 59, 61, 64, 66}},
-                             3};
+    const Progression chords{
+        {{40, 52, 56, 59, 63, 66}, {37, 49, 52, 56, 59, 63}, {45, 52, 56, 61, 64, 68}, {47, 54, 59, 61, 64, 66}}, 3};
     PadTone padTone;
     padTone.attackSeconds = 3.0;
     padTone.releaseSeconds = 3.0;
@@ -431,17 +436,16 @@ Samples glacier() {
     padTone.squareMix = 0.5;
     padTone.detuneCents = 6.0;
     padLayer(&loop, chords, padTone, 0.25, 0.6, 500);
-    arpeggioLayer(&loop, chords, {1, 3, 4, 2, 4, 0, 3, 1}, 0.5, 12, 0.5, bellInstrument(3.5, 1.2, 2.0), 0.2, 0.8,
-                  501);
+    arpeggioLayer(&loop, chords, {1, 3, 4, 2, 4, 0, 3, 1}, 0.5, 12, 0.5, bellInstrument(3.5, 1.2, 2.0), 0.2, 0.8, 501);
     bassLayer(&loop, chords, "X---------------", 0, 0.0, 0.35, 0.2);
     const Samples noise = loopNoise(loop, 502);
     Filter whistle;
     loop.addContinuous(loop.circular([&](long n) {
-                           if (n % 16 == 0) {
-                               whistle.set(1800.0 + 900.0 * loopLfo(loop, n, 4.0), 6.0);
-                           }
-                           return whistle.bandpass(noise[static_cast<size_t>(n)]) * loopLfo(loop, n, 3.0, 0.6);
-                       }),
+        if (n % 16 == 0) {
+            whistle.set(1800.0 + 900.0 * loopLfo(loop, n, 4.0), 6.0);
+        }
+        return whistle.bandpass(noise[static_cast<size_t>(n)]) * loopLfo(loop, n, 3.0, 0.6);
+    }),
                        0.1, 0.5);
     return loop.finish(0.9, 0.6);
 }
@@ -463,8 +467,12 @@ Samples dunes() {
     drumLayer(&loop, {"X.....x...x.....", "X.....x...x...x."}, handDrum(true, 601), 0.5, 0.15, 602);
     drumLayer(&loop, {"...x.x.....x.x.x", "...x.x.x...x.xxx"}, handDrum(false, 603), 0.25, 0.2, 604);
     drumLayer(&loop, {"oooooooooooooooo"}, hat(0.02, 605), 0.05, 0.1, 606);
-    const MelodyPlan melody{{2, 3, 6, 7, 9, 10, 0}, 62, 79,
-                            {"x--x--x-x-x-x---", "x-------x--x--x-", "x--x--x-x-x-x-x-", "x---------x-x---"}, 2, 16};
+    const MelodyPlan melody{{2, 3, 6, 7, 9, 10, 0},
+                            62,
+                            79,
+                            {"x--x--x-x-x-x---", "x-------x--x--x-", "x--x--x-x-x-x-x-", "x---------x-x---"},
+                            2,
+                            16};
     melodyLayer(&loop, chords, melody, pluckInstrument(0.6, 0.75, 607), 0.35, 0.35, 608);
     return loop.finish(0.8, 0.35);
 }
@@ -499,8 +507,12 @@ Samples triumph() {
 // Volcanic planet: low toms, a gritty bass and a rumbling ground, in C phrygian.
 Samples magma() {
     Loop loop(7875, 4, 12);  // 84 bpm, 34.3 s
-    const Progression chords{{{36, 43, 48, 51, 55}, {37, 44, 49, 53, 56}, {36, 43, 48, 51, 55},
-                              {32, 44, 48, 51, 56}, {36, 43, 48, 51, 55}, {37, 44, 49, 53, 56}},
+    const Progression chords{{{36, 43, 48, 51, 55},
+                              {37, 44, 49, 53, 56},
+                              {36, 43, 48, 51, 55},
+                              {32, 44, 48, 51, 56},
+                              {36, 43, 48, 51, 55},
+                              {37, 44, 49, 53, 56}},
                              2};
     PadTone padTone;
     padTone.cutoffHz = 500.0;
@@ -521,9 +533,9 @@ Samples magma() {
     rumble.set(110.0, 0.7);
     OnePole smooth(300.0);
     loop.addContinuous(loop.circular([&](long n) {
-                           const double ground = smooth.lowpass(rumble.lowpass(noise[static_cast<size_t>(n)]));
-                           return ground * (0.4 + 0.6 * loopLfo(loop, n, 6.0));
-                       }),
+        const double ground = smooth.lowpass(rumble.lowpass(noise[static_cast<size_t>(n)]));
+        return ground * (0.4 + 0.6 * loopLfo(loop, n, 6.0));
+    }),
                        2.5, 0.1);
     return loop.finish(0.85, 0.4);
 }
@@ -551,12 +563,12 @@ Samples tides() {
     const Samples noise = loopNoise(loop, 904);
     Filter surf;
     loop.addContinuous(loop.circular([&](long n) {
-                           const double swell = loopLfo(loop, n, 7.0);
-                           if (n % 16 == 0) {
-                               surf.set(300.0 + 1500.0 * swell, 0.7);
-                           }
-                           return surf.lowpass(noise[static_cast<size_t>(n)]) * swell * swell;
-                       }),
+        const double swell = loopLfo(loop, n, 7.0);
+        if (n % 16 == 0) {
+            surf.set(300.0 + 1500.0 * swell, 0.7);
+        }
+        return surf.lowpass(noise[static_cast<size_t>(n)]) * swell * swell;
+    }),
                        0.35, 0.3);
     return loop.finish(0.86, 0.5);
 }
@@ -574,11 +586,9 @@ bool generateMusic(const std::string& outDir) {
     // 1 and 2 play over the star map and menus, 7 once every artefact is found; the rest suit planets:
     // 3 green and calm, 4 eerie, 5 icy, 6 volcanic, 8 misty and wet, 9 desert.
     const Piece pieces[] = {
-        {"sounds/background_1.wav", drift},   {"sounds/background_2.wav", orbit},
-        {"sounds/background_3.wav", meadow},  {"sounds/background_4.wav", eerie},
-        {"sounds/background_5.wav", glacier}, {"sounds/background_6.wav", magma},
-        {"sounds/background_7.wav", triumph}, {"sounds/background_8.wav", tides},
-        {"sounds/background_9.wav", dunes},
+        {"sounds/background_1.wav", drift},   {"sounds/background_2.wav", orbit},   {"sounds/background_3.wav", meadow},
+        {"sounds/background_4.wav", eerie},   {"sounds/background_5.wav", glacier}, {"sounds/background_6.wav", magma},
+        {"sounds/background_7.wav", triumph}, {"sounds/background_8.wav", tides},   {"sounds/background_9.wav", dunes},
     };
     for (const Piece& piece : pieces) {
         if (!writeWav(outDir, piece.entry, piece.make())) {

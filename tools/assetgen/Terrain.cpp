@@ -23,8 +23,8 @@ constexpr int kBorderGrey = 118;
 
 constexpr double kMaxHeight = 25.980762113533160;  // 15 * sqrt(3): the height of grey 255
 constexpr double kBorderHeight = kMaxHeight * kBorderGrey / 255.0;
-constexpr double kMargin = 12.0;          // the blend from the tile's own shape to the border
-constexpr double kPadFlat = 6.0;          // around each corner the ground stays exactly at the border
+constexpr double kMargin = 12.0;  // the blend from the tile's own shape to the border
+constexpr double kPadFlat = 6.0;  // around each corner the ground stays exactly at the border
 constexpr double kPadBlend = 16.0;
 constexpr double kSoftCeiling = 19.0;     // heights above this are squeezed towards kHardCeiling
 constexpr double kHardCeiling = 21.0;     // the UFOs fly at 22
@@ -138,12 +138,12 @@ double landShape(int tile, double x, double y) {
 }
 
 struct Lake {
-    double cx, cy;     // centre of the water square as drawn
-    double radius;     // where the basin meets the water level
-    double shore;      // width of the rise from the water to the land's own shape
-    double level;      // the water's height
+    double cx, cy;  // centre of the water square as drawn
+    double radius;  // where the basin meets the water level
+    double shore;   // width of the rise from the water to the land's own shape
+    double level;   // the water's height
     double depth;
-    double wobble;     // irregularity of the shoreline
+    double wobble;  // irregularity of the shoreline
 };
 
 // The basins lie inside the water squares the game gives these heightmaps.
@@ -245,7 +245,8 @@ std::vector<uint8_t> usagePixels(const std::vector<int>& greys) {
         for (int column = 0; column < kTileSize; ++column) {
             const double h = heightAt(column, row);
             const double slope = std::hypot(heightAt(column + 1, row) - heightAt(column - 1, row),
-                                            heightAt(column, row + 1) - heightAt(column, row - 1)) / 2.0;
+                                            heightAt(column, row + 1) - heightAt(column, row - 1)) /
+                                 2.0;
             const double speckle = 0.08 * fbm(column, row, 1.0 / 6.0, 200);
             const double rock = smoothstep(0.35, 0.9, slope + speckle);
             const double high = smoothstep(15.0, 18.5, h + 2.0 * speckle);
