@@ -6,7 +6,10 @@ namespace {
 void appendNumbered(std::vector<std::string>* list, const std::string& prefix, int first, int last,
                     const std::string& suffix) {
     for (int number = first; number <= last; ++number) {
-        list->push_back(prefix + std::to_string(number) + suffix);
+        std::string name = prefix;
+        name += std::to_string(number);
+        name += suffix;
+        list->push_back(name);
     }
 }
 

@@ -10,7 +10,7 @@
 // Larger than any image of the game (the largest is 2048 x 1024), and small enough that a
 // decode of that size stays well inside the memory a game has.
 constexpr int kMaxImageSide = 8192;
-constexpr int64_t kMaxImagePixels = 4096 * 4096;
+constexpr int64_t kMaxImagePixels = int64_t{4096} * 4096;
 
 // Decodes the image entry `name` held in bytes (size bytes long) into 8-bit pixels with
 // `channels` per pixel (0: as the image stores them), with stb_image's current vertical flip

@@ -1,5 +1,6 @@
 #include "core/PackageManager.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -249,7 +250,7 @@ bool PackageManager::createPackage(std::vector<std::string> files, std::string p
         }
         const uint32_t size = FileReader::file_size(file);
         uint8_t record[kRecordSize] = {0};
-        memcpy(record, file.data(), file.size());
+        std::copy(file.begin(), file.end(), record);
         putU32(record + kNameFieldSize, offset);
         putU32(record + kNameFieldSize + 4, size);
         if (fwrite(record, 1, kRecordSize, output.file) != kRecordSize) {

@@ -45,7 +45,7 @@ Camera::Camera(glm::vec3 position, glm::vec3 target, glm::vec3 up, float width, 
       target(target),
       up(up),
       aspectRatio(width / height),
-      perspective(glm::perspectiveRH(kFieldOfView, width / height, kNearPlane, kFarPlane)),
+      perspective(glm::perspectiveRH(kFieldOfView, aspectRatio, kNearPlane, kFarPlane)),
       orthogonal(glm::ortho(0.0f, width, 0.0f, height, -1.0f, 1.0f)) {}
 
 glm::mat4 Camera::getViewMatrix() {

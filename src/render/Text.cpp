@@ -152,7 +152,7 @@ void Text::releaseBuffers() {
 }
 
 void Text::populateVertexData() {
-    vertexData.assign(static_cast<size_t>(textLength * kVerticesPerGlyph * kFloatsPerVertex), 0.0f);
+    vertexData.assign(static_cast<size_t>(textLength) * kVerticesPerGlyph * kFloatsPerVertex, 0.0f);
     glyphFirsts.resize(static_cast<size_t>(textLength));
     glyphCounts.assign(static_cast<size_t>(textLength), kVerticesPerGlyph);
     const float y0 = y;

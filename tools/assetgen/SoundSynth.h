@@ -66,7 +66,6 @@ public:
 
 private:
     Phase phase_;
-    double triangleState_ = 0.0;
 };
 
 // Topology-preserving state-variable filter: stable at any cutoff below Nyquist.

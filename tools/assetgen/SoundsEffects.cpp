@@ -273,6 +273,7 @@ Samples stepWater() {
         Phase phase;
     };
     std::vector<Bubble> bubbles;
+    bubbles.reserve(5);
     for (int i = 0; i < 5; ++i) {
         bubbles.push_back({random.range(0.03, 0.22), random.range(480.0, 1050.0), Phase()});
     }

@@ -198,7 +198,7 @@ void arpeggioLayer(Loop* loop, const Progression& progression, const std::vector
             if (step != 0 && random.uniform() < skipChance) {
                 continue;
             }
-            const int note = chord[static_cast<size_t>(1 + index % upper)] + 12 * (index / upper) + transpose;
+            const int note = chord[1 + static_cast<size_t>(index % upper)] + 12 * (index / upper) + transpose;
             const double beat = bar * loop->beatsPerBar() + step * stepBeats;
             loop->add(instrument(note, stepBeats * loop->beatSeconds(), accent), beat,
                       gain * accent * random.range(0.8, 1.0), send);
