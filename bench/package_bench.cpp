@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,30 @@ void BM_StartupIntegrityCheck(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kTotalBytes));
 }
 BENCHMARK(BM_StartupIntegrityCheck)->Unit(benchmark::kMillisecond);
+
+// A crafted package of many empty entries: the check must stay linear in the entry count
+// (it once rescanned the record table for every entry).
+void BM_IntegrityCheckOfManyEmptyEntries(benchmark::State& state) {
+    const auto count = static_cast<uint32_t>(state.range(0));
+    const std::string path = folder().path + "/many.tul";
+    FILE* out = fopen(path.c_str(), "wb");
+    const uint32_t header[3] = {0x89ABCDEF, count, 0};
+    fwrite(header, sizeof(header), 1, out);
+    for (uint32_t i = 0; i < count; ++i) {
+        char record[72] = {0};
+        snprintf(record, 64, "entry/%u", i);
+        const uint32_t offset = 12 + 72 * count;
+        memcpy(record + 64, &offset, 4);
+        fwrite(record, sizeof(record), 1, out);
+    }
+    fclose(out);
+    for (auto _ : state) {
+        uint32_t computed = 1;
+        benchmark::DoNotOptimize(PackageManager::getInstance()->calculateChecksum(path, &computed));
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * count);
+}
+BENCHMARK(BM_IntegrityCheckOfManyEmptyEntries)->Arg(1000)->Arg(16000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 
 #include "core/CustomAssimpIOStream.h"
 #include "core/CustomAssimpLoader.h"
+#include "render/Model.h"
 #include "support/TestSupport.h"
 
 using testing_support::CapturedStdout;
@@ -60,6 +61,75 @@ TEST_F(CustomAssimpLoaderTest, MissingEntryLogsTwoLinesAndOpensNothing) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
     EXPECT_EQ(loader.Open("models/crate/missing.mtl", "rb"), nullptr);
     EXPECT_TRUE(loader.Exists("models/crate/crate.mtl"));
+}
+
+// Assimp's material reader writes through a null material when a texture map or an
+// anisotropy comes before the first "newmtl": such text must never reach it.
+TEST(CustomAssimpLoaderMaterials, TextSettingAPropertyBeforeItsFirstMaterialIsUnsafe) {
+    const struct {
+        const char* what;
+        std::string text;
+        bool safe;
+    } cases[] = {
+        {"a material library", "# made by hand\n\nnewmtl a\nmap_Kd a.png\nbump b.png\n", true},
+        {"an OBJ model", "mtllib m.mtl\no a\nv 0 0 0\nusemtl a\nf 1 1 1\n", true},
+        {"colours before the first material", "Kd 1 1 1\nNs 10\nd 0.5\nillum 2\nnewmtl a\n", true},
+        {"nothing", "", true},
+        {"texture before the first material", "map_Kd a.png\nnewmtl a\n", false},
+        {"in capitals, indented", "mtllib m.mtl\n\t MAP_KD a.png\n", false},
+        {"bump, disp, norm, refl", "disp d.png\n", false},
+        {"normal map by its first letters", "nothing.png\n", false},
+        {"anisotropy", "a 1\n", false},
+        {"behind a line end of NUL", std::string("newmtX\0map_Ks s.png", 20), false},
+        {"behind a control character", "\x01map_Kd a.png\n", false},
+        {"a blank before newmtl at the very start", " newmtl a\nmap_Kd a.png\n", false},
+        {"a carriage return ends the line", "# comment\rmap_d a.png\nnewmtl a\n", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CustomAssimpLoader::isSafeMaterialText(c.text.data(), c.text.size()), c.safe) << c.what;
+    }
+}
+
+// Imports that once crashed or leaked, as Model::setup makes them before anything is uploaded.
+TEST(CustomAssimpLoaderMaterials, ModelsWithDamagedMaterialTextImportCleanly) {
+    const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    const struct {
+        const char* what;
+        std::string obj;
+        std::string mtl;  // empty: no material library in the package
+        bool imported;
+        const char* line;
+    } cases[] = {
+        {"a library that sets a texture before any material", "mtllib m.mtl\n" + triangle,
+         "map_Kd x.png\nnewmtl a\n", true, "Material library models/m/m.mtl sets a material before naming one"},
+        // Without its library the importer reads the OBJ itself as one.
+        {"an OBJ with a texture statement and no library", "mtllib gone.mtl\nmap_Kd x.png\n" + triangle, "",
+         false, "Model models/m/m.obj sets a material before naming one"},
+        {"a face index out of range", "o a\n" + triangle + "o b\nf 1 2 9\n", "", false,
+         "ASSIMP model setup problem"},
+        {"a sound model", "mtllib m.mtl\nusemtl a\n" + triangle, "newmtl a\nKd 1 0 0\n", true, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing_support::TempDir dir;
+        testing_support::Entries entries = {{"models/m/m.obj", c.obj}};
+        if (!c.mtl.empty()) {
+            entries.emplace_back("models/m/m.mtl", c.mtl);
+        }
+        ASSERT_TRUE(testing_support::buildPackage(dir.path(), entries));
+        testing_support::ScopedWorkingDirectory inside(dir.path());
+        Model model("models/m/m.obj", "shaders/model.vs", "shaders/model.fs", false);
+        CapturedStdout captured;
+        EXPECT_EQ(model.importMeshes(), c.imported);
+        const std::string log = captured.finish();
+        if (c.line != nullptr) {
+            EXPECT_NE(log.find(std::string("] ") + c.line), std::string::npos) << log;
+        }
+        if (c.imported) {
+            ASSERT_EQ(model.getMeshes().size(), 1u);
+            EXPECT_EQ(model.getMeshes()[0]->getIndices().size(), 3u);
+        }
+    }
 }
 
 TEST(CustomAssimpLoaderStack, DirectoriesSeparatorAndPaths) {

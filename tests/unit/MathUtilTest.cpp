@@ -53,6 +53,12 @@ TEST(MathUtilRandom, DrawCountsAndRanges) {
         {"grf in thousandths", {0, 0, 0x03, 0xE9}, [] { return MathUtil::grf(5.0f, 2.0f); }, 6.001f, 4},
         {"grf of a negative range", {0, 0, 0x03, 0xE9}, [] { return MathUtil::grf(5.0f, -2.0f); }, 6.001f, 4},
         {"grf stays below base + range", {0, 0, 0x07, 0xCF}, [] { return MathUtil::grf(5.0f, 2.0f); }, 6.999f, 4},
+        // Ranges from damaged descriptions: past what 32 bits count, the steps saturate.
+        {"grf of a range past 32 bits", {0xFF, 0xFF, 0xFF, 0xFE}, [] { return MathUtil::grf(0.0f, 1e10f); },
+         4294967.294f, 4},
+        {"grf of an infinite range", {0xFF, 0xFF, 0xFF, 0xFE}, [] { return MathUtil::grf(0.0f, INFINITY); },
+         4294967.294f, 4},
+        {"grf of a range that is not a number", {}, [] { return MathUtil::grf(5.0f, NAN); }, 0.0f, 0},
     };
     for (const Case& c : cases) {
         ScriptedRand script(c.script);

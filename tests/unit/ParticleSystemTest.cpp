@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -43,6 +45,29 @@ TEST(ParticleSystem, BadDescriptionsFailWithOneLineAndStillStepSafely) {
         EXPECT_FALSE(system.readJson() && system.initParticles()) << c[1];
         EXPECT_NE(output.finish().find(c[2]), std::string::npos) << c[1];
         system.update(0.1f);
+    }
+}
+
+TEST(ParticleSystem, HugeAndInfiniteBoundsDrawWithinTheirRange) {
+    // 1e999 parses as infinite and clamps to the largest float; the spans overflow to infinity.
+    ParticlePackage package(R"({"max_particles": 8, "flow": -1, "lifetime_min": 1, "liftime_max": 1e999,
+        "gravity_min_z": -1e999, "gravity_max_z": 1e999, "gravity_min_x": 5, "gravity_max_x": 4e9,
+        "static_velocity_min_y": -3e38, "static_velocity_max_y": 3e38, "static_position_max_x": 1e30})");
+    ASSERT_TRUE(package.built);
+    ParticleSystem system(kEntry, true);
+    srand(7);
+    ASSERT_TRUE(system.readJson() && system.initParticles());
+    for (int step = 0; step < 3; ++step) {
+        system.update(0.5f);
+    }
+    // At most 2^32 steps of a thousandth above the lower bound.
+    const glm::vec3 gravity = system.getGravity();
+    EXPECT_TRUE(gravity.x >= 5.0f && gravity.x < 5.0f + 4294967.296f) << gravity.x;
+    EXPECT_EQ(gravity.z, -FLT_MAX);  // the steps vanish beside the bound
+    for (int i = 0; i < 3; ++i) {
+        const Particle& particle = system.getParticles()[i];
+        EXPECT_TRUE(std::isfinite(particle.velocity.y) && std::isfinite(particle.lifetime)) << i;
+        EXPECT_TRUE(particle.startPosition.x >= 0.0f && particle.startPosition.x < 4294967.296f) << i;
     }
 }
 

@@ -1,7 +1,11 @@
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "render/Text.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -18,6 +22,51 @@ TEST(Text, AreaFollowsTheAdvanceAndScaleAndFadeHidesForGood) {
         text.update(step.dt);
         EXPECT_NEAR(text.getAlpha(), step.alpha, 1e-4f);
         EXPECT_EQ(text.isVisible(), step.visible);
+    }
+}
+
+// The font description as set-up reads it, and the glyph rectangle of 'B' (cell 1 of row 1).
+TEST(Text, FontDescriptionsWithoutAtlasSizeAreRefusedAndHugeCellsStayFinite) {
+    const char* const kNoSize = "Font description fonts/t.json has no atlas size";
+    const struct {
+        const char* what;
+        std::string json;
+        const char* line;  // null: read
+        FLOATRECT b;       // the expected rectangle, when read
+    } cases[] = {
+        {"the game's layout", R"({"textureWidth": 200, "textureHeight": 280, "characterWidthInTexture": 25,
+            "characterHeightInTexture": 35, "horizontalPadding": 5, "verticalPadding": 5, "r": [" !", "AB"]})",
+         nullptr, {0.15f, 0.225f, 40.0f / 280, 65.0f / 280}},
+        {"no sizes", R"({"r": ["AB"]})", kNoSize, {}},
+        {"zero width", R"({"textureWidth": 0, "textureHeight": 48})", kNoSize, {}},
+        {"negative height", R"({"textureWidth": 64, "textureHeight": -48})", kNoSize, {}},
+        // Cells past int saturate, infinite sizes clamp to the largest float.
+        {"huge numbers", R"({"textureWidth": 1e999, "textureHeight": 64, "characterWidthInTexture": 1e300,
+            "characterHeightInTexture": -1e300, "r": ["  ", "AB"]})",
+         nullptr, {2147483647.0f / 3.4028235e38f, 4294967294.0f / 3.4028235e38f, -2147483648.0f / 64,
+                   -4294967296.0f / 64}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing_support::TempDir dir;
+        ASSERT_TRUE(testing_support::buildPackage(dir.path(), {{"fonts/t.json", c.json}}));
+        testing_support::ScopedWorkingDirectory inside(dir.path());
+        Text text(0, 0, "B", "fonts/t.json", 1, glm::vec3(1));
+        testing_support::CapturedStdout output;
+        const bool read = text.readFont();
+        const std::string log = output.finish();
+        if (c.line != nullptr) {
+            EXPECT_FALSE(read);
+            EXPECT_NE(log.find(std::string("] ") + c.line + "\n"), std::string::npos) << log;
+            continue;
+        }
+        ASSERT_TRUE(read) << log;
+        FLOATRECT rect;
+        text.getCharacterUV('b', &rect);
+        EXPECT_FLOAT_EQ(rect.left, c.b.left);
+        EXPECT_FLOAT_EQ(rect.right, c.b.right);
+        EXPECT_FLOAT_EQ(rect.top, c.b.top);
+        EXPECT_FLOAT_EQ(rect.bottom, c.b.bottom);
     }
 }
 

@@ -1,0 +1,82 @@
+// Image headers are read before stb_image decodes: declared sizes no asset comes near are
+// refused with a line instead of being allocated.
+#include <gtest/gtest.h>
+
+#include <stb_image.h>
+
+#include <string>
+
+#include "core/ImageDecode.h"
+#include "support/RunAssets.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A PNG signature and header chunk declaring width x height RGBA pixels, with no pixel data.
+std::string pngHeader(uint32_t width, uint32_t height) {
+    std::string png = "\x89PNG\r\n\x1a\n";
+    auto put = [&png](uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            png.push_back(static_cast<char>(value >> shift));
+        }
+    };
+    put(13);
+    png += "IHDR";
+    put(width);
+    put(height);
+    png += std::string("\x08\x06\x00\x00\x00", 5);
+    put(0);  // the checksum, which the decoder does not test
+    return png;
+}
+
+TEST(ImageDecode, RefusesDeclaredSizesBeyondTheGamesImages) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* line;  // null: refused by stb_image itself, without a line of ours
+    } cases[] = {
+        // A gigabyte of pixels, which stb_image would allocate for these few bytes.
+        {"a gigabyte of pixels", pngHeader(16000, 16000), "declares 16000 x 16000 pixels"},
+        {"one side too long", pngHeader(8193, 1), "declares 8193 x 1 pixels"},
+        {"too many pixels", pngHeader(4097, 4097), "declares 4097 x 4097 pixels"},
+        {"zero width", pngHeader(0, 16), nullptr},
+        {"header cut short", pngHeader(16, 16).substr(0, 20), nullptr},
+        {"no image", "not an image", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        int width = -1;
+        int height = -1;
+        int stored = -1;
+        testing_support::CapturedStdout output;
+        unsigned char* pixels = decode_image(c.bytes.data(), static_cast<uint32_t>(c.bytes.size()), 4,
+                                             "textures/x.png", &width, &height, &stored);
+        const std::string log = output.finish();
+        EXPECT_EQ(pixels, nullptr);
+        stbi_image_free(pixels);
+        if (c.line == nullptr) {
+            EXPECT_EQ(log, "");
+        } else {
+            EXPECT_NE(log.find(std::string("] Image textures/x.png ") + c.line + ", more than the game reads\n"),
+                      std::string::npos)
+                << log;
+        }
+    }
+}
+
+TEST(ImageDecode, DecodesTheGamesImagesAsAsked) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    const std::string png = testing_support::readFile(testing_support::runPath("textures/life_indicator.png"));
+    for (int channels : {4, 0}) {
+        int width = 0;
+        int height = 0;
+        int stored = 0;
+        unsigned char* pixels =
+            decode_image(png.data(), static_cast<uint32_t>(png.size()), channels, "x", &width, &height, &stored);
+        ASSERT_NE(pixels, nullptr);
+        EXPECT_GT(width * height * stored, 0);
+        stbi_image_free(pixels);
+    }
+}
+
+}  // namespace
