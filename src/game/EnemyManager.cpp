@@ -143,22 +143,15 @@ void EnemyManager::updateEnemy(Enemy& enemy, float dt, const glm::vec3& eye, boo
     enemy.spin += enemy.duration * dt / kSpinDivisor;
     enemy.phase += kBobRate * dt;
     switch (enemy.state) {
-    case ENEMY_DEAD:
-        if (enemy.timer > enemy.duration) {
-            initializeEnemy(&enemy);
-        }
-        break;
-    case ENEMY_FLYING:
-        fly(enemy, dt, eye, playerDead);
-        break;
-    case ENEMY_HOVERING:
-        hover(enemy);
-        break;
-    case ENEMY_ATTACKING:
-        attack(enemy, eye, playerDead);
-        break;
-    default:
-        break;
+        case ENEMY_DEAD:
+            if (enemy.timer > enemy.duration) {
+                initializeEnemy(&enemy);
+            }
+            break;
+        case ENEMY_FLYING: fly(enemy, dt, eye, playerDead); break;
+        case ENEMY_HOVERING: hover(enemy); break;
+        case ENEMY_ATTACKING: attack(enemy, eye, playerDead); break;
+        default: break;
     }
 }
 
@@ -244,8 +237,7 @@ void EnemyManager::mouseClick(const glm::vec3& origin, const glm::vec3& directio
     }
 }
 
-bool EnemyManager::isHit(const Enemy& enemy, const glm::vec3& origin, const glm::vec3& direction,
-                         LevelQuery* level) {
+bool EnemyManager::isHit(const Enemy& enemy, const glm::vec3& origin, const glm::vec3& direction, LevelQuery* level) {
     // Turned as the last drawing left it: the box follows the spin of the last UFO drawn.
     model->setPosition(enemy.pos, true);
     const glm::vec3 top = model->top;

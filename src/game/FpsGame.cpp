@@ -90,20 +90,15 @@ int FpsGame::gameLoop(SDL_Window* window) {
 
 void FpsGame::handleMessage(Message message, MessagePayload* /*payload*/) {
     switch (message) {
-        case MESSAGE_PLAY_BUTTON_CLICKED:
-            resumeRequested = true;
-            break;
-        case MESSAGE_EXIT_GAME:
-            exitRequested = true;
-            break;
+        case MESSAGE_PLAY_BUTTON_CLICKED: resumeRequested = true; break;
+        case MESSAGE_EXIT_GAME: exitRequested = true; break;
         case MESSAGE_PLAYER_HIT:
             // The planet view marks the dead with -1: hits never take lives below 0.
             if (lives > 0) {
                 --lives;
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -70,8 +70,7 @@ Hud::~Hud() {
     delete gunAnimatedSprite;
 }
 
-bool Hud::makeQuad(ScreenQuad** quad, const char* texturePath, int x, int y, int width, int height,
-                   GLuint* texture) {
+bool Hud::makeQuad(ScreenQuad** quad, const char* texturePath, int x, int y, int width, int height, GLuint* texture) {
     *texture = TextureManager::getInstance()->loadTexture(texturePath, true);
     if (*texture != 0) {
         loadedTextures.emplace_back(texturePath);
@@ -106,12 +105,10 @@ bool Hud::setup() {
     if (!makeQuad(&logo, "textures/logo.png", 240, 432, 800, 175, &texture)) {
         return failed("logo");
     }
-    if (!makeButton(&playButton, BUTTON_PLAY, 537, 288, "textures/play_button.png",
-                    "textures/play_button_hover.png")) {
+    if (!makeButton(&playButton, BUTTON_PLAY, 537, 288, "textures/play_button.png", "textures/play_button_hover.png")) {
         return failed("play button");
     }
-    if (!makeButton(&exitButton, BUTTON_EXIT, 537, 144, "textures/exit_button.png",
-                    "textures/exit_button_hover.png")) {
+    if (!makeButton(&exitButton, BUTTON_EXIT, 537, 144, "textures/exit_button.png", "textures/exit_button_hover.png")) {
         return failed("exit button");
     }
     if (!makeButton(&exploreButton, BUTTON_EXPLORE, 20, 20, "textures/explore_button.png",
@@ -151,8 +148,7 @@ bool Hud::setup() {
     if (!makeText(&locationText, location, 10.0f, kWindowHeight - digitHeight / 2.0f - 10.0f, 1.0f, false)) {
         return failed("location text");
     }
-    if (!makeText(&fpsText, fps, 10.0f, kWindowHeight - digitHeight / 2.0f - digitHeight / 2.0f - 30.0f, 1.0f,
-                  false)) {
+    if (!makeText(&fpsText, fps, 10.0f, kWindowHeight - digitHeight / 2.0f - digitHeight / 2.0f - 30.0f, 1.0f, false)) {
         return failed("FPS text");
     }
     if (!makeText(&solarSystemText, system, 10.0f, kWindowHeight - 2.0f * textHeight(system) - 10.0f, 2.0f, false)) {
@@ -189,31 +185,22 @@ void Hud::update(float dt, int x, int y, bool clicked) {
             playButton->update(dt, x, y, clicked);
             exitButton->update(dt, x, y, clicked);
             break;
-        case HUD_STATE_STAR_MAP:
-            break;
-        case HUD_STATE_PLANET_SELECTED:
-            exploreButton->update(dt, x, y, clicked);
-            break;
+        case HUD_STATE_STAR_MAP: break;
+        case HUD_STATE_PLANET_SELECTED: exploreButton->update(dt, x, y, clicked); break;
         case HUD_STATE_PLAYING:
             compassIndicator->update(dt);
             gunAnimatedSprite->update(dt);
             takeOffText->update(dt);
             pickupText->update(dt);
             break;
-        case HUD_STATE_DEAD:
-            respawnText->update(dt);
-            break;
-        case HUD_STATE_ALL_FOUND:
-            exitButton->update(dt, x, y, clicked);
-            break;
+        case HUD_STATE_DEAD: respawnText->update(dt); break;
+        case HUD_STATE_ALL_FOUND: exitButton->update(dt, x, y, clicked); break;
     }
 }
 
 void Hud::render(MatrixOwner* camera, bool showTakeOff, bool showPickup) {
     switch (state) {
-        case HUD_STATE_PAUSE_MENU:
-            renderPauseMenu(camera);
-            break;
+        case HUD_STATE_PAUSE_MENU: renderPauseMenu(camera); break;
         case HUD_STATE_STAR_MAP:
             solarSystemText->render(camera);
             artefactStatusText->render(camera);
@@ -223,9 +210,7 @@ void Hud::render(MatrixOwner* camera, bool showTakeOff, bool showPickup) {
             solarSystemText->render(camera);
             artefactStatusText->render(camera);
             break;
-        case HUD_STATE_PLAYING:
-            renderPlaying(camera, showTakeOff, showPickup);
-            break;
+        case HUD_STATE_PLAYING: renderPlaying(camera, showTakeOff, showPickup); break;
         case HUD_STATE_DEAD:
             fpsText->render(camera);
             locationText->render(camera);
@@ -334,16 +319,9 @@ void Hud::fire() {
 
 void Hud::buttonClicked(int id) {
     switch (id) {
-        case BUTTON_PLAY:
-            MailBox::getInstance()->sendMessage(MESSAGE_PLAY_BUTTON_CLICKED, nullptr);
-            break;
-        case BUTTON_EXIT:
-            MailBox::getInstance()->sendMessage(MESSAGE_EXIT_GAME, nullptr);
-            break;
-        case BUTTON_EXPLORE:
-            MailBox::getInstance()->sendMessage(MESSAGE_EXPLORE_BUTTON_CLICKED, nullptr);
-            break;
-        default:
-            break;
+        case BUTTON_PLAY: MailBox::getInstance()->sendMessage(MESSAGE_PLAY_BUTTON_CLICKED, nullptr); break;
+        case BUTTON_EXIT: MailBox::getInstance()->sendMessage(MESSAGE_EXIT_GAME, nullptr); break;
+        case BUTTON_EXPLORE: MailBox::getInstance()->sendMessage(MESSAGE_EXPLORE_BUTTON_CLICKED, nullptr); break;
+        default: break;
     }
 }

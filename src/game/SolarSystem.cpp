@@ -31,7 +31,7 @@ const float kTwoToMinus31 = 4.656612873077393e-10f;
 // Where each planet of the model file stands, subtracted so that mesh set i draws mesh i
 // at the body's position once the quarter turn has stood it up.
 const glm::vec3 kPlanetPivots[] = {
-    {10.0f, 7.0f, 0.0f},   {-5.0f, 2.1f, 0.0f}, {10.3f, -7.5f, 0.0f}, {-5.0f, -2.3f, 0.0f}, {-0.4f, -7.1f, 0.0f},
+    {10.0f, 7.0f, 0.0f},   {-5.0f, 2.1f, 0.0f}, {10.3f, -7.5f, 0.0f}, {-5.0f, -2.3f, 0.0f},  {-0.4f, -7.1f, 0.0f},
     {0.0f, 2.0f, 0.0f},    {5.0f, -2.4f, 0.0f}, {5.3f, 2.4f, 0.0f},   {-10.1f, -2.1f, 0.0f}, {10.3f, 2.5f, 0.0f},
     {-10.4f, -7.0f, 0.0f}, {5.1f, 7.1f, 0.0f},  {10.3f, -2.2f, 0.0f}, {-0.1f, 7.0f, 0.0f}};
 const glm::vec3 kStandUp(1.5707964f, 0.0f, 0.0f);

@@ -43,8 +43,8 @@ bool StarMapView::setup() {
         LOG_ERROR("Failed to initialize solar system");
         return false;
     }
-    camera = new SolarSystemCamera(kCameraStart, glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, 1.0f), kWindowWidth,
-                                   kWindowHeight);
+    camera =
+        new SolarSystemCamera(kCameraStart, glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, 1.0f), kWindowWidth, kWindowHeight);
     return true;
 }
 
