@@ -3,6 +3,13 @@
 #include <cmath>
 #include <utility>
 
+namespace {
+// Not the virtual getPosition: the constructor needs it before the object is whole.
+glm::vec3 orbitPoint(float radius, float angle) {
+    return glm::vec3(radius * std::cos(angle), radius * std::sin(angle), 0.0f);
+}
+}  // namespace
+
 CelestialBody::CelestialBody(std::string name, int32_t meshIndex, std::string levelPath, float orbitRadius, float scale,
                              float orbitSpeed, float spinSpeed, float orbitAngle)
     : name(std::move(name)),
@@ -13,10 +20,10 @@ CelestialBody::CelestialBody(std::string name, int32_t meshIndex, std::string le
       orbitRadius(orbitRadius),
       orbitSpeed(orbitSpeed),
       spinSpeed(spinSpeed),
-      position(getPosition()) {}
+      position(orbitPoint(orbitRadius, orbitAngle)) {}
 
 glm::vec3 CelestialBody::getPosition() {
-    return glm::vec3(orbitRadius * std::cos(orbitAngle), orbitRadius * std::sin(orbitAngle), 0.0f);
+    return orbitPoint(orbitRadius, orbitAngle);
 }
 
 void CelestialBody::advance(float dt) {

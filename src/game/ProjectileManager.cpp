@@ -80,14 +80,14 @@ void ProjectileManager::update(float dt, const glm::vec3& eye) {
         }
         // The tests see where the previous step left the projectile; the move comes last.
         projectile.age += dt;
-        if (level != nullptr && level->isCollision(projectile.position)) {
-            projectile.active = false;
-        } else if (MathUtil::pointInsideSphere(projectile.position, eye, kHitRadius)) {
+        // The terrain stops a shot before it can hit; a hit counts even in a shot's last step.
+        const bool inTerrain = level != nullptr && level->isCollision(projectile.position);
+        if (!inTerrain && MathUtil::pointInsideSphere(projectile.position, eye, kHitRadius)) {
             // The hit ends the projectile, so each one costs at most one life.
             send_game_sound(SOUND_DAMAGE_TAKEN_1);
             MailBox::getInstance()->sendMessage(MESSAGE_PLAYER_HIT, nullptr);
             projectile.active = false;
-        } else if (projectile.age > kMaxAge) {
+        } else if (inTerrain || projectile.age > kMaxAge) {
             projectile.active = false;
         } else {
             projectile.position += projectile.velocity * dt;
