@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
+#include <utility>
 
 #include <stb_image.h>
 

@@ -95,11 +95,8 @@ void Rocket::fly() {
                 state = ROCKET_STATE_LANDED;
             }
             break;
-        case ROCKET_STATE_LANDED:
-            state = ROCKET_STATE_STANDING;
-            break;
-        default:
-            break;
+        case ROCKET_STATE_LANDED: state = ROCKET_STATE_STANDING; break;
+        default: break;
     }
 }
 
