@@ -114,8 +114,8 @@ private:
     void updateArtefact(float dt);
     void updateFacing(float dt, const glm::vec3& eye, const glm::vec3& viewDir);
     bool facing(const glm::vec3& eye, const glm::vec3& viewDir, const glm::vec3& target, float range) const;
-    void applyNumber(const char* name, float number);
-    void applyString(const char* name, const json_value* value);
+    void applyNumber(const char* key, float number);
+    void applyString(const char* key, const json_value* value);
     void renderTiles(MatrixOwner* camera, const glm::vec3& light, const glm::vec3& eye);
 
     int tileWidth = 0;
