@@ -1,5 +1,6 @@
-// Shared by the fuzz targets: a scratch folder in memory to hold the package each input is
-// written into, the package writer, and the split of one input into several entries.
+// Shared by the fuzz targets that read through the package: the scratch folder in memory that
+// holds the package each input is written into (a target including this file moves there at
+// start), the package writer, and the split of one input into several entries.
 #pragma once
 
 #include <unistd.h>
@@ -68,6 +69,11 @@ inline void writePackage(const Entries& entries) {
     writeRawPackage(bytes);
 }
 
+// Writes the input as the package's one entry.
+inline void writeEntry(const char* entry, const uint8_t* data, size_t size) {
+    writePackage({{entry, std::string(reinterpret_cast<const char*>(data), size)}});
+}
+
 // Inputs that feed several entries hold them one after another, each after the first
 // behind this line; the seed lists join a line's run-folder entries with it.
 constexpr const char* kPartSeparator = "\n#part\n";
@@ -86,3 +92,8 @@ inline std::vector<std::string> splitParts(const uint8_t* data, size_t size) {
 }
 
 }  // namespace fuzz_support
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz_support::enterScratchFolder();
+    return 0;
+}

@@ -6,14 +6,9 @@
 #include "FuzzSupport.h"
 #include "render/Text.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_support::enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* const entry = "fonts/fuzz.json";
-    fuzz_support::writePackage({{entry, std::string(reinterpret_cast<const char*>(data), size)}});
+    fuzz_support::writeEntry(entry, data, size);
     Text text(10.0f, 20.0f, "Fuzz", entry, 1.0f, glm::vec3(1.0f));
     if (!text.readFont()) {
         return 0;

@@ -24,11 +24,6 @@ std::string firstMaterialLibrary(const std::string& obj) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_support::enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> parts = fuzz_support::splitParts(data, size);
     // The backslash makes the model's directory "models" for the importer but leaves the

@@ -8,11 +8,6 @@
 #include "core/PackageManager.h"
 #include "FuzzSupport.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_support::enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_support::writeRawPackage(std::string(reinterpret_cast<const char*>(data), size));
     PackageManager* package = PackageManager::getInstance();

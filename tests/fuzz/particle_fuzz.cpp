@@ -6,14 +6,9 @@
 #include "FuzzSupport.h"
 #include "render/ParticleSystem.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_support::enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* const entry = "particlesystems/fuzz.json";
-    fuzz_support::writePackage({{entry, std::string(reinterpret_cast<const char*>(data), size)}});
+    fuzz_support::writeEntry(entry, data, size);
     ParticleSystem system(entry, true);
     if (!system.readJson() || !system.initParticles()) {
         return 0;

@@ -7,14 +7,9 @@
 #include "game/CelestialBody.h"
 #include "game/SolarSystem.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz_support::enterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* const entry = "levels/system_1/s1.json";
-    fuzz_support::writePackage({{entry, std::string(reinterpret_cast<const char*>(data), size)}});
+    fuzz_support::writeEntry(entry, data, size);
     SolarSystem system(entry, nullptr, nullptr);
     if (system.loadCelestialBodies()) {
         for (CelestialBody* body : system.getBodies()) {
