@@ -30,6 +30,14 @@ inline void enterScratchFolder() {
         perror("fuzz scratch folder");
         abort();
     }
+    // Removed again when the run ends normally; a crash leaves it with the package that
+    // caused it.
+    static std::string path;
+    path = folder;
+    atexit([] {
+        unlink((path + "/data.tul").c_str());
+        rmdir(path.c_str());
+    });
 }
 
 inline void putU32(std::string* out, uint32_t value) {
