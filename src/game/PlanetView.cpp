@@ -233,9 +233,7 @@ void PlanetView::handleEvent(const SDL_Event& event) {
                 shoot();
             }
             break;
-        case SDL_KEYUP:
-            handleKeyRelease(event.key.keysym.sym);
-            break;
+        case SDL_KEYUP: handleKeyRelease(event.key.keysym.sym); break;
         default:
             // The window's close request included: the game ends through its exit button.
             break;
@@ -257,14 +255,9 @@ void PlanetView::handleKeyRelease(SDL_Keycode key) {
                 camera->reset();
             }
             break;
-        case SDLK_g:
-            pickUpArtefact();
-            break;
-        case SDLK_m:
-            boardRocket();
-            break;
-        default:
-            break;
+        case SDLK_g: pickUpArtefact(); break;
+        case SDLK_m: boardRocket(); break;
+        default: break;
     }
 }
 
@@ -313,8 +306,8 @@ void PlanetView::resume() {
 
 void PlanetView::updateScene() {
     const float pace = run ? 2.0f : 1.0f;
-    camera->update(static_cast<float>(yaw * kDegreesToRadians), pitch, forward * pace, strafe * pace, kEyeHeight,
-                   jump, level, dt);
+    camera->update(static_cast<float>(yaw * kDegreesToRadians), pitch, forward * pace, strafe * pace, kEyeHeight, jump,
+                   level, dt);
     // The level sees where the eye stood before the step, looking the new way.
     levelCode = level->update(dt, position, *camera->getViewDirection());
     // While the camera watches the rocket land or leave the player can neither move nor aim:

@@ -80,8 +80,8 @@ private:
 
     float last = 0.0f;  // ticks of the previous frame
     float dt = 0.0f;
-    float yaw = 180.0f;   // degrees
-    float pitch = 0.0f;   // the view direction's z before normalisation, not clamped
+    float yaw = 180.0f;  // degrees
+    float pitch = 0.0f;  // the view direction's z before normalisation, not clamped
     float forward = 0.0f;
     float strafe = 0.0f;
     bool run = false;
