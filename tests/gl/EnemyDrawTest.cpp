@@ -5,7 +5,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
-#include "SceneKit.h"
+#include "RenderTestKit.h"
 #include "game/EnemyManager.h"
 #include "game/ProjectileManager.h"
 #include "render/ParticleSystem.h"
@@ -30,8 +30,9 @@ struct EnemyScene : ::testing::Test {
     // The first UFOs where given, flying, the others dead for good; nothing lit on black.
     void place(const std::vector<glm::vec3>& at) {
         for (size_t i = 0; i < 10; ++i) {
-            *manager.getEnemies()[i] = Enemy{i < at.size() ? at[i] : glm::vec3(0.0f), glm::vec3(0.0f), 0.0f, 0.0f,
-                                             i < at.size() ? ENEMY_FLYING : ENEMY_DEAD, 0.0f, 1e9f, 50.0f};
+            const bool flying = i < at.size();
+            auto& ufos = manager.getEnemies();
+            *ufos[i] = {flying ? at[i] : glm::vec3(0), {}, 0, 0, flying ? ENEMY_FLYING : ENEMY_DEAD, 0, 1e9f, 50};
         }
         render_test::clearWindow(0, 0, 0);
     }
@@ -44,13 +45,13 @@ struct EnemyScene : ::testing::Test {
 bool litAt(Camera& camera, const glm::vec3& point) {
     const glm::vec3 at = glm::project(point, camera.getViewMatrix(), *camera.getPerspectiveMatrix(),
                                       glm::vec4(0.0f, 0.0f, 1280.0f, 720.0f));
-    return scene_test::isLit(static_cast<int>(at.x), static_cast<int>(at.y));
+    return render_test::isLit(static_cast<int>(at.x), static_cast<int>(at.y));
 }
 
 }  // namespace
 
 TEST_F(EnemyScene, LivingUfosAndLiveProjectilesAreDrawnTheRestIsNot) {
-    Camera camera = scene_test::lookingAt({0.0f, -12.0f, 23.0f}, {0.0f, 0.0f, 23.6f});
+    Camera camera = render_test::lookingAt({0.0f, -12.0f, 23.0f}, {0.0f, 0.0f, 23.6f});
     for (int state : {ENEMY_FLYING, ENEMY_HOVERING, ENEMY_ATTACKING, ENEMY_DEAD}) {
         place({{-4.0f, 0.0f, 22.0f}, {4.0f, 0.0f, 22.0f}});
         manager.getEnemies()[1]->state = state;
@@ -62,7 +63,7 @@ TEST_F(EnemyScene, LivingUfosAndLiveProjectilesAreDrawnTheRestIsNot) {
     for (const glm::vec3& shot : shots) {
         projectiles.add(shot, {0.0f, 0.0f, 1.0f}, 0.01f, 0);
     }
-    camera = scene_test::lookingAt({0.0f, -3.0f, 0.5f}, {0.0f, 0.0f, 0.3f});
+    camera = render_test::lookingAt({0.0f, -3.0f, 0.5f}, {0.0f, 0.0f, 0.3f});
     for (bool stepped : {false, true}) {
         stepped ? projectiles.update(kStep, glm::vec3(100.0f)) : void();
         render_test::clearWindow(0, 0, 0);
@@ -74,28 +75,23 @@ TEST_F(EnemyScene, LivingUfosAndLiveProjectilesAreDrawnTheRestIsNot) {
 
 TEST_F(EnemyScene, AShotDamagesTheFirstUfoInSightFiveHitsDestroyIt) {
     const glm::vec3 eye(0.0f, 0.0f, 2.0f), ufo(0.0f, 20.0f, 20.0f), aim = ufo + kBody - eye;
-    const struct {
-        std::vector<glm::vec3> ufos;
-        float hill;  // the ground's height from 8 to 10 along y
-        glm::vec3 direction;
-        std::vector<float> health;  // after 7 clicks
-    } cases[] = {
-        {{ufo * 2.0f - kBody, ufo}, 0.0f, aim, {0.0f, 30.0f}},  // both on the line: one a click, in list order
-        {{ufo}, 15.0f, aim, {50.0f}},                           // behind a hill
-        {{ufo}, 0.0f, -aim, {50.0f}},                           // behind the player
-    };
-    for (const auto& c : cases) {
-        place(c.ufos);
+    // The UFOs, the ground's height from 8 to 10 along y, the aim, the first one's health after 7 clicks.
+    const std::tuple<std::vector<glm::vec3>, float, glm::vec3, float> cases[] = {
+        {{ufo * 2.0f - kBody, ufo}, 0.0f, aim, 0.0f},  // both on the line: one a click, in list order
+        {{ufo}, 15.0f, aim, 50.0f},                    // behind a hill
+        {{ufo}, 0.0f, -aim, 50.0f}};                   // behind the player
+    for (const auto& [ufos, hill, direction, health] : cases) {
+        place(ufos);
         testing_support::MessageLog log;
-        ground.height = [&c](float, float y) { return y > 8.0f && y < 10.0f ? c.hill : 0.0f; };
+        ground.height = [hill = hill](float, float y) { return y > 8.0f && y < 10.0f ? hill : 0.0f; };
         for (int click = 0; click < 7; ++click) {
-            manager.mouseClick(eye, c.direction, &ground);
-            EXPECT_TRUE(&c != cases || manager.getExplosion()->isActive() == (click >= 4)) << click;
+            manager.mouseClick(eye, direction, &ground);
+            EXPECT_TRUE(health > 0.0f || manager.getExplosion()->isActive() == (click >= 4)) << click;
         }
-        EXPECT_EQ(manager.getEnemies()[0]->health, c.health[0]);
-        EXPECT_EQ(manager.getEnemies()[0]->state == ENEMY_DEAD, c.health[0] == 0.0f);
-        EXPECT_EQ(log.size(), c.health[0] == 0.0f ? 1u : 0u);  // the explosion's sound
-        EXPECT_EQ(manager.getEnemies()[c.health.size() - 1]->health, c.health.back());
+        EXPECT_TRUE(manager.getEnemies()[0]->health == health &&
+                    (manager.getEnemies()[0]->state == ENEMY_DEAD) == (health == 0));
+        EXPECT_EQ(log.size(), health == 0.0f ? 1u : 0u);  // the explosion's sound
+        EXPECT_EQ(manager.getEnemies()[1]->health, ufos.size() > 1 ? 30.0f : 50.0f);
     }
 }
 
@@ -103,8 +99,8 @@ TEST_F(EnemyScene, AShotDamagesTheFirstUfoInSightFiveHitsDestroyIt) {
 // shot down: seen from behind the player on the left, through the player's eyes on the right.
 TEST_F(EnemyScene, PictureOfAFight) {
     const glm::vec3 eye(0.0f, -50.0f, 2.0f);
-    const glm::vec2 spots[] = {{-16, -22}, {14, -21}, {0, -18}, {-70, 10}, {-40, 40}, {-10, 70}, {20, 50}, {50, 20},
-                               {75, -5}, {35, -10}};
+    const glm::vec2 spots[] = {{-16, -22}, {14, -21}, {0, -18}, {-70, 10}, {-40, 40},
+                               {-10, 70},  {20, 50},  {50, 20}, {75, -5},  {35, -10}};
     for (int i = 0; i < 10; ++i) {
         manager.getEnemies()[i]->pos = glm::vec3(spots[i], 22.0f);
     }
@@ -123,11 +119,11 @@ TEST_F(EnemyScene, PictureOfAFight) {
     ASSERT_TRUE(floor.setup(UV_MAPPING_DIMENSION));
     const glm::vec3 views[2][2] = {{{0.0f, -125.0f, 16.0f}, {0.0f, -20.0f, 16.0f}}, {eye, {0.0f, -40.0f, 4.7f}}};
     for (int cell = 0; cell < 2; ++cell) {
-        Camera camera = scene_test::sheetCell(2, 1, cell, views[cell][0], views[cell][1], {0.49f, 0.61f, 0.77f});
+        Camera camera = render_test::sheetCell(2, 1, cell, views[cell][0], views[cell][1], {0.49f, 0.61f, 0.77f});
         floor.render(&camera, false, kLight);
         manager.render(&camera, kLight);
         projectiles.render(&camera);
     }
     EXPECT_TRUE(testing_support::near(testing_support::readPixel(960, 500), 255, 255, 240, 30)) << "the burst";
-    scene_test::saveScreenshot("enemies_fight.png");
+    render_test::saveScreenshot("enemies_fight.png");
 }

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "SceneKit.h"
+#include "RenderTestKit.h"
 #include "core/AssetList.h"
 #include "core/MathUtil.h"
 #include "game/Level.h"
@@ -40,17 +40,12 @@ struct Visit {
         camera.update(yaw, pitch, 0.0f, 0.0f, 0.0f, false, &level, dt);
         return level.update(dt, *camera.getPosition(), *camera.getViewDirection());
     }
-    // The landing watched from the camera's corner, until the player stands at the start.
-    std::vector<int> landAndStand() {
-        level.land();
-        camera.followTarget = level.getFollowable();
-        camera.position = glm::vec3(40.0f, 40.0f, 24.8f);
-        std::vector<int> codes;
-        while (codes.size() < 900 && (codes.empty() || codes.back() != ROCKET_CODE_LANDED)) {
+    // Frames until the rocket's code leaves `code`, at most `limit`; the codes seen.
+    std::vector<int> until(int code, size_t limit) {
+        std::vector<int> codes{step()};
+        while (codes.size() < limit && codes.back() == code) {
             codes.push_back(step());
         }
-        camera.reset();
-        yaw = 3.14159265f;
         return codes;
     }
     void lookAt(const glm::vec2& spot, const glm::vec3& target) {
@@ -61,15 +56,17 @@ struct Visit {
             pitch = (target.z - camera.getPosition()->z) / glm::distance(glm::vec2(target), spot);
         }
     }
-    void draw() {
+    // Draws the level over a red clear and returns the window's pixels.
+    std::vector<uint8_t> draw(const char* picture = nullptr) {
         render_test::clearWindow(1.0f, 0.2f, 0.2f);
         glEnable(GL_PROGRAM_POINT_SIZE);
         level.render(&camera, *camera.getPosition());
+        picture != nullptr ? render_test::saveScreenshot(picture) : void();
+        return testing_support::readPixels(0, 0, 1280, 720);
     }
     Level level;
     Camera camera{glm::vec3(0.0f, -10.0f, 0.0f), glm::vec3(0.0f, 0.0f, 1.0f), glm::vec3(0.0f, 0.0f, 1.0f), 1280, 720};
-    float yaw = 0.0f;
-    float pitch = 0.0f;
+    float yaw = 0.0f, pitch = 0.0f;
     bool ok = false;
 };
 
@@ -95,10 +92,12 @@ GLuint samplesDrawn(Draw draw) {
     return samples;
 }
 
-// Each level's grid, placed objects and water, hashed into one line per level.
-std::string layoutDigests(LevelObjectManager* objects, int first = 1, int last = 9) {
+// Each level's grid, placed objects and water, hashed into one line per level. The crystal
+// floats 1 to 3 over the ground of the tile under it as it bobs (by 0.3), clear of the water
+// and of the objects placed there.
+std::string layoutDigests(LevelObjectManager* objects, bool reseeded = false) {
     std::string lines;
-    for (int planet = first; planet <= last; ++planet) {
+    for (int planet = 1; planet <= (reseeded ? 1 : 9); ++planet) {
         Level level(levelEntry(planet), true);
         EXPECT_TRUE(level.setup(objects)) << planet;
         std::string bytes;
@@ -115,6 +114,16 @@ std::string layoutDigests(LevelObjectManager* objects, int first = 1, int last =
                              : void();
         }
         lines += "layout " + std::to_string(planet) + " " + std::to_string(std::hash<std::string>()(bytes)) + "\n";
+        const glm::vec3 crystal = level.artefactPosition;
+        const float w = level.getWidth() / 3.0f;
+        LevelTile* tile = level.getGridTile(static_cast<int>(crystal.y / w) * 3 + static_cast<int>(crystal.x / w));
+        const glm::vec2 at(std::fmod(crystal.x, w), std::fmod(crystal.y, w));
+        const float clearance = crystal.z - tile->getElevation(at.x, at.y);
+        EXPECT_TRUE(reseeded || (clearance >= 1.3f && clearance <= 2.7f && !tile->insideWater(at.x, at.y)))
+            << planet << " " << clearance;
+        for (const LevelTileObject* object : tile->getObjects()) {
+            EXPECT_TRUE(reseeded || glm::distance(glm::vec2(object->position), at) >= 3.0f) << planet;
+        }
     }
     return lines;
 }
@@ -129,7 +138,7 @@ TEST_F(PlanetLevel, EveryLevelSetsUpAndItsSeedMakesItsWorld) {
     ASSERT_GT(readlink("/proc/self/exe", self, sizeof(self) - 1), 0);
     const std::string child =
         testing_support::runCommand(QUENLOW_RUN_DIR, std::string("QUENLOW_LAYOUT_CHILD=1 '") + self +
-                                                         "' --gtest_filter=PlanetLevel.EveryLevelSetsUp*")
+                                                         "' --gtest_filter=PlanetLevel.Every*World")
             .output;
     EXPECT_NE(child.find(here), std::string::npos) << here << child;
     testing_support::TempDir dir;
@@ -142,7 +151,7 @@ TEST_F(PlanetLevel, EveryLevelSetsUpAndItsSeedMakesItsWorld) {
     }
     ASSERT_TRUE(testing_support::buildPackage(dir.path(), entries));
     testing_support::ScopedWorkingDirectory reseeded(dir.path());
-    EXPECT_EQ(here.find(layoutDigests(&objects, 1, 1).substr(9)), std::string::npos);
+    EXPECT_EQ(here.find(layoutDigests(&objects, true).substr(9)), std::string::npos);
 }
 
 std::vector<float> windowDepths() {
@@ -162,21 +171,18 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTakeOff) {
         Visit visit(levelEntry(planet), &objects);
         ASSERT_TRUE(visit.ok);
         visit.level.land();
-        for (int frame = 0; frame < 180; ++frame) {
-            visit.step();
-        }
         visit.camera.followTarget = visit.level.getFollowable();
+        visit.until(ROCKET_CODE_LANDING, 180);
         visit.camera.position = visit.level.getFollowable()->getPosition() + glm::vec3(8.0f, 10.0f, 34.0f);
         visit.step(0.0f);
-        visit.draw();
-        scene_test::saveScreenshot(picture + "_landing.png");
-        const std::vector<int> landing = visit.landAndStand();  // landing, a second on the ground, one frame of 2
-        EXPECT_EQ(std::count(landing.begin(), landing.end(), ROCKET_CODE_LANDING), static_cast<long>(landing.size()) - 1);
+        visit.draw((picture + "_landing.png").c_str());
+        // Landing to the end, then one frame of 2.
+        EXPECT_EQ(visit.until(ROCKET_CODE_LANDING, 900).back(), ROCKET_CODE_LANDED);
         EXPECT_EQ(visit.level.getFollowable()->getPosition(), glm::vec3(0.0f, 0.0f, 12.0f));
         EXPECT_NEAR(visit.level.getElevation(0.0f, 0.0f), 12.0f, 0.5f);
-        for (int frame = 0; frame < 360; ++frame) {
-            ASSERT_EQ(visit.step(), ROCKET_CODE_ON_FOOT);
-        }
+        visit.camera.reset();
+        visit.yaw = 3.14159265f;
+        EXPECT_EQ(visit.until(ROCKET_CODE_ON_FOOT, 360).size(), 360u);
 
         // Nearer than the sky box everywhere below the horizon, the sky box over most of the top third.
         const glm::vec3 eye = *visit.camera.getPosition();
@@ -186,56 +192,49 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTakeOff) {
         render_test::clearWindow(0, 0, 0);
         skyAlone.render(&visit.camera, false, glm::vec3(0.0f));
         const std::vector<float> skyDepth = windowDepths();
-        visit.draw();
-        scene_test::saveScreenshot(picture + "_start.png");
+        const std::vector<uint8_t> colour = visit.draw((picture + "_start.png").c_str());
         const std::vector<float> depth = windowDepths();
-        const std::vector<uint8_t> colour = testing_support::readPixels(0, 0, 1280, 720);
         int ground = 0, sky = 0;
         for (int i = 0; i < 1280 * 720; i += 5) {
-            const bool cleared = testing_support::near({colour[4 * i], colour[4 * i + 1], colour[4 * i + 2], 255}, 255, 51, 51, 2);
             ground += i < 1280 * 320 && depth[i] < skyDepth[i];
-            sky += i >= 1280 * 480 && depth[i] >= skyDepth[i] && !cleared;
+            sky += i >= 1280 * 480 && depth[i] >= skyDepth[i] &&
+                   !testing_support::near({colour[4 * i], colour[4 * i + 1], colour[4 * i + 2], 255}, 255, 51, 51, 2);
         }
         EXPECT_EQ(ground, 1280 * 320 / 5);
         EXPECT_GT(sky, 1280 * 240 / 5 * 6 / 10);
         // The rocket 40 ahead (its body about 3 across), standing on that ground.
-        const glm::vec4 body = *visit.camera.getPerspectiveMatrix() * visit.camera.getViewMatrix() * glm::vec4(0, 0, 15, 1);
-        const float d = depth[static_cast<int>((body.y / body.w + 1) * 360) * 1280 + static_cast<int>((body.x / body.w + 1) * 640)];
+        const glm::vec4 body =
+            *visit.camera.getPerspectiveMatrix() * visit.camera.getViewMatrix() * glm::vec4(0, 0, 15, 1);
+        const float d = depth[int((body.y / body.w + 1) * 360) * 1280 + int((body.x / body.w + 1) * 640)];
         EXPECT_NEAR(8.0f / (400.01f - (2.0f * d - 1.0f) * 399.99f), 38.0f, 3.0f);
 
         // Every query reads the player's tile, the point wrapped into it, whatever tile is drawn there.
         LevelTile* tile = visit.level.getCurrentTile();
         const float w = visit.level.getWidth() / 3.0f;
         EXPECT_EQ(visit.level.getElevation(-0.5f, 10.0f), tile->getElevation(w - 0.5f, 10.0f));
-        EXPECT_EQ(visit.level.getElevation(-30.0f, 70.0f), visit.level.getElevation(7.0f * w - 30.0f, 70.0f - 3.0f * w));
+        EXPECT_EQ(visit.level.getElevation(-30.0f, 70.0f),
+                  visit.level.getElevation(7.0f * w - 30.0f, 70.0f - 3.0f * w));
         EXPECT_EQ(visit.level.getNormal(glm::vec3(-30.0f, 70.0f, 9.0f)), tile->getNormal(w - 30.0f, 70.0f));
 
         // The facing flags follow the eye within 0.3 s, the crystal's only while it is there.
         const glm::vec3 crystal = visit.level.artefactPosition;
-        const struct {
-            glm::vec2 spot;
-            glm::vec3 target;
-            bool present, rocket, artefact;
-        } views[] = {{{6, -2}, {0, 0, 14}, true, true, false}, {{6, -2}, {12, -4, 14}, true, false, false},
-                     {glm::vec2(crystal) + glm::vec2(3, 1), crystal, true, false, true},
-                     {glm::vec2(crystal) + glm::vec2(3, 1), crystal, false, false, false}};
-        for (const auto& view : views) {
-            visit.level.artefactPresent = view.present;
-            visit.lookAt(view.spot, view.target);
-            for (int frame = 0; frame < 19; ++frame) {
-                visit.step();
-            }
-            EXPECT_TRUE(visit.level.facingRocket == view.rocket && visit.level.facingArtefact == view.artefact) << view.spot.x;
+        const glm::vec2 byCrystal = glm::vec2(crystal) + glm::vec2(3, 1);
+        const std::tuple<glm::vec2, glm::vec3, bool, bool, bool> views[] = {{{6, -2}, {0, 0, 14}, true, true, false},
+                                                                            {{6, -2}, {12, -4, 14}, true, false, false},
+                                                                            {byCrystal, crystal, true, false, true},
+                                                                            {byCrystal, crystal, false, false, false}};
+        for (const auto& [spot, target, present, rocket, artefact] : views) {
+            visit.level.artefactPresent = present;
+            visit.lookAt(spot, target);
+            visit.until(ROCKET_CODE_ON_FOOT, 19);
+            EXPECT_TRUE(visit.level.facingRocket == rocket && visit.level.facingArtefact == artefact) << spot.x;
         }
         // Taking the crystal takes its glow along, and nothing else changes.
         visit.level.artefactPresent = true;
         visit.lookAt(glm::vec2(crystal) - glm::normalize(glm::vec2(crystal)) * 7.0f, crystal);
-        visit.draw();
-        scene_test::saveScreenshot(picture + "_artefact.png");
-        const std::vector<uint8_t> present = testing_support::readPixels(0, 0, 1280, 720);
+        const std::vector<uint8_t> present = visit.draw((picture + "_artefact.png").c_str());
         visit.level.artefactPresent = false;
-        visit.draw();
-        const std::vector<uint8_t> taken = testing_support::readPixels(0, 0, 1280, 720);
+        const std::vector<uint8_t> taken = visit.draw();
         int changed = 0, far = 0;
         for (size_t i = 0; i < present.size(); i += 4) {
             const bool differs = std::memcmp(&present[i], &taken[i], 3) != 0;
@@ -245,11 +244,8 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTakeOff) {
         EXPECT_TRUE(changed > 1000 && far == 0) << changed << " " << far;
 
         visit.level.takeOff();
-        std::vector<int> flight;
-        while (flight.size() < 600 && (flight.empty() || flight.back() != ROCKET_CODE_GONE)) {
-            flight.push_back(visit.step());
-        }
-        EXPECT_EQ(std::count(flight.begin(), flight.end(), ROCKET_CODE_TAKING_OFF), static_cast<long>(flight.size()) - 1);
+        const std::vector<int> flight = visit.until(ROCKET_CODE_TAKING_OFF, 600);
+        EXPECT_EQ(flight.back(), ROCKET_CODE_GONE) << flight.size();
     }
 }
 
@@ -286,7 +282,7 @@ TEST_F(PlanetLevel, WhatTheDrawLeavesOutWouldDrawNothing) {
 
 // Kinds 0 to 13 are the first forest file's mesh sets, 14 to 20 the second's; the rest draw nothing.
 TEST_F(PlanetLevel, ObjectKindsDrawTheirMeshSets) {
-    Camera camera = scene_test::lookingAt({3, -9, 5}, {0, 0, 2});
+    Camera camera = render_test::lookingAt({3, -9, 5}, {0, 0, 2});
     const glm::vec3 light(30, -40, 60), at(0, 0, 1);
     for (const auto& [kind, pack, set] :
          {std::make_tuple(13, 0, 13), std::make_tuple(14, 1, 0), std::make_tuple(20, 1, 6)}) {

@@ -1,17 +1,16 @@
 // The packaged models drawn by the game's Model class and shaders as their users draw them,
-// then the particle effects and the water in motion: pictures in build/test-output.
+// then the particle effects, the water in motion and the skies: pictures in build/test-output.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "SceneKit.h"
+#include "RenderTestKit.h"
 #include "render/Model.h"
 #include "render/ParticleSystem.h"
 #include "render/ParticleSystemController.h"
-#include "render/ProgramManager.h"
-#include "render/ShaderProgram.h"
 #include "render/TexturedCuboid.h"
 #include "render/Water.h"
 #include "support/ModelSets.h"
@@ -19,9 +18,8 @@
 
 namespace {
 
-constexpr float kQuarterTurn = 1.5707964f;
-const glm::vec3 kSky(0.62f, 0.78f, 0.92f), kNight(0.04f, 0.05f, 0.08f);
-constexpr float kStep = 1.0f / 60.0f;
+constexpr float kQuarterTurn = 1.5707964f, kStep = 1.0f / 60.0f;
+const glm::vec3 kSky(0.62f, 0.78f, 0.92f);
 
 struct Packaged : ::testing::Test {
     void SetUp() override { SKIP_WITHOUT_RUN_ASSETS(); }
@@ -30,19 +28,17 @@ struct Packaged : ::testing::Test {
 
 // Saves the frame after checking that the models cover a fair share of it.
 void finish(const std::string& name) {
-    scene_test::saveScreenshot("model_" + name + ".png");
+    render_test::saveScreenshot("model_" + name + ".png");
     const std::vector<uint8_t> pixels = testing_support::readPixels(0, 0, 1280, 720);
-    const glm::ivec3 sky(kSky * 255.0f + 0.5f);
     size_t covered = 0;
     for (size_t i = 0; i < pixels.size(); i += 4) {
-        covered += !testing_support::near({pixels[i], pixels[i + 1], pixels[i + 2], 255}, sky.r, sky.g, sky.b, 3);
+        covered += !testing_support::near({pixels[i], pixels[i + 1], pixels[i + 2], 255}, 158, 199, 235, 3);
     }
     EXPECT_GT(covered, pixels.size() / 4 / 200) << name << " is hardly visible";
 }
 
 // Steers the engine's flame as the rocket does: from its nozzle, answering upward-positive.
-class Nozzle : public ParticleSystemController {
-public:
+struct Nozzle : ParticleSystemController {
     bool getSpawnPosition(glm::vec3& out) override { return (out = glm::vec3(0.0f), true); }
     bool getVelocity(glm::vec3& out) override { return (out = glm::vec3(0.0f, 0.0f, 6.0f), true); }
     bool getFlowRate(float& out) override { return (out = 100.0f, true); }
@@ -51,17 +47,6 @@ public:
 };
 
 }  // namespace
-
-// The enemy code draws the saucer through these uniforms: one missing draws it black or unplaced.
-TEST_F(Packaged, UfoShaderLinksAndReadsTheModelUniforms) {
-    ShaderProgram* program = ProgramManager::getInstance()->loadProgram("shaders/ufo.vs", "shaders/ufo.fs", "");
-    ASSERT_NE(program, nullptr);
-    for (const char* name : {"u_world_matrix", "u_view_matrix", "u_projection_matrix", "u_light_pos", "u_view_pos",
-                             "texture_diffuse1", "texture_normal1", "texture_height1"}) {
-        EXPECT_NE(glGetUniformLocation(program->getId(), name), -1) << name;
-    }
-    ProgramManager::getInstance()->freeProgram("shaders/ufo.vs", "shaders/ufo.fs", "");
-}
 
 // One contact sheet per model file, a cell per mesh set; forest kinds on a patch of ground.
 TEST_F(Packaged, MeshSetSheets) {
@@ -90,51 +75,44 @@ TEST_F(Packaged, MeshSetSheets) {
             }
             const glm::vec3 middle = (low + high) * 0.5f - kind.pivot;
             const glm::vec3 eye = middle + glm::vec3(0.4f, -1.2f, 0.5f) * glm::length(high - low);
-            Camera camera = scene_test::sheetCell(7, 2, i, eye, middle, kSky);
+            Camera camera = render_test::sheetCell(7, 2, i, eye, middle, kSky);
             planets ? void() : ground.render(&camera, false, glm::vec3(0.0f));
             model.renderMeshSet(&camera, planets ? glm::vec3(20, -20, 20) : glm::vec3(30, -40, 60), i);
         }
         finish(sheet.name);
     }
-}
-
-TEST_F(Packaged, CrystalRocketAndUfoAsTheLevelPlacesThem) {
-    const struct {
-        const char *name, *entry, *vertex, *fragment;
-        float scale;
-        glm::vec3 position, eye, target;
-    } models[] = {
-        {"crystal", "models/crystal/crystal.obj", "shaders/model.vs", "shaders/model_material.fs", 1.0f, {0, 0, 8},
-         {0, -3, 8.8f}, {0, 0, 8}},
-        // On its landing point, origin 12 up on the tiles' shared corner.
-        {"rocket", "models/spaceship/spaceship.obj", "shaders/model.vs", "shaders/model.fs", 0.1f, {0, 0, 12},
-         {10, -14, 13}, {0, 0, 18}},
-        // At its flying height, seen from a player below.
-        {"ufo", "models/ufo1/Low_poly_UFO.obj", "shaders/ufo.vs", "shaders/ufo.fs", 0.05f, {0, 0, 22},
-         {0, -4.5f, 21}, {0, 0, 23.2f}},
-    };
-    for (const auto& placed : models) {
+    // The crystal, the rocket on its landing point (origin 12 up on the tiles' shared corner)
+    // and the UFO at its flying height seen from a player below, as the level places them.
+    const std::tuple<const char*, const char*, const char*, float, glm::vec3, glm::vec3, glm::vec3> models[] = {
+        {"crystal",
+         "models/crystal/crystal.obj",
+         "shaders/model_material.fs",
+         1.0f,
+         {0, 0, 8},
+         {0, -3, 8.8f},
+         {0, 0, 8}},
+        {"rocket", "models/spaceship/spaceship.obj", "shaders/model.fs", 0.1f, {0, 0, 12}, {10, -14, 13}, {0, 0, 18}},
+        {"ufo", "models/ufo1/Low_poly_UFO.obj", "shaders/ufo.fs", 0.05f, {0, 0, 22}, {0, -4.5f, 21}, {0, 0, 23.2f}}};
+    for (const auto& [name, entry, fragment, scale, position, eye, target] : models) {
         render_test::clearWindow(kSky.r, kSky.g, kSky.b);
-        Model model(placed.entry, placed.vertex, placed.fragment, placed.name == std::string("crystal"));
-        ASSERT_TRUE(model.setup()) << placed.entry;
+        const bool ufo = name == std::string("ufo");
+        Model model(entry, ufo ? "shaders/ufo.vs" : "shaders/model.vs", fragment, name == std::string("crystal"));
+        ASSERT_TRUE(model.setup()) << entry;
         model.rotation = glm::vec3(kQuarterTurn, 0.3f, 0.0f);
-        model.setScale(placed.scale, false);
-        model.setPosition(placed.position, true);
-        Camera camera = scene_test::lookingAt(placed.eye, placed.target);
+        model.setScale(scale, false);
+        model.setPosition(position, true);
+        Camera camera = render_test::lookingAt(eye, target);
         model.render(&camera, {40.0f, -60.0f, 80.0f});
-        finish(placed.name);
+        finish(name);
     }
 }
 
-// Each particle effect and a tile's water at three moments of their run, two to a row.
+// Each particle effect and a tile's water at three moments of their run (seconds since the
+// start), two to a row.
 TEST_F(Packaged, EffectsAndWaterInMotion) {
     glEnable(GL_PROGRAM_POINT_SIZE);
     render_test::clearWindow(0, 0, 0);
-    const struct {
-        const char* name;
-        glm::vec3 position, eye, target;
-        float moments[3];  // seconds since the start
-    } effects[] = {
+    const std::tuple<const char*, glm::vec3, glm::vec3, glm::vec3, glm::vec3> effects[] = {
         {"artefact", {0, 0, 0}, {0, -5, 1}, {0, 0, 0.5f}, {0.5f, 1.0f, 2.5f}},
         {"death", {0, 0, 0}, {0, -26, 4}, {0, 0, 2}, {0.2f, 0.6f, 1.4f}},
         {"explosion", {0, 0, 0}, {0, -26, 4}, {0, 0, 0}, {0.1f, 0.4f, 0.9f}},
@@ -142,36 +120,100 @@ TEST_F(Packaged, EffectsAndWaterInMotion) {
         {"rocketengine", {0, 0, 0}, {0, -16, 0}, {0, 0, -4}, {0.2f, 0.7f, 2.0f}},
         {"smoke", {0, 0, 0}, {0, -20, 4}, {0, 0, 4}, {0.3f, 1.0f, 2.5f}},
         {"snow", {0, 0, 40}, {0, -110, 25}, {0, 0, 20}, {1.0f, 4.0f, 12.0f}},
-        {"starfield", {0, 0, 0}, {0, -1, 40}, {0, 0, -40}, {1.0f, 4.0f, 12.0f}},
-    };
+        {"starfield", {0, 0, 0}, {0, -1, 40}, {0, 0, -40}, {1.0f, 4.0f, 12.0f}}};
     Nozzle nozzle;
-    for (int subject = 0; subject < 8; ++subject) {
-        const auto& e = effects[subject];
-        ParticleSystem effect(std::string("particlesystems/") + e.name + ".json", true);
-        ASSERT_TRUE(effect.setup()) << e.name;
-        effect.position = e.position;
+    int cell = 0;
+    for (const auto& [name, position, eye, target, moments] : effects) {
+        ParticleSystem effect(std::string("particlesystems/") + name + ".json", true);
+        ASSERT_TRUE(effect.setup()) << name;
+        effect.position = position;
         // The engine is steered by the rocket; the effects without a flow are bursts.
-        subject == 4 ? effect.setParticleSystemController(&nozzle)
-                     : effect.getFlow() == 0.0f ? effect.activateOnce(glm::vec3(0.0f)) : void();
+        std::string(name) == "rocketengine" ? effect.setParticleSystemController(&nozzle)
+        : effect.getFlow() == 0.0f          ? effect.activateOnce(glm::vec3(0.0f))
+                                            : void();
         float clock = 0.0f;
         for (int moment = 0; moment < 3; ++moment) {
-            for (; clock < e.moments[moment]; clock += kStep) {
+            for (; clock < moments[moment]; clock += kStep) {
                 effect.update(kStep);
             }
-            Camera camera = scene_test::sheetCell(6, 5, subject * 3 + moment, e.eye, e.target, kNight);
+            Camera camera = render_test::sheetCell(6, 5, cell++, eye, target, glm::vec3(0.04f, 0.05f, 0.08f));
             effect.render(&camera);
         }
     }
-    // A tile's water over its ground, at 0, 1 and 3 seconds.
     Water water(28, glm::vec3(-14, -14, 0.3f), "textures/water.jpg");
     TexturedCuboid ground(0, 0, 0, 28, 28, 0.2f, "textures/p1_diffuse_map.png", "shaders/basic_textured.vs",
                           "shaders/basic_textured.fs");
     ASSERT_TRUE(water.setup() && ground.setup(UV_MAPPING_DIMENSION));
-    for (int moment = 0; moment < 3; ++moment) {
-        water.update(moment == 2 ? 2.0f : static_cast<float>(moment));
-        Camera camera = scene_test::sheetCell(6, 5, 24 + moment, {0, -22, 12}, {0, 0, 0}, glm::vec3(0.5f));
+    for (const float time : {0.0f, 1.0f, 3.0f}) {
+        water.update(time == 3.0f ? 2.0f : time);  // the clock's steps
+        Camera camera = render_test::sheetCell(6, 5, cell++, {0, -22, 12}, {0, 0, 0}, glm::vec3(0.5f));
         ground.render(&camera, false, glm::vec3(0.0f));
         water.render(&camera, glm::vec3(30, -30, 40), glm::vec3(0.0f));
     }
-    scene_test::saveScreenshot("effects.png");
+    render_test::saveScreenshot("effects.png");
+}
+
+// Mean colour difference between columns (rows, when `rows`) a and b of the window over their middle half.
+static double lineStep(const std::vector<uint8_t>& frame, int a, int b, bool rows) {
+    const int length = rows ? 1280 : 720;
+    double sum = 0.0;
+    for (int i = length / 4; i < 3 * length / 4; ++i) {
+        const size_t pa = rows ? (static_cast<size_t>(a) * 1280 + i) * 4 : (static_cast<size_t>(i) * 1280 + a) * 4;
+        const size_t pb = rows ? (static_cast<size_t>(b) * 1280 + i) * 4 : (static_cast<size_t>(i) * 1280 + b) * 4;
+        for (int c = 0; c < 3; ++c) {
+            sum += std::abs(frame[pa + c] - frame[pb + c]);
+        }
+    }
+    return sum / (3.0 * (length / 2));
+}
+
+// Each generated sky in the game's own sky box, as large as the level makes it, seen from its
+// middle: it runs on across every cube edge without a seam, and shows its sun where each level
+// that uses it puts the light (a sky drawn mirrored or upside down shows it elsewhere).
+TEST_F(Packaged, SkiesRunOnAcrossEveryCubeEdgeWithTheSunUnderTheLight) {
+    for (int index = 1; index <= 5; ++index) {
+        const std::string entry = "textures/skybox_" + std::to_string(index) + ".jpg";
+        SCOPED_TRACE(entry);
+        TexturedCuboid sky(0, 0, 0, 381, 381, 381, entry, "shaders/basic_textured.vs", "shaders/basic_textured.fs");
+        ASSERT_TRUE(sky.setup(UV_MAPPING_CUBE));
+        auto draw = [&](const glm::vec3& eye, const glm::vec3& target) {
+            render_test::clearWindow(0, 0, 0);
+            Camera camera = render_test::lookingAt(eye, target);
+            sky.render(&camera, false, glm::vec3(0.0f));
+            return testing_support::readPixels(0, 0, 1280, 720);
+        };
+        // Looking straight at an edge puts it on the middle column (upright edges) or the middle
+        // row (edges of the top face) of the window.
+        for (const glm::vec3 direction :
+             {glm::vec3(1, 1, 0), glm::vec3(1, -1, 0), glm::vec3(-1, 1, 0), glm::vec3(-1, -1, 0), glm::vec3(1, 0, 1),
+              glm::vec3(-1, 0, 1), glm::vec3(0, 1, 1), glm::vec3(0, -1, 1)}) {
+            const std::vector<uint8_t> frame = draw(glm::vec3(0.0f), direction);
+            const bool rows = direction.z != 0.0f;
+            const int middle = rows ? 360 : 640;
+            const double nearby = std::max(lineStep(frame, middle - 13, middle - 8, rows),
+                                           lineStep(frame, middle + 7, middle + 12, rows));
+            EXPECT_LE(lineStep(frame, middle - 3, middle + 2, rows), 1.5 * nearby + 2.0)
+                << direction.x << ", " << direction.y << ", " << direction.z;
+        }
+        for (int level = 1; level <= 9; ++level) {
+            const testing_support::JsonTree root =
+                testing_support::readRunJson("levels/system_1/s1p" + std::to_string(level) + ".json");
+            auto get = [&](const char* key) { return testing_support::jsonMember(root.get(), key); };
+            if (testing_support::jsonText(get("skyboxTexture")) == entry) {
+                const glm::vec3 light(testing_support::jsonNumber(get("skyboxLightPositionX")),
+                                      testing_support::jsonNumber(get("skyboxLightPositionY")),
+                                      testing_support::jsonNumber(get("skyboxLightPositionZ")));
+                draw(glm::vec3(0.0f), light);
+                const std::vector<uint8_t> middle = testing_support::readPixels(638, 358, 5, 5);
+                double brightness = 0.0;
+                for (size_t i = 0; i < middle.size(); i += 4) {
+                    brightness += std::max({middle[i], middle[i + 1], middle[i + 2]}) / 25.0;
+                }
+                EXPECT_GE(brightness, 235.0) << "no sun under the light of level " << level;
+            }
+        }
+        // What a player sees standing on the ground and looking over a corner of the box.
+        draw(glm::vec3(0.0f, 0.0f, 10.0f), glm::vec3(1.0f, 1.0f, 10.35f));
+        render_test::saveScreenshot("skybox_" + std::to_string(index) + "_view.png");
+    }
 }

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <set>
 
-#include "HudProbe.h"
+#include "RenderTestKit.h"
 #include "audio/AudioTestSupport.h"
 #include "game/ArtefactManager.h"
 #include "game/EnemyManager.h"
@@ -27,15 +27,12 @@ using Sounds = std::multiset<int>;
 const char* const kLevel = "levels/system_1/s1p1.json";  // the crystal at (70, 45), the rocket at the origin
 const int kPlayButtonY = 720 - 323, kExitButtonY = 720 - 179;
 
+// A key release, a press, or a mouse motion of (detail, yrel).
 SDL_Event event(Uint32 type, int detail = 0, int yrel = 0) {
     SDL_Event made{};
     made.type = type;
-    if (type == SDL_KEYUP) {
-        made.key.keysym.sym = detail;
-    } else if (type == SDL_MOUSEMOTION) {
-        made.motion.xrel = detail;
-        made.motion.yrel = yrel;
-    }
+    type == SDL_KEYUP ? void(made.key.keysym.sym = detail) : void(made.motion.xrel = detail);
+    made.motion.yrel = yrel;
     return made;
 }
 
@@ -79,7 +76,8 @@ struct PlanetViewTest : ::testing::Test {
             for (int pooled = 0; pooled < SoundSystem::kPoolSize; ++pooled) {
                 const ALuint source = SoundSystemInspector::poolSource(sound, pooled);
                 for (int s = 0; s < SoundSystem::kSoundCount; ++s) {
-                    if (ALint(SoundSystemInspector::buffer(sound, game_sound(s))) == audio_testing::sourceInt(source, AL_BUFFER)) {
+                    if (ALint(SoundSystemInspector::buffer(sound, game_sound(s))) ==
+                        audio_testing::sourceInt(source, AL_BUFFER)) {
                         played.insert(s);
                     }
                 }
@@ -95,10 +93,8 @@ struct PlanetViewTest : ::testing::Test {
         frames(1, {event(SDL_MOUSEBUTTONDOWN)});
         cursor.y = 100;
     }
-    void screenshot(const char* name) {
-        EXPECT_TRUE(testing_support::writeScreenshot(std::string(QUENLOW_TEST_OUTPUT) + "/planet_" + name + ".png"));
-    }
-    bool hudShown() { return hud_test::imageVisible("textures/hud_gun_2.png", 593, 0); }
+    void screenshot(const char* name) { render_test::saveScreenshot(std::string("planet_") + name + ".png"); }
+    bool hudShown() { return render_test::imageVisible("textures/hud_gun_2.png", 593, 0); }
 
     testing_support::ScopedWorkingDirectory inside{QUENLOW_RUN_DIR};
     FpsGame game;
@@ -151,7 +147,8 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
     view->getCamera()->position = glm::vec3(40.0f, -30.0f, 0.0f);  // away from the rocket
     frames();
     for (size_t i = 0; i < 2; ++i) {  // two attack from ahead
-        *ufos[i] = Enemy{*view->getCamera()->getPosition() + glm::vec3(-15, i * -8.0f, 0), {}, 0, 0, ENEMY_ATTACKING, 0, 3, 50};
+        *ufos[i] = Enemy{
+            *view->getCamera()->getPosition() + glm::vec3(-15, i * -8.0f, 0), {}, 0, 0, ENEMY_ATTACKING, 0, 3, 50};
     }
     EXPECT_EQ(frames(144).count(SOUND_LASER), 4u);
     screenshot("ufos_attacking");  // the first two shots a few units away
@@ -198,7 +195,8 @@ TEST_F(PlanetViewTest, TheCrystalIsTakenWithGAndTheRocketBoardedWithM) {
     const struct {
         bool board, exit;
         int result;
-    } endings[] = {{false, true, VIEW_STATE_END}, {true, false, VIEW_STATE_STAR_MAP}, {true, true, VIEW_STATE_STAR_MAP}};
+    } endings[] = {
+        {false, true, VIEW_STATE_END}, {true, false, VIEW_STATE_STAR_MAP}, {true, true, VIEW_STATE_STAR_MAP}};
     for (const auto& ending : endings) {
         open();
         land();
@@ -232,7 +230,8 @@ TEST_F(PlanetViewTest, TheCrystalIsTakenWithGAndTheRocketBoardedWithM) {
 // loop does: the caches end at the counts they started with, and the process does not grow.
 TEST_F(PlanetViewTest, AHundredTripsToThePlanetAndBackGiveBackWhatTheyTook) {
     const auto shares = [] {
-        return std::make_pair(TextureManager::getInstance()->getReferenceCounts(), ProgramManager::getInstance()->getReferenceCounts());
+        return std::make_pair(TextureManager::getInstance()->getReferenceCounts(),
+                              ProgramManager::getInstance()->getReferenceCounts());
     };
     const auto residentBytes = [] {
         long pages = 0, resident = 0;

@@ -1,8 +1,14 @@
+// The program cache, GL error lines, and the game's shader pairs linked as their drawables use them.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "RenderTestKit.h"
+#include "core/Utils.h"
 #include "render/ProgramManager.h"
+#include "render/ShaderProgram.h"
+#include "support/RunAssets.h"
 
 namespace {
 
@@ -13,7 +19,9 @@ class ProgramManagerTest : public ::testing::Test {
 protected:
     // A fragment shader without main compiles, but its program cannot link.
     render_test::PackageFolder package{{{"t/unlinkable.fs", "#version 330 core\nvoid paint() {}\n"},
-                                        {"t/broken.vs", kBroken}, {"t/broken.fs", kBroken}, {"t/broken.gs", kBroken}}};
+                                        {"t/broken.vs", kBroken},
+                                        {"t/broken.fs", kBroken},
+                                        {"t/broken.gs", kBroken}}};
     ProgramManager* cache = ProgramManager::getInstance();
 };
 
@@ -29,29 +37,74 @@ TEST_F(ProgramManagerTest, SharesOneProgramUntilTheLastReferenceIsGivenBack) {
     EXPECT_FALSE(glIsProgram(id));
     testing_support::CapturedStdout output;
     cache->freeProgram(kVs, kFs, "");
-    EXPECT_TRUE(render_test::hasLogLine(output.finish(), std::string("The program with key ") + kVs + kFs +
-                                                             " was not found"));
+    EXPECT_TRUE(
+        render_test::hasLogLine(output.finish(), std::string("The program with key ") + kVs + kFs + " was not found"));
 }
 
 TEST_F(ProgramManagerTest, FailedBuildsReturnNullAndLogEveryTime) {
-    const struct { const char *vertex, *fragment, *geometry, *line; bool driverSays; } cases[] = {
+    const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
         {kVs, kFs, "t/none.gs", "Failed to load package file t/none.gs", false},
         {"t/broken.vs", kFs, "", "Unable to compile vertex shader t/broken.vs", true},
         {kVs, "t/broken.fs", "", "Unable to compile fragment shader t/broken.fs", true},
         {kVs, kFs, "t/broken.gs", "Unable to compile geometry shader t/broken.gs", true},
         {kVs, "t/unlinkable.fs", "", "Error linking program ", true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [vertex, fragment, geometry, line, driverSays] : cases) {
         for (int attempt = 0; attempt < 2; ++attempt) {
             testing_support::CapturedStdout output;
-            EXPECT_EQ(cache->loadProgram(c.vertex, c.fragment, c.geometry), nullptr) << c.line;
+            EXPECT_EQ(cache->loadProgram(vertex, fragment, geometry), nullptr) << line;
             const std::string log = output.finish();
-            EXPECT_NE(log.find(std::string("] ") + c.line), std::string::npos) << log;
-            EXPECT_EQ(log.find("]   ") != std::string::npos, c.driverSays) << log;  // its words, indented
-            EXPECT_TRUE(render_test::hasLogLine(log, std::string("Failed to build program (") + c.vertex + ", " +
-                                                           c.fragment + ", " + c.geometry + ")"));
+            EXPECT_NE(log.find(std::string("] ") + line), std::string::npos) << log;
+            EXPECT_EQ(log.find("]   ") != std::string::npos, driverSays) << log;  // its words, indented
+            EXPECT_TRUE(render_test::hasLogLine(
+                log, std::string("Failed to build program (") + vertex + ", " + fragment + ", " + geometry + ")"));
         }
     }
+}
+
+TEST(GlErrors, APendingErrorIsNamedWithItsPlace) {
+    glGetError();
+    glEnable(0x1234);
+    testing_support::CapturedStdout out;
+    CheckOpenGLError("glEnable(0x1234)", "Scene.cpp", 42);
+    EXPECT_TRUE(render_test::hasLogLine(out.finish(),
+                                        "GL error 00000500 (INVALID_ENUM), at Scene.cpp:42 - for glEnable(0x1234)"));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Every uniform a drawable sets by name is live (a missing one draws it black or unplaced); the
+// tile binds no attribute names, so position, normal and texture coordinates sit at 0, 1 and 2.
+TEST(GameShaders, LinkWithTheUniformsTheirDrawablesSet) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
+    const std::tuple<const char*, const char*, std::vector<const char*>> programs[] = {
+        {"shaders/level.vs",
+         "shaders/level.fs",
+         {"u_world_matrix", "u_projection_matrix", "u_view_matrix", "u_view_dir", "u_view_pos", "u_light_pos",
+          "u_specular_strength", "diffuse_texture_sampler", "diffuse_usage_texture_sampler", "specular_texture_sampler",
+          "normal_texture_sampler"}},
+        {"shaders/ufo.vs",
+         "shaders/ufo.fs",
+         {"u_world_matrix", "u_view_matrix", "u_projection_matrix", "u_light_pos", "u_view_pos", "texture_diffuse1",
+          "texture_normal1", "texture_height1"}}};
+    for (const auto& [vertex, fragment, uniforms] : programs) {
+        ShaderProgram shader(vertex, fragment, "");
+        ASSERT_TRUE(shader.build()) << vertex;
+        for (const char* name : uniforms) {
+            EXPECT_NE(glGetUniformLocation(shader.getId(), name), -1) << vertex << " " << name;
+        }
+    }
+    ShaderProgram level("shaders/level.vs", "shaders/level.fs", "");
+    ASSERT_TRUE(level.build());
+    std::map<GLint, GLenum> typeAt;
+    for (GLuint i = 0; i < 3; ++i) {
+        char name[64] = {0};
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(level.getId(), i, sizeof name, nullptr, &size, &type, name);
+        typeAt[glGetAttribLocation(level.getId(), name)] = type;
+    }
+    EXPECT_EQ(typeAt, (std::map<GLint, GLenum>{{0, GL_FLOAT_VEC3}, {1, GL_FLOAT_VEC3}, {2, GL_FLOAT_VEC2}}));
 }
 
 }  // namespace

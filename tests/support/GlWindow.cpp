@@ -14,31 +14,26 @@ SDL_Window* gWindow = nullptr;
 SDL_GLContext gContext = nullptr;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
+
+bool failed(const char* what) {
+    fprintf(stderr, "%s: %s\n", what, SDL_GetError());
+    return false;
+}
 }  // namespace
 
 bool openTestWindow() {
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
-        return false;
+        return failed("SDL_Init");
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     gWindow = SDL_CreateWindow("Quenlow tests", 600, 40, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    if (gWindow == nullptr) {
-        fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
-        return false;
-    }
-    gContext = SDL_GL_CreateContext(gWindow);
-    if (gContext == nullptr) {
-        fprintf(stderr, "SDL_GL_CreateContext: %s\n", SDL_GetError());
-        return false;
-    }
+    gContext = gWindow != nullptr ? SDL_GL_CreateContext(gWindow) : nullptr;
     glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        fprintf(stderr, "glewInit failed\n");
-        return false;
+    if (gContext == nullptr || glewInit() != GLEW_OK) {
+        return failed("no OpenGL 3.3 core context");
     }
     glGetError();  // glewInit leaves GL_INVALID_ENUM behind on core profiles
     SDL_GL_SetSwapInterval(0);
@@ -47,19 +42,9 @@ bool openTestWindow() {
 }
 
 void closeTestWindow() {
-    if (gContext != nullptr) {
-        SDL_GL_DeleteContext(gContext);
-    }
-    if (gWindow != nullptr) {
-        SDL_DestroyWindow(gWindow);
-    }
+    SDL_GL_DeleteContext(gContext);
+    SDL_DestroyWindow(gWindow);
     SDL_Quit();
-    gContext = nullptr;
-    gWindow = nullptr;
-}
-
-SDL_Window* testWindow() {
-    return gWindow;
 }
 
 std::vector<uint8_t> readPixels(int x, int y, int width, int height) {
@@ -75,17 +60,14 @@ Rgba readPixel(int x, int y) {
 }
 
 bool writeScreenshot(const std::string& path) {
-    const std::vector<uint8_t> pixels = readPixels(0, 0, kWidth, kHeight);
-    std::vector<uint8_t> flipped(pixels.size());
-    const size_t row = static_cast<size_t>(kWidth) * 4;
-    for (int y = 0; y < kHeight; ++y) {
-        std::copy(pixels.begin() + static_cast<long>(y * row), pixels.begin() + static_cast<long>((y + 1) * row),
-                  flipped.begin() + static_cast<long>((kHeight - 1 - y) * row));
+    std::vector<uint8_t> pixels = readPixels(0, 0, kWidth, kHeight);
+    for (size_t i = 3; i < pixels.size(); i += 4) {
+        pixels[i] = 255;
     }
-    for (size_t i = 3; i < flipped.size(); i += 4) {
-        flipped[i] = 255;
-    }
-    return stbi_write_png(path.c_str(), kWidth, kHeight, 4, flipped.data(), static_cast<int>(row)) != 0;
+    stbi_flip_vertically_on_write(1);  // rows from the top, as pictures are stored
+    const bool written = stbi_write_png(path.c_str(), kWidth, kHeight, 4, pixels.data(), kWidth * 4) != 0;
+    stbi_flip_vertically_on_write(0);
+    return written;
 }
 
 bool near(const Rgba& pixel, int r, int g, int b, int tolerance) {

@@ -6,13 +6,10 @@
 #include <string>
 #include <vector>
 
-struct SDL_Window;
-
 namespace testing_support {
 
 bool openTestWindow();
 void closeTestWindow();
-SDL_Window* testWindow();
 
 // RGBA pixel of the back buffer at (x, y), origin bottom left as OpenGL counts.
 struct Rgba {

@@ -27,12 +27,6 @@ int ScriptedRand::draws() const {
     return gDraws;
 }
 
-void ScriptedRand::push(std::deque<int> values) {
-    for (int value : values) {
-        gScript.push_back(value);
-    }
-}
-
 }  // namespace testing_support
 
 extern "C" int rand() {

@@ -17,8 +17,6 @@ public:
 
     // rand() calls since the script was loaded.
     int draws() const;
-    // Appends more values to the running script.
-    void push(std::deque<int> values);
 };
 
 }  // namespace testing_support

@@ -1,11 +1,10 @@
 #include "support/TestSupport.h"
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -42,10 +41,8 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     if (path_.rfind("/tmp/quenlow-test-", 0) == 0) {
-        const std::string command = "rm -rf '" + path_ + "'";
-        if (system(command.c_str()) != 0) {
-            fprintf(stderr, "could not remove %s\n", path_.c_str());
-        }
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
     }
 }
 
@@ -92,9 +89,8 @@ std::string CapturedStdout::finish() {
 }
 
 bool writeFile(const std::string& path, const std::string& bytes) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        mkdir(path.substr(0, slash).c_str(), 0755);
-    }
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     std::ofstream stream(path, std::ios::binary | std::ios::trunc);
     stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(stream);

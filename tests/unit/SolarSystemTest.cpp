@@ -51,14 +51,18 @@ TEST(SolarSystemDescription, BodiesShareTheCurrentValues) {
          R"({"name": "Sol", "meshIndex": 0, "scale": 3, "orbitRadius": 0, "orbitSpeed": 0, "planets": [
              {"name": "A", "levelPath": "a.json", "meshIndex": 4, "scale": 1.5, "orbitRadius": 10, "orbitSpeed": 0.2},
              {"name": "B", "orbitRadius": 20}]})",
-         {{"Sol", "", 0, 3, 0, 0, 0}, {"A", "a.json", 4, 1.5f, 10, 0.2f, 0.3f}, {"B", "a.json", 4, 1.5f, 20, 0.2f, 0.3f}},
+         {{"Sol", "", 0, 3, 0, 0, 0},
+          {"A", "a.json", 4, 1.5f, 10, 0.2f, 0.3f},
+          {"B", "a.json", 4, 1.5f, 20, 0.2f, 0.3f}},
          "Sol solar system"},
         {"the first planet takes the star's values; the star has no level even when one was read",
          R"({"name": "Sol", "levelPath": "top.json", "meshIndex": 2, "scale": 2, "planets": [{"name": "A"}]})",
-         {{"Sol", "", 2, 2, 0, 0, 0}, {"A", "top.json", 2, 2, 0, 0, 0.3f}}, "Sol solar system"},
+         {{"Sol", "", 2, 2, 0, 0, 0}, {"A", "top.json", 2, 2, 0, 0, 0.3f}},
+         "Sol solar system"},
         {"keys after the planets change nothing already made",
          R"({"name": "Sol", "planets": [{"name": "A", "levelPath": "a.json"}], "name": "Late", "scale": 9})",
-         {{"Sol", "", 0, 1, 0, 0, 0}, {"A", "a.json", 0, 1, 0, 0, 0.3f}}, "Sol solar system"},
+         {{"Sol", "", 0, 1, 0, 0, 0}, {"A", "a.json", 0, 1, 0, 0, 0.3f}},
+         "Sol solar system"},
         {"a non-string under a text key keeps the text; a non-number under a number key is 0",
          R"({"name": "Sol", "scale": 2, "backgroundSound": 5, "planets": [
              {"name": "A", "levelPath": "a.json"},
@@ -67,7 +71,9 @@ TEST(SolarSystemDescription, BodiesShareTheCurrentValues) {
          "Sol solar system"},
         {"mesh indices truncate toward zero and saturate",
          R"({"planets": [{"meshIndex": -7.9}, {"meshIndex": 1e30}, {"meshIndex": -1e30}]})",
-         {{"", "", 0, 1, 0, 0, 0}, {"", "", -7, 1, 0, 0, 0.3f}, {"", "", INT_MAX, 1, 0, 0, 0.3f},
+         {{"", "", 0, 1, 0, 0, 0},
+          {"", "", -7, 1, 0, 0, 0.3f},
+          {"", "", INT_MAX, 1, 0, 0, 0.3f},
           {"", "", INT_MIN, 1, 0, 0, 0.3f}},
          " solar system"},
         {"no planets, no bodies", R"({"name": "Sol", "scale": 2})", {}, ""},
@@ -131,29 +137,18 @@ TEST(SolarSystemOrbits, BodiesStartAtRandomAnglesAndAdvanceAlongTheirOrbits) {
     }
     const std::vector<CelestialBody*>& bodies = system.getBodies();
     ASSERT_EQ(bodies.size(), 3u);
-    const float pi = static_cast<float>(M_PI);
-    const struct {
-        float angle;
-        glm::vec2 position;
-        float spin;
-    } expected[][3] = {
-        {{0, {0, 0}, 0}, {pi, {-10, 0}, 0}, {1.5f * pi, {0, -20}, 0}},
-        {{0, {0, 0}, 0}, {pi + 0.5f, {10 * std::cos(pi + 0.5f), 10 * std::sin(pi + 0.5f)}, 0.6f},
-         {1.5f * pi - 1.0f, {20 * std::cos(1.5f * pi - 1.0f), 20 * std::sin(1.5f * pi - 1.0f)}, 0.6f}},
-    };
+    // After two seconds the planets have gone on by twice their speed and spun 0.3 a second.
+    const float pi = static_cast<float>(M_PI), angles[2][3] = {{0, pi, 1.5f * pi}, {0, pi + 0.5f, 1.5f * pi - 1.0f}};
     for (int step = 0; step < 2; ++step) {
-        if (step == 1) {
-            EXPECT_EQ(system.update(1.0f, 0, 0), "");
-            EXPECT_EQ(system.update(1.0f, 0, 0), "");
-        }
         for (size_t i = 0; i < bodies.size(); ++i) {
-            SCOPED_TRACE("step " + std::to_string(step) + " body " + std::to_string(i));
-            EXPECT_NEAR(bodies[i]->orbitAngle, expected[step][i].angle, 1e-5);
-            EXPECT_NEAR(bodies[i]->position.x, expected[step][i].position.x, 1e-4);
-            EXPECT_NEAR(bodies[i]->position.y, expected[step][i].position.y, 1e-4);
-            EXPECT_EQ(bodies[i]->position, bodies[i]->getPosition());
-            EXPECT_NEAR(bodies[i]->spin, expected[step][i].spin, 1e-6);
+            const float angle = angles[step][i], radius = 10.0f * static_cast<float>(i);
+            EXPECT_NEAR(bodies[i]->orbitAngle, angle, 1e-5) << step << " " << i;
+            EXPECT_LT(glm::distance(glm::vec2(bodies[i]->getPosition()),
+                                    radius * glm::vec2(std::cos(angle), std::sin(angle))),
+                      1e-4f);
+            EXPECT_NEAR(bodies[i]->spin, step * (i > 0) * 0.6f, 1e-6) << step << " " << i;
         }
+        EXPECT_TRUE(system.update(1.0f, 0, 0).empty() && system.update(1.0f, 0, 0).empty());
     }
 }
 
@@ -163,7 +158,6 @@ TEST(SolarSystemOrbits, TheExploreMessageLaunchesOnlyWhileItsSystemLives) {
     ArtefactManager artefacts(9);
     {
         SolarSystem system(kEntry, nullptr, &artefacts);
-        EXPECT_STREQ(system.whoIsThere(), "SolarSystem");
         EXPECT_TRUE(MailBox::getInstance()->sendMessage(MESSAGE_EXPLORE_BUTTON_CLICKED, nullptr));
         // Launched with nothing selected: nothing to hand over.
         EXPECT_EQ(system.update(0.1f, 0, 0), "");
