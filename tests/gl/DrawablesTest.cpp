@@ -1,4 +1,4 @@
-// The sky box, the sphere, models and their meshes, particles, water and orbit rings drawn
+// The sky box, models and their meshes, particles, water and orbit rings drawn
 // into the window.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 
 #include "RenderTestKit.h"
 #include "render/Circle.h"
-#include "render/Icosphere.h"
 #include "render/Model.h"
 #include "render/ParticleSystem.h"
 #include "render/ProgramManager.h"
@@ -130,21 +129,6 @@ TEST_F(Drawables, BrokenShaderFailsTheBoxWithABlankLineAndKeepsNoTexture) {
         EXPECT_FALSE(box.setup(UV_MAPPING_CUBE)) << fragment;
         EXPECT_NE(output.finish().find("] Failed to build shader program\n\n"), std::string::npos) << fragment;
         EXPECT_EQ(TextureManager::getInstance()->getReferenceCount("textures/sky.png"), 0) << fragment;
-    }
-}
-
-TEST_F(Drawables, SphereSilhouetteAtEachPositionItIsDrawn) {
-    Icosphere sphere(0, 0, 0, "textures/sun.png", 0.0f, 1.0f, 3);
-    ASSERT_TRUE(sphere.setup());
-    Camera camera = render_test::lookingAt(glm::vec3(0, -5, 0), glm::vec3(0, 0, 0));
-    for (float x : {-2.0f, 2.0f}) {
-        sphere.setPos(glm::vec3(x, 0, 0));
-        sphere.render(&camera);
-    }
-    // At distance 5 a unit sphere two units aside spans about 73 pixels of radius round x +-144.
-    const int probes[][3] = {{496, 360, 1}, {849, 360, 1}, {784, 425, 1}, {884, 360, 0}, {784, 445, 0}, {640, 360, 0}};
-    for (const auto& p : probes) {
-        EXPECT_TRUE(near(readPixel(p[0], p[1]), 0, 180 * p[2], 60 * p[2], 4 * p[2])) << p[0] << ", " << p[1];
     }
 }
 

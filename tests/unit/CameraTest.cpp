@@ -1,7 +1,8 @@
 #include <cmath>
+#include <tuple>
 
-#include <glm/glm.hpp>
 #include <gtest/gtest.h>
+#include <glm/glm.hpp>
 
 #include "game/SolarSystemCamera.h"
 #include "render/Camera.h"
@@ -29,26 +30,32 @@ struct Point : Followable {
 };
 
 // Where the camera sees p: straight ahead is (0, 0, -1).
-glm::vec3 seen(MatrixOwner& c, glm::vec3 p) { return glm::normalize(glm::vec3(c.getViewMatrix() * glm::vec4(p, 1))); }
+glm::vec3 seen(MatrixOwner& c, glm::vec3 p) {
+    return glm::normalize(glm::vec3(c.getViewMatrix() * glm::vec4(p, 1)));
+}
 
 const float kTan30 = 0.57735027f, kTan60 = 1.7320508f, kQuarter = 1.5707964f, kPi = 3.14159265f;
 
 TEST(Camera, WalkingFollowsHeadingSlopeAndGround) {
     // From (2, 0, 9). 30 degrees up walks at 0.7, down at 1.3; steeper is clamped to 0.5 and 1.5.
-    const struct { float slope, yaw, viewZ, forward, strafe, eyeHeight; glm::vec3 eye; } cases[] = {
-        {0, 0, 0, 0.1f, 0, 0, {2.1f, 0, 1}}, {0, kQuarter, 0, 0.1f, 0, 2.5f, {2, 0.1f, 3.5f}},
+    // Slope, yaw, view z, forward, strafe, eye height, where the eye ends.
+    const std::tuple<float, float, float, float, float, float, glm::vec3> cases[] = {
+        {0, 0, 0, 0.1f, 0, 0, {2.1f, 0, 1}},
+        {0, kQuarter, 0, 0.1f, 0, 2.5f, {2, 0.1f, 3.5f}},
         {0, 0, 1, 0.1f, 0.1f, 0, {2.0707107f, -0.0707107f, 1}},
-        {kTan30, 0, 0, 1, 0, 0, {2.7f, 0, 2 * kTan30 + 1}}, {-kTan30, 0, 0, 1, 0, 0, {3.3f, 0, 1 - 2 * kTan30}},
-        {kTan60, 0, 0, 1, 0, 0, {2.5f, 0, 2 * kTan60 + 1}}, {-kTan60, 0, 0, 1, 0, 0, {3.5f, 0, 1 - 2 * kTan60}},
-        {kTan30, kQuarter, 0, 1, 0, 0, {2, 1, 2 * kTan30 + 1}}, {kTan30, -kQuarter, 0, 0, 1, 0, {1, 0, 2 * kTan30 + 1}},
+        {kTan30, 0, 0, 1, 0, 0, {2.7f, 0, 2 * kTan30 + 1}},
+        {-kTan30, 0, 0, 1, 0, 0, {3.3f, 0, 1 - 2 * kTan30}},
+        {kTan60, 0, 0, 1, 0, 0, {2.5f, 0, 2 * kTan60 + 1}},
+        {-kTan60, 0, 0, 1, 0, 0, {3.5f, 0, 1 - 2 * kTan60}},
+        {kTan30, kQuarter, 0, 1, 0, 0, {2, 1, 2 * kTan30 + 1}},
+        {kTan30, -kQuarter, 0, 0, 1, 0, {1, 0, 2 * kTan30 + 1}},
     };
-    for (const auto& c : cases) {
-        Plane terrain(c.slope);
+    for (const auto& [slope, yaw, viewZ, forward, strafe, eyeHeight, eye] : cases) {
+        Plane terrain(slope);
         Camera camera({2, 0, 9}, {0, 0, 1}, {0, 0, 1}, 1280, 720);
-        camera.update(c.yaw, c.viewZ, c.forward, c.strafe, c.eyeHeight, false, &terrain, 0.016f);
-        EXPECT_VEC_NEAR(*camera.getPosition(), c.eye, 1e-4f) << c.slope << " " << c.yaw;
-        const glm::vec3 heading(std::cos(c.yaw), std::sin(c.yaw), c.viewZ);
-        EXPECT_VEC_NEAR(seen(camera, c.eye + heading), glm::vec3(0, 0, -1), 1e-4f);
+        camera.update(yaw, viewZ, forward, strafe, eyeHeight, false, &terrain, 0.016f);
+        EXPECT_VEC_NEAR(*camera.getPosition(), eye, 1e-4f) << slope << " " << yaw;
+        EXPECT_VEC_NEAR(seen(camera, eye + glm::vec3(std::cos(yaw), std::sin(yaw), viewZ)), glm::vec3(0, 0, -1), 1e-4f);
     }
 }
 
@@ -56,12 +63,15 @@ TEST(Camera, JumpLiftsTheEyeAlongOneSineArch) {
     Plane flat(0);
     Camera camera({0, 0, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720);
     // The phase grows 5 per second; a jump asked for in the air changes nothing.
-    const struct { bool jump; float dt, eyeZ; } steps[] = {{true, kPi / 10, 1}, {false, kPi / 10, 2},
-        {true, kPi / 20, 1.7071f}, {false, kPi / 20 - 0.001f, 1.005f}, {false, 0.002f, 1}, {false, kPi / 10, 1}};
-    for (const auto& step : steps) {
-        camera.update(0, 0, 0, 0, 0, step.jump, &flat, step.dt);
-        EXPECT_NEAR(camera.getPosition()->z, step.eyeZ, 1e-3f);
-        EXPECT_EQ(camera.jumping, step.eyeZ > 1.0f || step.jump);
+    for (const auto& [jump, dt, eyeZ] : {std::tuple(true, kPi / 10, 1.0f),
+                                         {false, kPi / 10, 2.0f},
+                                         {true, kPi / 20, 1.7071f},
+                                         {false, kPi / 20 - 0.001f, 1.005f},
+                                         {false, 0.002f, 1.0f},
+                                         {false, kPi / 10, 1.0f}}) {
+        camera.update(0, 0, 0, 0, 0, jump, &flat, dt);
+        EXPECT_NEAR(camera.getPosition()->z, eyeZ, 1e-3f);
+        EXPECT_EQ(camera.jumping, eyeZ > 1.0f || jump);
     }
 }
 
@@ -87,37 +97,14 @@ TEST(Camera, FollowingAndOrbitingLeaveTheWalkAlone) {
 
 const float kStart = 141.42136f;  // the start position's distance: the first zoom
 
-SolarSystemCamera makeCamera() { return SolarSystemCamera({0, -100, 100}, glm::vec3(0), {0, 0, 1}, 1280, 720); }
+SolarSystemCamera makeCamera() {
+    return SolarSystemCamera({0, -100, 100}, glm::vec3(0), {0, 0, 1}, 1280, 720);
+}
 
 // Expects the eye at eye, looking straight at center.
 void expectView(SolarSystemCamera& camera, const glm::vec3& eye, const glm::vec3& center) {
     EXPECT_VEC_NEAR(*camera.getPosition(), eye, 1e-3f);
     EXPECT_VEC_NEAR(seen(camera, center), glm::vec3(0, 0, -1), 1e-5f);
-}
-
-TEST(SolarSystemCamera, ZoomStepsAreClampedTo50And300) {
-    const std::pair<int, float> cases[] = {{-1, kStart - 20}, {-4, kStart - 80}, {-5, 50}, {-9, 50},
-                                           {7, kStart + 140}, {8, 300}, {12, 300}};  // steps: negative zoom in
-    for (const auto& [steps, height] : cases) {
-        SolarSystemCamera camera = makeCamera();
-        for (int i = 0; i < std::abs(steps); ++i) steps < 0 ? camera.zoomIn() : camera.zoomOut();
-        camera.update(1.0f);  // a one-second frame eases the height all the way
-        EXPECT_NEAR(camera.getPosition()->z, height, 1e-3f) << steps;
-    }
-}
-
-TEST(SolarSystemCamera, FreeModeFliesInAndPans) {
-    // Half-way from (0, -1000, 100) in 0.1 s; a drag right and down moves left and up; longer frames overshoot.
-    const struct { glm::vec2 drag; float dt; glm::vec3 eye, center; } steps[] = {
-        {{0, 0}, 0.1f, {0, -550, kStart}, {0, 0, 0}}, {{0, 0}, 0.2f, {0, -100, kStart}, {0, 0, 0}},
-        {{10, 20}, 0.2f, {-1, -98, kStart}, {-1, 2, 0}}, {{-10, 0}, 0.1f, {-0.5f, -98, kStart}, {-0.5f, 2, 0}},
-        {{0, 0}, 0.4f, {0.5f, -98, kStart}, {0.5f, 2, 0}}};
-    SolarSystemCamera camera = makeCamera();
-    for (const auto& step : steps) {
-        camera.setOffset(step.drag);
-        camera.update(step.dt);
-        expectView(camera, step.eye, step.center);
-    }
 }
 
 TEST(SolarSystemCamera, FollowingTrailsThePlanetAndLeavingUndoesPanAndZoom) {

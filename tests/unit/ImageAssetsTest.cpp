@@ -1,5 +1,5 @@
-// The generated muzzle-flash sheet and font atlases in the run folder, decoded with stb_image
-// as the texture cache decodes them.
+// The generated font atlases in the run folder, decoded with stb_image as the texture cache
+// decodes them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,24 +24,6 @@ std::pair<int, int> alphaRange(const Image& image, int x0, int y0, int x1, int y
         }
     }
     return range;
-}
-
-// Every frame shows a flash, and no frame inks its cell's border, where the neighbouring
-// frame would show a sliver of it.
-TEST(ImageAssets, EveryMuzzleFlashFrameShowsInsideItsCell) {
-    SKIP_WITHOUT_RUN_ASSETS();
-    Image sheet;
-    ASSERT_TRUE(decodeRunImage("textures/explosion_1.png", &sheet, 4));
-    constexpr int kGrid = 4;
-    const int cell = sheet.width / kGrid;
-    for (int frame = 0; frame < kGrid * kGrid; ++frame) {
-        const int x0 = (frame % kGrid) * cell, y0 = (frame / kGrid) * cell, middle = cell / 2;
-        EXPECT_GT(alphaRange(sheet, x0 + middle - 4, y0 + middle - 4, x0 + middle + 4, y0 + middle + 4).second, 32);
-        EXPECT_EQ(
-            alphaRange(sheet, x0, y0, x0 + cell, y0 + 1).second + alphaRange(sheet, x0, y0, x0 + 1, y0 + cell).second,
-            0)
-            << frame;
-    }
 }
 
 // Every character the HUD writes; the star map adds the names of the star and its planets.

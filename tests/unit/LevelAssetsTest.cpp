@@ -26,10 +26,10 @@ bool inPackage(const std::string& entry) {
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
 }
 
-// The star has no level; each planet leads to its own, every one with the keys its reader takes
-// (only the kinds an array: the reader adds the numbers of every array to them) and a seed of
-// its own, and no two orbits (the star's included) lie closer than 10 units.
-TEST(LevelDescriptions, TheSystemLeadsToNineLevelsWithEveryKey) {
+// The star has no level; each planet leads to its own, every one with its pictures and sounds
+// in the package and a seed of its own, and no two orbits (the star's included) lie closer
+// than 10 units.
+TEST(LevelDescriptions, TheSystemLeadsToNineLevels) {
     SKIP_WITHOUT_RUN_ASSETS();
     const testing_support::JsonTree system = testing_support::readRunJson("levels/system_1/s1.json");
     const json_value* planets = jsonMember(system.get(), "planets");
@@ -38,34 +38,14 @@ TEST(LevelDescriptions, TheSystemLeadsToNineLevelsWithEveryKey) {
     std::vector<double> radii = {jsonNumber(jsonMember(system.get(), "orbitRadius"))};
     std::set<double> seeds;
     for (unsigned i = 0; i < 9; ++i) {
-        const json_value* planet = planets->u.array.values[i];
         const std::string entry = "levels/system_1/s1p" + std::to_string(i + 1) + ".json";
-        SCOPED_TRACE(entry);
-        EXPECT_TRUE(!jsonText(jsonMember(planet, "name")).empty() &&
-                    jsonText(jsonMember(planet, "levelPath")) == entry);
-        for (const char* key : {"meshIndex", "scale", "orbitRadius", "orbitSpeed"}) {
-            EXPECT_TRUE(isNumber(jsonMember(planet, key))) << key;
-        }
-        radii.push_back(jsonNumber(jsonMember(planet, "orbitRadius")));
+        EXPECT_EQ(jsonText(jsonMember(planets->u.array.values[i], "levelPath")), entry);
+        radii.push_back(jsonNumber(jsonMember(planets->u.array.values[i], "orbitRadius")));
         const testing_support::JsonTree root = testing_support::readRunJson(entry);
-        ASSERT_TRUE(root != nullptr && root->type == json_object);
-        EXPECT_FALSE(jsonText(jsonMember(root.get(), "name")).empty());
+        ASSERT_TRUE(root != nullptr && isNumber(jsonMember(root.get(), "seed"))) << entry;
         for (const char* key : {"diffuseTextureMap", "specularTextureMap", "normalTextureMap", "skyboxTexture",
                                 "waterTexture", "backgroundSound"}) {
-            EXPECT_TRUE(inPackage(jsonText(jsonMember(root.get(), key)))) << key;
-        }
-        for (const char* key : {"objectDensity", "skyboxLightPositionX", "skyboxLightPositionY", "skyboxLightPositionZ",
-                                "skyboxLightRotationSpeed", "seed", "artefactPositionX", "artefactPositionY",
-                                "artefactPositionZ", "footstepSound", "footstepSoundWater"}) {
-            EXPECT_TRUE(isNumber(jsonMember(root.get(), key))) << key;
-        }
-        const std::string effect = jsonText(jsonMember(root.get(), "particleSystem"));
-        EXPECT_TRUE(effect.empty() || inPackage(effect)) << effect;
-        for (unsigned k = 0; k < root->u.object.length; ++k) {
-            const json_value* value = root->u.object.values[k].value;
-            const bool kinds = std::string(root->u.object.values[k].name) == "objectKinds";
-            EXPECT_EQ(value->type == json_array && (!kinds || value->u.array.length > 0), kinds)
-                << root->u.object.values[k].name;
+            EXPECT_TRUE(inPackage(jsonText(jsonMember(root.get(), key)))) << entry << " " << key;
         }
         seeds.insert(jsonNumber(jsonMember(root.get(), "seed")));
     }

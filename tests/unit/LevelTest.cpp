@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <climits>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/Level.h"
@@ -16,15 +19,19 @@
 namespace {
 
 TEST(Torus, ColumnsTilesWrappingAndNeighbours) {
-    const struct {
-        float x;
-        int column, tile;
-        float wrapped;
-    } cases[] = {{-0.5f, 2, -1, 63.5f}, {-64, 1, -2, 0},  {191.9f, 2, 2, 63.9f},  {192, 0, 3, 0},    {0, 0, 0, 0},
-                 {64, 1, 1, 0},         {-192, 2, -4, 0}, {-64.5f, 1, -2, 63.5f}, {-200, 2, -4, 56}, {400, 0, 6, 16}};
-    for (const auto& c : cases) {
-        EXPECT_TRUE(torus_column(c.x, 64) == c.column && torus_tile(c.x, 64) == c.tile) << c.x;
-        EXPECT_NEAR(torus_wrap(c.x, 64), c.wrapped, 1e-4f) << c.x;
+    // Coordinate, its column and tile on tiles of 64, and where it wraps to.
+    for (const auto& [x, column, tile, wrapped] : {std::tuple(-0.5f, 2, -1, 63.5f),
+                                                   {-64.0f, 1, -2, 0.0f},
+                                                   {191.9f, 2, 2, 63.9f},
+                                                   {192.0f, 0, 3, 0.0f},
+                                                   {0.0f, 0, 0, 0.0f},
+                                                   {64.0f, 1, 1, 0.0f},
+                                                   {-192.0f, 2, -4, 0.0f},
+                                                   {-64.5f, 1, -2, 63.5f},
+                                                   {-200.0f, 2, -4, 56.0f},
+                                                   {400.0f, 0, 6, 16.0f}}) {
+        EXPECT_TRUE(torus_column(x, 64) == column && torus_tile(x, 64) == tile) << x;
+        EXPECT_NEAR(torus_wrap(x, 64), wrapped, 1e-4f) << x;
     }
     for (float x = -500.0f; x < 500.0f; x += 0.73f) {
         ASSERT_EQ(((torus_tile(x, 64) % 3) + 3) % 3, torus_column(x, 64)) << x;
@@ -56,32 +63,27 @@ void walk(Level& level, const std::string& json) {
 
 // Keys anywhere in the tree; the numbers of every array become kinds, until a nested array ends.
 TEST(LevelDescription, WalkReadsKeysAnywhereAndArraysAsKinds) {
-    const struct {
-        const char* json;
-        std::vector<int> kinds;
-        int seed;
-        float artefactZ, density;
-        const char* effect;
-        int footstep;
-    } cases[] = {
+    // The description; the kinds, seed, crystal height, object density, effect and footstep read from it.
+    const std::tuple<const char*, std::vector<int>, int, float, float, const char*, int> cases[] = {
         {R"({"a": [3, 7.9, "x"], "seed": 12.7})", {3, 7, 0}, 12, 0, 0, "", 12},
         {R"({"k": [[1], 2], "seed": "12"})", {1}, 0, 0, 0, "", 12},
-        {R"({"o": {"p": {"artefactPositionZ": 4.5}}, "k": [{"objectDensity": 0.5}, null]})", {0, 0}, 0, 4.5f, 0.5f,
-         "", 12},
+        {R"({"o": {"p": {"artefactPositionZ": 4.5}}, "k": [{"objectDensity": 0.5}, null]})",
+         {0, 0},
+         0,
+         4.5f,
+         0.5f,
+         "",
+         12},
         {R"({"particleSystem": "snow.json", "name": 5, "footstepSound": 14.9})", {}, 0, 0, 0, "snow.json", 14},
         {R"({"particleSystem": ["x"], "seed": 5, "seed": 9, "footstepSound": {}})", {0}, 9, 0, 0, "", 0},
-        {R"({"seed": 1e300, "objectDensity": -1e300, "k": [1e20]})", {2147483647}, 2147483647, 0, -3.4028235e38f,
-         "", 12},
-    };
-    for (const auto& c : cases) {
+        {R"({"seed": 1e300, "objectDensity": -1e300, "k": [1e20]})", {INT_MAX}, INT_MAX, 0, -FLT_MAX, "", 12}};
+    for (const auto& [json, kinds, seed, artefactZ, density, effect, footstep] : cases) {
         Level level("levels/none.json", true);
-        walk(level, c.json);
-        EXPECT_EQ(level.getObjectKinds(), c.kinds) << c.json;
-        EXPECT_EQ(level.getSeed(), c.seed) << c.json;
-        EXPECT_TRUE(level.artefactPosition.z == c.artefactZ && level.getArtefactBaseZ() == c.artefactZ) << c.json;
-        EXPECT_EQ(level.getObjectDensity(), c.density) << c.json;
-        EXPECT_EQ(level.getParticleSystem(), c.effect) << c.json;
-        EXPECT_EQ(level.getFootstepSound(glm::vec3(0.0f)), c.footstep) << c.json;
+        walk(level, json);
+        EXPECT_TRUE(level.getObjectKinds() == kinds && level.getSeed() == seed) << json;
+        EXPECT_TRUE(level.artefactPosition.z == artefactZ && level.getArtefactBaseZ() == artefactZ) << json;
+        EXPECT_TRUE(level.getObjectDensity() == density && level.getParticleSystem() == effect) << json;
+        EXPECT_EQ(level.getFootstepSound(glm::vec3(0.0f)), footstep) << json;
     }
     // Nesting beyond the walks' bound is not entered, and a very deep tree does not exhaust the stack.
     for (const auto& [depth, seed] : {std::make_pair(40, 7), std::make_pair(80, 0), std::make_pair(100000, 0)}) {
@@ -105,23 +107,20 @@ struct Walled : Level {
 
 TEST(LevelQueries, LineOfSightStepsOverTheTerrain) {
     const glm::vec3 none(-1.0f);
-    const struct {
-        glm::vec3 from, to;
-        bool seen;
-        glm::vec3 hit;
-        int reads;
-    } cases[] = {{{5, 5, 1}, {5, 5, 1}, true, none, 0},
-                 {{0, 0, 1}, {0.6f, 0.6f, 1}, true, none, 0},
-                 {{-500, 0, 50}, {-99.5f, 0, 50}, false, none, 0},
-                 {{0, 0, 5}, {50, 0, 5}, false, {21, 0, 5}, 22},
-                 {{0, 0, 12}, {50, 0, 12}, true, none, 50},
-                 {{0, 0, 5}, {NAN, 0, 5}, false, none, 0}};
-    for (const auto& c : cases) {
+    // From, to, seen, where the wall was hit, heights read.
+    const std::tuple<glm::vec3, glm::vec3, bool, glm::vec3, int> cases[] = {
+        {{5, 5, 1}, {5, 5, 1}, true, none, 0},
+        {{0, 0, 1}, {0.6f, 0.6f, 1}, true, none, 0},
+        {{-500, 0, 50}, {-99.5f, 0, 50}, false, none, 0},
+        {{0, 0, 5}, {50, 0, 5}, false, {21, 0, 5}, 22},
+        {{0, 0, 12}, {50, 0, 12}, true, none, 50},
+        {{0, 0, 5}, {NAN, 0, 5}, false, none, 0}};
+    for (const auto& [from, to, seen, wall, reads] : cases) {
         Walled level;
         glm::vec3 hit = none;
-        EXPECT_EQ(level.los(c.from, c.to, &hit), c.seen) << c.to.x;
-        EXPECT_TRUE(hit == c.hit && level.reads == c.reads) << c.to.x << ": " << level.reads;
-        EXPECT_EQ(level.los(c.from, c.to, nullptr), c.seen);
+        EXPECT_EQ(level.los(from, to, &hit), seen) << to.x;
+        EXPECT_TRUE(hit == wall && level.reads == reads) << to.x << ": " << level.reads;
+        EXPECT_EQ(level.los(from, to, nullptr), seen);
     }
     Walled level;
     EXPECT_TRUE(level.isCollision({21, 0, 9.9f}) && !level.isCollision({21, 0, 10.0f}));

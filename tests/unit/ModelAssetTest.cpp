@@ -1,16 +1,15 @@
 // The generated models as the game imports them: the mesh counts its mesh sets rely on, faces
-// wound outward, material images the package holds, and each object where its users place it.
+// wound outward, and material images the package holds.
 #include <gtest/gtest.h>
 
-#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Importer.hpp>
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/AssetList.h"
-#include "support/ModelSets.h"
 #include "support/RunAssets.h"
 
 namespace {
@@ -49,7 +48,10 @@ TEST(ModelAssets, ImportWithTheMeshCountsTheirSetsNeedOutwardFacesAndPackagedIma
     const std::vector<std::string> entries = buildAssetList();
     const std::pair<std::string, size_t> models[] = {{"models/forest3/NatureFreePack1.obj", 39},
                                                      {"models/forest2/forest_assets.obj", 15},
-                                                     {kPlanets, 14}, {kCrystal, 2}, {kUfo, 3}, {kRocket, 5}};
+                                                     {kPlanets, 14},
+                                                     {kCrystal, 2},
+                                                     {kUfo, 3},
+                                                     {kRocket, 5}};
     for (const auto& [entry, meshCount] : models) {
         SCOPED_TRACE(entry);
         const Imported model(entry);
@@ -82,58 +84,5 @@ TEST(ModelAssets, ImportWithTheMeshCountsTheirSetsNeedOutwardFacesAndPackagedIma
                 EXPECT_TRUE(entry != kUfo || material->GetTextureCount(type) == 1u) << "texture type " << type;
             }
         }
-    }
-}
-
-// Each object's box after its set's scale, quarter turn about x and pivot: forest kinds stand at
-// their pivot (a little into the ground for slopes), planets sit on theirs (rings and moons may
-// make them lopsided) within the 5-unit circle that selects them, the rocket's legs reach the
-// tiles' corner at its origin and the exhaust spawns 3 up at its nozzle, the UFO fills the box it
-// is picked with (its own height up), and the spinning crystal is centred on its axis.
-TEST(ModelAssets, MeshSetsSitOnTheirPivots) {
-    SKIP_WITHOUT_RUN_ASSETS();
-    constexpr float kAny = 1e9f;
-    struct Placement {
-        std::string entry, what;
-        std::vector<int> meshes;  // empty: all
-        glm::vec3 pivot;
-        float scale, offCentre;
-        glm::vec2 bottom, height, reach;  // ranges: lowest point, height, farthest side from the pivot
-    };
-    std::vector<Placement> rows = {
-        {kRocket, "rocket", {}, glm::vec3(0.0f), 0.1f, 0.3f, {-0.05f, 0.05f}, {13.0f, 19.0f}, {0.0f, kAny}},
-        {kRocket, "nozzle", {2}, glm::vec3(0.0f), 0.1f, 0.3f, {2.7f, 3.3f}, {0.0f, kAny}, {0.0f, 1.5f}},
-        {kUfo, "ufo", {}, glm::vec3(0.0f), 0.05f, 0.1f, {-kAny, kAny}, {0.0f, kAny}, {1.5f, 2.0f}},
-        {kCrystal, "crystal", {}, glm::vec3(0.0f), 1.0f, 0.15f, {-kAny, kAny}, {1.8f, 2.4f}, {0.0f, kAny}},
-    };
-    for (const auto& pack : testing_support::kForestPacks) {
-        for (const auto& kind : pack.kinds) {
-            rows.push_back({pack.entry, pack.name + std::to_string(kind.meshes[0]), kind.meshes, kind.pivot, 1.0f,
-                            0.6f, {-0.5f, 0.02f}, {kind.minHeight, kind.maxHeight}, {0.0f, kAny}});
-        }
-    }
-    for (int body = 0; body < 14; ++body) {
-        rows.push_back({kPlanets, "body" + std::to_string(body), {body}, testing_support::kPlanetPivots[body], 1.0f,
-                        1.0f, {-5.0f, 0.0f}, {0.0f, 10.0f}, {0.0f, body == 0 ? kAny : 5.0f}});
-    }
-    for (const Placement& row : rows) {
-        SCOPED_TRACE(row.what);
-        const Imported model(row.entry);
-        glm::vec3 low(kAny), high(-kAny);
-        for (size_t i = 0; i < model.meshes.size(); ++i) {
-            if (row.meshes.empty() || std::count(row.meshes.begin(), row.meshes.end(), static_cast<int>(i)) != 0) {
-                for (unsigned v = 0; v < model.meshes[i]->mNumVertices; ++v) {
-                    const aiVector3D& p = model.meshes[i]->mVertices[v];
-                    low = glm::min(low, glm::vec3(p.x, -p.z, p.y) * row.scale - row.pivot);
-                    high = glm::max(high, glm::vec3(p.x, -p.z, p.y) * row.scale - row.pivot);
-                }
-            }
-        }
-        const float height = high.z - low.z, reach = std::max({high.x, -low.x, high.y, -low.y});
-        EXPECT_LE(glm::length(glm::vec2(low + high) * 0.5f), row.offCentre);
-        EXPECT_TRUE(low.z >= row.bottom[0] && low.z <= row.bottom[1]) << "lowest point " << low.z;
-        EXPECT_TRUE(height >= row.height[0] && height <= row.height[1]) << "height " << height;
-        EXPECT_TRUE(reach >= row.reach[0] && reach <= row.reach[1]) << "reach " << reach;
-        EXPECT_TRUE(row.what != "ufo" || std::abs(low.z - height / 2) < 0.05f) << "off its picking box";
     }
 }

@@ -1,5 +1,5 @@
-#include <glm/glm.hpp>
 #include <gtest/gtest.h>
+#include <glm/glm.hpp>
 
 #include <cmath>
 #include <string>
@@ -8,22 +8,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-
-TEST(Text, AreaFollowsTheAdvanceAndScaleAndFadeHidesForGood) {
-    // Three characters at (100, 200), scale 2: inside is x 100..220, y 200..250, borders excluded.
-    Text text(100, 200, "abc", "fonts/font1.json", 2.0f, glm::vec3(1));
-    EXPECT_TRUE(text.positionInsideText(101, 201) && text.positionInsideText(219, 249));
-    EXPECT_FALSE(text.positionInsideText(220, 225) || text.positionInsideText(150, 250));
-
-    text.setFadeToTransparent(2.0f);
-    const struct { float dt, alpha; bool visible; } steps[] = {
-        {0.5f, 0.75f, true}, {1.5f, 0, true}, {0.1f, -0.05f, false}, {1, -0.05f, false}};
-    for (const auto& step : steps) {
-        text.update(step.dt);
-        EXPECT_NEAR(text.getAlpha(), step.alpha, 1e-4f);
-        EXPECT_EQ(text.isVisible(), step.visible);
-    }
-}
 
 // The font description as set-up reads it, and the glyph rectangle of 'B' (cell 1 of row 1).
 TEST(Text, FontDescriptionsWithoutAtlasSizeAreRefusedAndHugeCellsStayFinite) {
@@ -34,17 +18,20 @@ TEST(Text, FontDescriptionsWithoutAtlasSizeAreRefusedAndHugeCellsStayFinite) {
         const char* line;  // null: read
         FLOATRECT b;       // the expected rectangle, when read
     } cases[] = {
-        {"the game's layout", R"({"textureWidth": 200, "textureHeight": 280, "characterWidthInTexture": 25,
+        {"the game's layout",
+         R"({"textureWidth": 200, "textureHeight": 280, "characterWidthInTexture": 25,
             "characterHeightInTexture": 35, "horizontalPadding": 5, "verticalPadding": 5, "r": [" !", "AB"]})",
-         nullptr, {0.15f, 0.225f, 40.0f / 280, 65.0f / 280}},
+         nullptr,
+         {0.15f, 0.225f, 40.0f / 280, 65.0f / 280}},
         {"no sizes", R"({"r": ["AB"]})", kNoSize, {}},
         {"zero width", R"({"textureWidth": 0, "textureHeight": 48})", kNoSize, {}},
         {"negative height", R"({"textureWidth": 64, "textureHeight": -48})", kNoSize, {}},
         // Cells past int saturate, infinite sizes clamp to the largest float.
-        {"huge numbers", R"({"textureWidth": 1e999, "textureHeight": 64, "characterWidthInTexture": 1e300,
+        {"huge numbers",
+         R"({"textureWidth": 1e999, "textureHeight": 64, "characterWidthInTexture": 1e300,
             "characterHeightInTexture": -1e300, "r": ["  ", "AB"]})",
-         nullptr, {2147483647.0f / 3.4028235e38f, 4294967294.0f / 3.4028235e38f, -2147483648.0f / 64,
-                   -4294967296.0f / 64}},
+         nullptr,
+         {2147483647.0f / 3.4028235e38f, 4294967294.0f / 3.4028235e38f, -2147483648.0f / 64, -4294967296.0f / 64}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
