@@ -14,9 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "AudioTestSupport.h"
 #include "core/PackageManager.h"

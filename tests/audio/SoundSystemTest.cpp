@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 
 #include "AudioTestSupport.h"
 #include "core/MailBox.h"
@@ -15,11 +14,7 @@ using Inspect = SoundSystemInspector;
 namespace {
 
 struct SoundSystemTest : ::testing::Test {
-    // Sounds long enough to still play when the test looks.
-    void SetUp() override {
-        ASSERT_TRUE(testing_support::buildPackage(dir.path(), audio_testing::toneEntries(3.0, 0.25)));
-        ASSERT_TRUE(sound.setup());
-    }
+    void SetUp() override { ASSERT_TRUE(package.built && sound.setup()); }
     int poolSourcesPlaying() const {
         int count = 0;
         for (int index = 0; index < SoundSystem::kPoolSize; ++index) {
@@ -27,8 +22,7 @@ struct SoundSystemTest : ::testing::Test {
         }
         return count;
     }
-    testing_support::TempDir dir;
-    testing_support::ScopedWorkingDirectory cwd{dir.path()};
+    testing_support::PackageDir package{audio_testing::toneEntries(3.0, 0.25)};  // still playing when looked at
     SoundSystem sound{true};
 };
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <glm/gtc/type_ptr.hpp>
-#include <tuple>
 
 #include "RenderTestKit.h"
 #include "render/Circle.h"

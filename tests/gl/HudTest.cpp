@@ -3,10 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <set>
-#include <string>
-#include <vector>
 
 #include "RenderTestKit.h"
 #include "core/AssetList.h"

@@ -9,9 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "RenderTestKit.h"
 #include "core/AssetList.h"

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <set>
 
 #include "RenderTestKit.h"
 #include "audio/AudioTestSupport.h"

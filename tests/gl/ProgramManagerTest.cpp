@@ -2,8 +2,6 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "RenderTestKit.h"
 #include "core/Utils.h"
 #include "render/ProgramManager.h"

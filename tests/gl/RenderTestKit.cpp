@@ -22,15 +22,14 @@ testing_support::Entries drawableShaders() {
     return entries;
 }
 
-PackageFolder::PackageFolder(const testing_support::Entries& extra) {
+testing_support::Entries withHudShaders(const testing_support::Entries& extra) {
     testing_support::Entries entries;
     for (const char* shader :
          {"shaders/basicortho.vs", "shaders/basicortho.fs", "shaders/text.vs", "shaders/text.fs"}) {
         entries.emplace_back(shader, assetSource(shader));
     }
     entries.insert(entries.end(), extra.begin(), extra.end());
-    built = testing_support::buildPackage(dir.path(), entries);
-    inside = std::make_unique<testing_support::ScopedWorkingDirectory>(dir.path());
+    return entries;
 }
 
 std::string solidPng(int width, int height, uint8_t r, uint8_t g, uint8_t b) {

@@ -23,17 +23,12 @@ std::string assetSource(const std::string& entry);
 // Every shader source of the 3D drawables, as package entries.
 testing_support::Entries drawableShaders();
 
-// A package of the game's basicortho and text shaders plus extra entries, made in a
-// temporary folder that is the working directory while the object lives.
-class PackageFolder {
-public:
-    explicit PackageFolder(const testing_support::Entries& extra);
+// The game's basicortho and text shader sources, then the extra entries.
+testing_support::Entries withHudShaders(const testing_support::Entries& extra);
+// A package of those in a temporary folder that is the working directory while the object lives.
+struct PackageFolder : testing_support::PackageDir {
+    explicit PackageFolder(const testing_support::Entries& extra) : PackageDir(withHudShaders(extra)) {}
     bool ok() const { return built; }
-
-private:
-    testing_support::TempDir dir;
-    bool built = false;
-    std::unique_ptr<testing_support::ScopedWorkingDirectory> inside;
 };
 
 // A 1280 x 720 camera with the game's perspective at eye, looking at target.

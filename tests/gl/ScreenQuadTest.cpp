@@ -1,10 +1,6 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <array>
-#include <functional>
-#include <memory>
-
 #include "RenderTestKit.h"
 #include "render/AnimatedSprite.h"
 #include "render/Camera.h"

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <functional>
 
 #include "RenderTestKit.h"
 #include "render/Camera.h"
@@ -19,7 +18,9 @@ const char* const kFont = R"({"texture": "fonts/atlas.png", "size": {"textureWid
   "verticalPadding": 2.0, "rows": ["ABCD", "EFGH", ["x"], "Z"], "ignored": [true, null, 3]})";
 
 // 4 x 2 cells of 16 x 24 pixels: cell i is cellColour(i) inside a transparent border of 2 that the padding cuts.
-Rgba cellColour(int index) { return {40 + 25 * index, 255 - 25 * index, 128, 255}; }
+Rgba cellColour(int index) {
+    return {40 + 25 * index, 255 - 25 * index, 128, 255};
+}
 
 std::string atlasImage() {
     std::vector<uint8_t> pixels;
@@ -52,35 +53,40 @@ protected:
         ASSERT_TRUE(package.ok());
         render_test::clearWindow(0, 0, 0);
     }
-    render_test::PackageFolder package{{{"fonts/atlas.png", atlasImage()}, {"fonts/test.json", kFont},
-        {"fonts/no_atlas.json", R"({"texture": "fonts/none.png", "textureWidth": 64, "textureHeight": 48})"},
-        {"fonts/broken.json", "{\"texture\": \"fonts/atlas.png\", "},
-        // Far deeper than any walk may recurse; the font's own keys follow the nesting.
-        {"fonts/deep.json", "{\"deep\": " + std::string(300000, '[') + std::string(300000, ']') + ", " +
-                                std::string(kFont).substr(1)}}};
+    render_test::PackageFolder package{
+        {{"fonts/atlas.png", atlasImage()},
+         {"fonts/test.json", kFont},
+         {"fonts/no_atlas.json", R"({"texture": "fonts/none.png", "textureWidth": 64, "textureHeight": 48})"},
+         {"fonts/broken.json", "{\"texture\": \"fonts/atlas.png\", "},
+         // Far deeper than any walk may recurse; the font's own keys follow the nesting.
+         {"fonts/deep.json",
+          "{\"deep\": " + std::string(300000, '[') + std::string(300000, ']') + ", " + std::string(kFont).substr(1)}}};
     Camera camera{{0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720};
 };
 
 TEST_F(TextDrawTest, GlyphsAdvanceTwentyTimesScaleWithTheirUpperCaseCells) {
     Text text(100, 200, "abH e", "fonts/test.json", 2, glm::vec3(1));
     ASSERT_TRUE(text.setup());
-    const struct { std::function<void(Text&)> change; std::string shown; float x, y, scale; } steps[] = {
-        {[](Text&) {}, "abH e", 100, 200, 2},
-        {[](Text& t) { t.setText("HGFED"); }, "HGFED", 100, 200, 2},  // rebuilt in place
-        {[](Text& t) { t.setText("GFEDCBA", 300.5f); }, "GFEDCBA", 300.5f, 200, 2},
-        {[](Text& t) { t.setText("ch"); t.setPos(700, 500); t.setScale(3, true); }, "ch", 700, 500, 3},
-        {[](Text& t) { t.setText("Bad"); t.setPos(40, 40); t.setScale(1, true); }, "Bad", 40, 40, 1},
-        {[](Text& t) { t.setText("AzQ"); }, "AzQ", 40, 40, 1},  // missing characters warn at each build
-        {[](Text& t) { t.setPos(50, 60); }, "AzQ", 50, 60, 1},
-    };
+    // What each step shows, where and at which scale, after its change.
+    const std::tuple<const char*, float, float, float> steps[] = {
+        {"abH e", 100, 200, 2}, {"HGFED", 100, 200, 2}, {"GFEDCBA", 300.5f, 200, 2}, {"ch", 700, 500, 3},
+        {"Bad", 40, 40, 1},     {"AzQ", 40, 40, 1},     {"AzQ", 50, 60, 1}};
     std::string log;
-    for (const auto& step : steps) {
+    for (int step = 0; step < 7; ++step) {
+        const auto [shown, x, y, scale] = steps[step];
         render_test::clearWindow(0, 0, 0);
         testing_support::CapturedStdout output;
-        step.change(text);
+        switch (step) {
+            case 1: text.setText(shown); break;  // rebuilt in place
+            case 2: text.setText(shown, x); break;
+            case 3:
+            case 4: text.setText(shown), text.setPos(x, y), text.setScale(scale, true); break;
+            case 5: text.setText(shown); break;  // missing characters warn at each build
+            case 6: text.setPos(x, y); break;
+        }
         log += output.finish();
         text.render(&camera);
-        expectGlyphs(step.shown, step.x, step.y, step.scale);
+        expectGlyphs(shown, x, y, scale);
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND));
     }
     EXPECT_NE(log.find("Character Z not found in atlas\n"), log.rfind("Character Z not found in atlas\n")) << log;
@@ -104,7 +110,8 @@ TEST_F(TextDrawTest, BlinkingTextsShareOnePhase) {
 }
 
 TEST_F(TextDrawTest, BadFontDescriptionsFailCleanly) {
-    const std::pair<const char*, const char*> cases[] = {{"fonts/broken.json", "Failed to parse level JSON"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"fonts/broken.json", "Failed to parse level JSON"},
         {"fonts/no_atlas.json", "Failed to load package data for fonts/none.png"}};  // set up, with no atlas
     for (const auto& [font, line] : cases) {
         testing_support::CapturedStdout output;

@@ -28,9 +28,9 @@ TEST_F(TextureManagerTest, SharesOneTextureUntilTheLastReferenceIsGivenBack) {
 }
 
 TEST_F(TextureManagerTest, EveryStoredLayoutArrivesAsRgba) {
-    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-        {"img/grey.png", {77, 77, 77, 255}}, {"img/grey_alpha.png", {77, 77, 77, 33}},
-        {"img/rgb.bmp", {10, 20, 30, 255}}};
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {{"img/grey.png", {77, 77, 77, 255}},
+                                                                  {"img/grey_alpha.png", {77, 77, 77, 33}},
+                                                                  {"img/rgb.bmp", {10, 20, 30, 255}}};
     for (const auto& [name, rgba] : cases) {
         ASSERT_NE(cache->loadTexture(name, false), 0u) << name;
         std::vector<uint8_t> stored(4);

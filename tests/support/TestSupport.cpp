@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <stb_image_write.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,9 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
-
-#include <stb_image_write.h>
 
 #include "core/PackageManager.h"
 
@@ -40,26 +38,20 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-    if (path_.rfind("/tmp/quenlow-test-", 0) == 0) {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    std::error_code ignored;
+    path_.rfind("/tmp/quenlow-test-", 0) == 0 ? void(std::filesystem::remove_all(path_, ignored)) : void();
 }
 
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path) {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof(buffer)) != nullptr) {
-        previous_ = buffer;
-    }
-    if (chdir(path.c_str()) != 0) {
-        perror("chdir");
-    }
+    std::error_code failed;
+    previous_ = std::filesystem::current_path(failed).string();
+    std::filesystem::current_path(path, failed);
+    failed ? perror(("chdir " + path).c_str()) : void();
 }
 
 ScopedWorkingDirectory::~ScopedWorkingDirectory() {
-    if (!previous_.empty() && chdir(previous_.c_str()) != 0) {
-        perror("chdir");
-    }
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
 }
 
 CapturedStdout::CapturedStdout() {
@@ -70,10 +62,6 @@ CapturedStdout::CapturedStdout() {
     savedFd_ = dup(STDOUT_FILENO);
     dup2(fd, STDOUT_FILENO);
     close(fd);
-}
-
-CapturedStdout::~CapturedStdout() {
-    finish();
 }
 
 std::string CapturedStdout::finish() {
@@ -103,11 +91,11 @@ std::string readFile(const std::string& path) {
 
 bool buildPackage(const std::string& dir, const Entries& entries) {
     std::vector<std::string> names;
-    for (const auto& entry : entries) {
-        if (!writeFile(dir + "/" + entry.first, entry.second)) {
+    for (const auto& [name, bytes] : entries) {
+        if (!writeFile(dir + "/" + name, bytes)) {
             return false;
         }
-        names.push_back(entry.first);
+        names.push_back(name);
     }
     ScopedWorkingDirectory inside(dir);
     return PackageManager::getInstance()->createPackage(names, "data.tul", true);
@@ -115,18 +103,13 @@ bool buildPackage(const std::string& dir, const Entries& entries) {
 
 CommandResult runCommand(const std::string& dir, const std::string& command) {
     CommandResult result;
-    const std::string full = "cd '" + dir + "' && " + command + " 2>&1";
-    FILE* pipe = popen(full.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
+    FILE* pipe = popen(("cd '" + dir + "' && " + command + " 2>&1").c_str(), "r");
     char buffer[4096];
-    size_t count = 0;
-    while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0) {
+    for (size_t count = 0; pipe != nullptr && (count = fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
         result.output.append(buffer, count);
     }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int status = pipe != nullptr ? pclose(pipe) : -1;
+    result.status = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 

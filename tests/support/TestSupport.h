@@ -1,9 +1,8 @@
 // Helpers shared by the test suites: temporary folders, working-directory switches,
-// packages written on the fly and captured standard output.
+// packages written on the fly, captured standard output and commands run in a shell.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,7 +39,7 @@ private:
 class CapturedStdout {
 public:
     CapturedStdout();
-    ~CapturedStdout();
+    ~CapturedStdout() { finish(); }
     CapturedStdout(const CapturedStdout&) = delete;
     CapturedStdout& operator=(const CapturedStdout&) = delete;
     // Stops capturing (once) and returns what was written.
@@ -54,17 +53,24 @@ private:
 };
 
 bool writeFile(const std::string& path, const std::string& bytes);
+std::string readFile(const std::string& path);
 // Image files encoded in memory from pixel rows from the top, `channels` bytes each.
 std::string pngBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
 std::string bmpBytes(int width, int height, int channels, const std::vector<uint8_t>& pixels);
-std::string readFile(const std::string& path);
 
 // Entries in package order: (entry name, bytes).
 using Entries = std::vector<std::pair<std::string, std::string>>;
-
 // Writes the entries as loose files in dir and builds dir/data.tul from them through
 // PackageManager::createPackage; false when the build fails.
 bool buildPackage(const std::string& dir, const Entries& entries);
+
+// A package of the entries in a fresh folder that is the working directory while it lives.
+struct PackageDir {
+    explicit PackageDir(const Entries& entries) : built(buildPackage(dir.path(), entries)) {}
+    TempDir dir;
+    bool built;
+    ScopedWorkingDirectory inside{dir.path()};
+};
 
 // Runs a shell command in dir, returning its exit status and its standard output.
 struct CommandResult {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include "render/AnimatedSprite.h"
 
 namespace {

@@ -1,10 +1,8 @@
 #include <cmath>
-#include <tuple>
 
 #include <gtest/gtest.h>
 #include <glm/glm.hpp>
 
-#include "game/SolarSystemCamera.h"
 #include "render/Camera.h"
 
 namespace {
@@ -93,36 +91,6 @@ TEST(Camera, FollowingAndOrbitingLeaveTheWalkAlone) {
     camera.reset();
     camera.update(0, 0, 0, 0, 0, false, &flat, 0.016f);
     EXPECT_VEC_NEAR(*camera.getPosition(), glm::vec3(40, 0, 1), 1e-4f);
-}
-
-const float kStart = 141.42136f;  // the start position's distance: the first zoom
-
-SolarSystemCamera makeCamera() {
-    return SolarSystemCamera({0, -100, 100}, glm::vec3(0), {0, 0, 1}, 1280, 720);
-}
-
-// Expects the eye at eye, looking straight at center.
-void expectView(SolarSystemCamera& camera, const glm::vec3& eye, const glm::vec3& center) {
-    EXPECT_VEC_NEAR(*camera.getPosition(), eye, 1e-3f);
-    EXPECT_VEC_NEAR(seen(camera, center), glm::vec3(0, 0, -1), 1e-5f);
-}
-
-TEST(SolarSystemCamera, FollowingTrailsThePlanetAndLeavingUndoesPanAndZoom) {
-    SolarSystemCamera camera = makeCamera();
-    camera.update(0.2f);
-    camera.setOffset({100, 100});
-    camera.zoomIn();
-    Point planet({30, 40, 0});
-    camera.setFollowable(&planet);
-    camera.setOffset({50, 50});  // ignored while following
-    camera.update(0.8f);         // the look-at point eases at rate 5, the eye at 1
-    camera.update(0.2f);
-    const glm::vec3 eye = glm::vec3(0, -100, kStart) + (glm::vec3(30, 20, 10) - glm::vec3(0, -100, kStart)) * 0.84f;
-    expectView(camera, eye, glm::vec3(30, 40, 0));
-    camera.setFollowable(nullptr);
-    camera.update(0.2f);
-    camera.update(1.0f);
-    expectView(camera, glm::vec3(0, -100, kStart), glm::vec3(0));
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <string>
 
 #include "core/CustomAssimpIOStream.h"
 #include "core/CustomAssimpLoader.h"
@@ -25,14 +23,9 @@ const char* const kCrateObj =
     "usemtl CrateWood\nf 1/1 2/2 3/3\n";
 const char* const kCrateMtl = "newmtl CrateWood\nKd 0.25 0.5 0.75\nmap_Kd crate_diffuse.png\n";
 
-class CustomAssimpLoaderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(testing_support::buildPackage(
-            dir.path(), {{"models/crate/crate.obj", kCrateObj}, {"models/crate/crate.mtl", kCrateMtl}}));
-    }
-    testing_support::TempDir dir;
-    testing_support::ScopedWorkingDirectory cwd{dir.path()};
+struct CustomAssimpLoaderTest : ::testing::Test {
+    void SetUp() override { ASSERT_TRUE(package.built); }
+    testing_support::PackageDir package{{{"models/crate/crate.obj", kCrateObj}, {"models/crate/crate.mtl", kCrateMtl}}};
 };
 
 TEST_F(CustomAssimpLoaderTest, ImporterTakesTheMaterialLibraryFromThePackage) {
@@ -106,13 +99,10 @@ TEST(CustomAssimpLoaderMaterials, ModelsWithDamagedMaterialTextImportCleanly) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        testing_support::TempDir dir;
         testing_support::Entries entries = {{"models/m/m.obj", c.obj}};
-        if (!c.mtl.empty()) {
-            entries.emplace_back("models/m/m.mtl", c.mtl);
-        }
-        ASSERT_TRUE(testing_support::buildPackage(dir.path(), entries));
-        testing_support::ScopedWorkingDirectory inside(dir.path());
+        c.mtl.empty() ? void() : void(entries.emplace_back("models/m/m.mtl", c.mtl));
+        testing_support::PackageDir package(entries);
+        ASSERT_TRUE(package.built);
         Model model("models/m/m.obj", "shaders/model.vs", "shaders/model.fs", false);
         CapturedStdout captured;
         EXPECT_EQ(model.importMeshes(), c.imported);

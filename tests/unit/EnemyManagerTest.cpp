@@ -27,9 +27,9 @@ TEST_F(Planet, AShotEndsInTheTerrainAtTheEyeOrOfOldAgeAndTheMoveComesLast) {
         int lastStep;
         bool hit;
     } cases[] = {
-        {{40, 0, 2}, {-1, 0, 0}, {0.9375f, 0, 2}, 10.0f, 251, true},  // within 1 after 250 moves (3.9 s)
-        {{0, 5, 2}, {0, 1, 0}, {0, 55, 2}, 10.0f, 321, false},        // a miss: older than 5 s in step 321
-        {{5, 5, -0.5f}, {0, 0, 1}, {5, 5, -0.5f}, 10.0f, 1, false},   // fired inside the terrain
+        {{40, 0, 2}, {-1, 0, 0}, {0.9375f, 0, 2}, 10.0f, 251, true},      // within 1 after 250 moves (3.9 s)
+        {{0, 5, 2}, {0, 1, 0}, {0, 55, 2}, 10.0f, 321, false},            // a miss: older than 5 s in step 321
+        {{5, 5, -0.5f}, {0, 0, 1}, {5, 5, -0.5f}, 10.0f, 1, false},       // fired inside the terrain
         {{0, -1.5f, 2}, {0, 1, 0}, {0, -0.9921875f, 2}, 0.5f, 66, true},  // crawling through the eye: one life
     };
     const Log hit{{MESSAGE_PLAY_GAME_SOUND, SOUND_DAMAGE_TAKEN_1}, {MESSAGE_PLAYER_HIT, -1}};  // sound first

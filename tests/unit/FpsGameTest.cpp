@@ -2,8 +2,6 @@
 // are found.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "core/MailBox.h"
 #include "game/ArtefactManager.h"
 #include "game/FpsGame.h"

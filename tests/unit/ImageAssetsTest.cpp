@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <string>
-#include <vector>
 
 #include "core/AssetList.h"
 #include "support/RunAssets.h"

@@ -4,9 +4,6 @@
 
 #include <stb_image.h>
 
-#include <string>
-#include <tuple>
-
 #include "core/ImageDecode.h"
 #include "support/TestSupport.h"
 

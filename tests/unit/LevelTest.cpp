@@ -6,9 +6,6 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "game/Level.h"
 #include "game/LevelObjectManager.h"

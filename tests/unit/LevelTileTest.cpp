@@ -4,8 +4,6 @@
 
 #include <cmath>
 #include <deque>
-#include <functional>
-#include <string>
 
 #include "game/LevelObjectManager.h"
 #include "game/LevelTile.h"
@@ -100,7 +98,8 @@ TEST(TerrainTile, MeshHeightsAndNormalsFollowTheHeightmap) {
     // The blend follows each corner's own normal up to that corner, in both triangles.
     for (const glm::ivec2 corner : {glm::ivec2(10, 12), glm::ivec2(11, 12), glm::ivec2(10, 13), glm::ivec2(11, 13)}) {
         const glm::vec2 near = glm::mix(glm::vec2(10.5f, 12.5f), glm::vec2(corner), 0.999f);
-        EXPECT_LT(glm::distance(tile.getNormal(near.x, near.y), v[corner.y * 128 + corner.x].normal), 1e-2f) << corner.x;
+        EXPECT_LT(glm::distance(tile.getNormal(near.x, near.y), v[corner.y * 128 + corner.x].normal), 1e-2f)
+            << corner.x;
     }
     // Off the tile (the level asks only inside it) the nearest edge answers.
     EXPECT_EQ(tile.getElevation(-3.0f, 5.0f), tile.getElevation(0.0f, 5.0f));

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "core/MailBox.h"
 #include "core/MessagePayload.h"
 

@@ -2,8 +2,6 @@
 
 #include <cmath>
 #include <deque>
-#include <functional>
-#include <initializer_list>
 
 #include "core/MathUtil.h"
 #include "support/ScriptedRand.h"

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "core/PackageManager.h"
 #include "support/TestSupport.h"

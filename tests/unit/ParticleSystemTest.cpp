@@ -4,9 +4,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "render/ParticleSystem.h"
 #include "render/ParticleSystemController.h"
@@ -17,17 +14,14 @@ namespace {
 const char* const kEntry = "particlesystems/test.json";
 
 // A package holding one particle description, the working directory while it lives.
-struct ParticlePackage {
-    explicit ParticlePackage(const std::string& json) : built(testing_support::buildPackage(dir.path(), {{kEntry, json}})) {}
-    testing_support::TempDir dir;
-    bool built;
-    testing_support::ScopedWorkingDirectory inside{dir.path()};
+struct ParticlePackage : testing_support::PackageDir {
+    explicit ParticlePackage(const std::string& json) : PackageDir({{kEntry, json}}) {}
 };
 
 int aliveCount(const ParticleSystem& system) {
     const Particle* all = system.getParticles();
-    return static_cast<int>(std::count_if(all, all + system.getMaxParticles(),
-                                          [](const Particle& p) { return p.age <= p.lifetime; }));
+    return static_cast<int>(
+        std::count_if(all, all + system.getMaxParticles(), [](const Particle& p) { return p.age <= p.lifetime; }));
 }
 
 TEST(ParticleSystem, BadDescriptionsFailWithOneLineAndStillStepSafely) {
@@ -79,13 +73,17 @@ TEST(ParticleSystem, SpawnsFollowTheFlowTimerAtMostOnePerStep) {
     } cases[] = {
         // The timer must pass 0.1 s, in the fourth step, and restarts from 0 at each spawn.
         {R"({"max_particles": 200, "flow": 10, "lifetime_min": 5, "liftime_max": 6})",
-         {{0.03f, 0}, {0.03f, 0}, {0.03f, 0}, {0.03f, 1}, {0.03f, 1}, {0.03f, 1}, {0.03f, 1}, {0.03f, 2}}, 5},
+         {{0.03f, 0}, {0.03f, 0}, {0.03f, 0}, {0.03f, 1}, {0.03f, 1}, {0.03f, 1}, {0.03f, 1}, {0.03f, 2}},
+         5},
         // At high flow one a step; a whole second still owes a single spawn.
         {R"({"max_particles": 500, "flow": 100, "lifetime_min": 5, "liftime_max": 6})",
-         {{0.02f, 1}, {0.02f, 2}, {0.02f, 3}, {1.0f, 4}}, 5},
+         {{0.02f, 1}, {0.02f, 2}, {0.02f, 3}, {1.0f, 4}},
+         5},
         // Equal bounds give 0: the particle dies in the next step and its slot is taken again.
         {R"({"max_particles": 4, "flow": 1000, "lifetime_min": 2, "liftime_max": 2,
-             "spawn_delay_min": 0.5, "spawn_delay_max": 0.5})", {{0.1f, 1}, {0.1f, 1}}, 0},
+             "spawn_delay_min": 0.5, "spawn_delay_max": 0.5})",
+         {{0.1f, 1}, {0.1f, 1}},
+         0},
     };
     for (const auto& c : cases) {
         ParticlePackage package(c.json);

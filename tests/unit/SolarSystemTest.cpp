@@ -3,9 +3,6 @@
 
 #include <climits>
 #include <cmath>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "core/MailBox.h"
 #include "game/ArtefactManager.h"
@@ -18,12 +15,8 @@ namespace {
 const char* const kEntry = "levels/test/system.json";
 
 // A package holding one description, the working directory while it lives.
-struct DescriptionPackage {
-    explicit DescriptionPackage(const std::string& json)
-        : built(testing_support::buildPackage(dir.path(), {{kEntry, json}})) {}
-    testing_support::TempDir dir;
-    bool built;
-    testing_support::ScopedWorkingDirectory inside{dir.path()};
+struct DescriptionPackage : testing_support::PackageDir {
+    explicit DescriptionPackage(const std::string& json) : PackageDir({{kEntry, json}}) {}
 };
 
 // name, level file, mesh index, scale, orbit radius, orbit speed, spin speed

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "core/AssetList.h"
 #include "sound/WavLoader.h"

@@ -2,7 +2,6 @@
 #include <glm/glm.hpp>
 
 #include <cmath>
-#include <string>
 
 #include "render/Text.h"
 #include "support/TestSupport.h"
@@ -35,9 +34,8 @@ TEST(Text, FontDescriptionsWithoutAtlasSizeAreRefusedAndHugeCellsStayFinite) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        testing_support::TempDir dir;
-        ASSERT_TRUE(testing_support::buildPackage(dir.path(), {{"fonts/t.json", c.json}}));
-        testing_support::ScopedWorkingDirectory inside(dir.path());
+        testing_support::PackageDir package({{"fonts/t.json", c.json}});
+        ASSERT_TRUE(package.built);
         Text text(0, 0, "B", "fonts/t.json", 1, glm::vec3(1));
         testing_support::CapturedStdout output;
         const bool read = text.readFont();

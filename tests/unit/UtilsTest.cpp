@@ -4,7 +4,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <tuple>
 
 #include "core/Json.h"
 #include "core/Log.h"
@@ -31,25 +30,6 @@ TEST(LogLines, CarryTheTagRightAlignedAndTheTimeStamp) {
         at += 21 + message.size();
     }
     EXPECT_EQ(at, text.size());
-}
-
-// The star map's camera looks down at the plane z = 0: the centre of the window lies on the line
-// of sight, and a point projected to the window (rows counted from the top) comes back when its
-// pixel is mirrored, as the star map mirrors the mouse position.
-TEST(ScreenToWorld, PicksThePointUnderTheMirroredCursor) {
-    const glm::mat4 projection = glm::perspectiveRH(glm::radians(45.0f), 1280.0f / 720.0f, 0.1f, 2000.0f);
-    for (const auto& [eye, target, up] : {std::tuple(glm::vec3(12, -7, 150), glm::vec3(12, -7, 0), glm::vec3(0, 1, 0)),
-                                          {glm::vec3(0, -200, 120), glm::vec3(0), glm::vec3(0, 0, 1)},
-                                          {glm::vec3(30, -90, 60), glm::vec3(30, 10, 0), glm::vec3(0, 0, 1)}}) {
-        const glm::mat4 view = glm::lookAtRH(eye, target, up);
-        EXPECT_LT(glm::distance(screen_to_world({640, 360}, projection, view), target), 1e-2f);
-        EXPECT_LT(world_to_screen(target + glm::vec3(0, 5, 0), projection, view).y, 360.0f);
-        for (const glm::vec3 point : {target + glm::vec3(20, 10, 0), target - glm::vec3(35, 5, 0)}) {
-            const glm::vec2 pixel = world_to_screen(point, projection, view);
-            EXPECT_LT(glm::distance(screen_to_world({1280.0f - pixel.x, 720.0f - pixel.y}, projection, view), point),
-                      1e-2f);
-        }
-    }
 }
 
 TEST(JsonEntryPoint, ParsesOnlyTheGivenBytesAndReportsFailuresBare) {

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "sound/WavLoader.h"
 #include "support/TestSupport.h"
@@ -46,7 +44,8 @@ TEST(WavLoaderTest, RefusesEachBadHeaderWithItsLine) {
         {"8 bits", makeWav(kSamples, 11025, 1, 8), kFormat, 0},
         {"no data tag", with(kValid, 36, "LIST"), "Did not find data tag", 0},
         {"RIFF tested before the format", with(makeWav(kSamples, 8000), 0, "XXXX"), "Not a RIFF file", 0},
-        {"more data declared than held", withDataSize(14), "Wave data size 14 is larger than the 12 bytes after the header", 0},
+        {"more data declared than held", withDataSize(14),
+         "Wave data size 14 is larger than the 12 bytes after the header", 0},
         {"data size near 4 GiB", withDataSize(0xFFFFFFF0u),
          "Wave data size 4294967280 is larger than the 12 bytes after the header", 0},
         {"canonical", kValid, "", 12},

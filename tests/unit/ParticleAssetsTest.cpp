@@ -1,12 +1,9 @@
-// The hand-written solar-system, level and particle-system descriptions, read from the run
-// folder with the game's JSON entry point. A misspelt key silently reads as 0.
+// The hand-written particle-system descriptions, read from the run folder with the game's JSON
+// entry point. A misspelt key silently reads as 0.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <set>
-#include <sstream>
 
 #include "core/AssetList.h"
 #include "support/RunAssets.h"
@@ -24,36 +21,6 @@ bool isNumber(const json_value* value) {
 bool inPackage(const std::string& entry) {
     static const std::vector<std::string> entries = buildAssetList();
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
-}
-
-// The star has no level; each planet leads to its own, every one with its pictures and sounds
-// in the package and a seed of its own, and no two orbits (the star's included) lie closer
-// than 10 units.
-TEST(LevelDescriptions, TheSystemLeadsToNineLevels) {
-    SKIP_WITHOUT_RUN_ASSETS();
-    const testing_support::JsonTree system = testing_support::readRunJson("levels/system_1/s1.json");
-    const json_value* planets = jsonMember(system.get(), "planets");
-    ASSERT_TRUE(planets != nullptr && planets->type == json_array && planets->u.array.length == 9u);
-    EXPECT_EQ(jsonMember(system.get(), "levelPath"), nullptr);
-    std::vector<double> radii = {jsonNumber(jsonMember(system.get(), "orbitRadius"))};
-    std::set<double> seeds;
-    for (unsigned i = 0; i < 9; ++i) {
-        const std::string entry = "levels/system_1/s1p" + std::to_string(i + 1) + ".json";
-        EXPECT_EQ(jsonText(jsonMember(planets->u.array.values[i], "levelPath")), entry);
-        radii.push_back(jsonNumber(jsonMember(planets->u.array.values[i], "orbitRadius")));
-        const testing_support::JsonTree root = testing_support::readRunJson(entry);
-        ASSERT_TRUE(root != nullptr && isNumber(jsonMember(root.get(), "seed"))) << entry;
-        for (const char* key : {"diffuseTextureMap", "specularTextureMap", "normalTextureMap", "skyboxTexture",
-                                "waterTexture", "backgroundSound"}) {
-            EXPECT_TRUE(inPackage(jsonText(jsonMember(root.get(), key)))) << entry << " " << key;
-        }
-        seeds.insert(jsonNumber(jsonMember(root.get(), "seed")));
-    }
-    EXPECT_EQ(seeds.size(), 9u) << "two levels share a seed";
-    std::sort(radii.begin(), radii.end());
-    for (size_t i = 1; i < radii.size(); ++i) {
-        EXPECT_GE(radii[i] - radii[i - 1], 10.0) << "orbits " << radii[i - 1] << " and " << radii[i];
-    }
 }
 
 // Every key of a particle-system description is a number the reader knows, and each min/max
