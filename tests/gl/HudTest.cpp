@@ -91,8 +91,10 @@ struct MessageRecorder : MessageReceiver {
 
 }  // namespace
 
+// Every text of every state is in the font's atlas: a missing character warns as it is built.
 TEST_F(HudTest, EachStateDrawsExactlyItsElements) {
     Hud hud(HUD_STATE_STAR_MAP);
+    testing_support::CapturedStdout output;
     ASSERT_TRUE(hud.setup());
     const std::set<std::string> playing = {"compass", "fps",    "location", "gun",    "crosshair",
                                            "life 0",  "life 1", "life 2",   "life 3", "life 4"};
@@ -127,6 +129,15 @@ TEST_F(HudTest, EachStateDrawsExactlyItsElements) {
                 << "state " << state << " lives " << lives << ": " << element.name;
         }
     }
+    // So is the name of the star and of every planet, which the star map writes.
+    const testing_support::JsonTree system = testing_support::readRunJson("levels/system_1/s1.json");
+    const json_value* planets = testing_support::jsonMember(system.get(), "planets");
+    hud.setSolarSystemText(testing_support::jsonText(testing_support::jsonMember(system.get(), "name")));
+    for (unsigned i = 0; planets != nullptr && i < planets->u.array.length; ++i) {
+        hud.setSolarSystemText(
+            testing_support::jsonText(testing_support::jsonMember(planets->u.array.values[i], "name")));
+    }
+    EXPECT_EQ(output.finish().find("not found in atlas"), std::string::npos);
 }
 
 TEST_F(HudTest, ButtonsHoverOnceClickOnThePressAndIgnoreTheirBorder) {

@@ -155,10 +155,10 @@ std::vector<float> windowDepths() {
     return depth;
 }
 
-// Each planet from the landing to the take-off, with pictures for people to look at in
+// Each planet from the landing to the crystal, with pictures for people to look at in
 // build/test-output/levels: from above the landing rocket, from the player's start a few seconds
 // after the landing, and from beside the crystal.
-TEST_F(PlanetLevel, EveryPlanetFromLandingToTakeOff) {
+TEST_F(PlanetLevel, EveryPlanetFromLandingToTheCrystal) {
     std::filesystem::create_directories(std::string(QUENLOW_TEST_OUTPUT) + "/levels");
     for (int planet = 1; planet <= 9; ++planet) {
         SCOPED_TRACE(levelEntry(planet));
@@ -211,19 +211,7 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTakeOff) {
                   visit.level.getElevation(7.0f * w - 30.0f, 70.0f - 3.0f * w));
         EXPECT_EQ(visit.level.getNormal(glm::vec3(-30.0f, 70.0f, 9.0f)), tile->getNormal(w - 30.0f, 70.0f));
 
-        // The facing flags follow the eye within 0.3 s, the crystal's only while it is there.
         const glm::vec3 crystal = visit.level.artefactPosition;
-        const glm::vec2 byCrystal = glm::vec2(crystal) + glm::vec2(3, 1);
-        const std::tuple<glm::vec2, glm::vec3, bool, bool, bool> views[] = {{{6, -2}, {0, 0, 14}, true, true, false},
-                                                                            {{6, -2}, {12, -4, 14}, true, false, false},
-                                                                            {byCrystal, crystal, true, false, true},
-                                                                            {byCrystal, crystal, false, false, false}};
-        for (const auto& [spot, target, present, rocket, artefact] : views) {
-            visit.level.artefactPresent = present;
-            visit.lookAt(spot, target);
-            visit.until(ROCKET_CODE_ON_FOOT, 19);
-            EXPECT_TRUE(visit.level.facingRocket == rocket && visit.level.facingArtefact == artefact) << spot.x;
-        }
         // Taking the crystal takes its glow along, and nothing else changes.
         visit.level.artefactPresent = true;
         visit.lookAt(glm::vec2(crystal) - glm::normalize(glm::vec2(crystal)) * 7.0f, crystal);
@@ -237,10 +225,6 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTakeOff) {
             far += differs && glm::distance(glm::vec2((i / 4) % 1280, (i / 4) / 1280), glm::vec2(640, 360)) > 300.0f;
         }
         EXPECT_TRUE(changed > 1000 && far == 0) << changed << " " << far;
-
-        visit.level.takeOff();
-        const std::vector<int> flight = visit.until(ROCKET_CODE_TAKING_OFF, 600);
-        EXPECT_EQ(flight.back(), ROCKET_CODE_GONE) << flight.size();
     }
 }
 

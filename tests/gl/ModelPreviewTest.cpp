@@ -1,4 +1,5 @@
-// The packaged models drawn by the game's Model class and shaders as their users draw them,
+// The packaged models drawn by the game's Model class and shaders as their users draw them
+// (their images all in the package, the mesh sets' meshes all there),
 // then the particle effects, the water in motion and the skies: pictures in build/test-output.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -11,10 +12,34 @@
 #include "render/ParticleSystemController.h"
 #include "render/TexturedCuboid.h"
 #include "render/Water.h"
-#include "support/ModelSets.h"
 #include "support/RunAssets.h"
 
 namespace {
+
+// Mesh sets of the shared model files: the first and last of their meshes, then the pivot
+// that lands on the object's position once the set's quarter turn about x has stood the file's
+// y axis up; body i of the star map is mesh i of the planets, the star first.
+const float kForest3[][5] = {{0, 1, -5.3f, 4.0f, 1.0f},    {2, 3, 5.5f, 3.8f, 1.0f},     {4, 4, 1.5f, -1.0f, 0.0f},
+                             {5, 5, -5.6f, -4.6f, 0.0f},   {6, 7, -2.3f, -4.3f, 0.0f},   {8, 8, -0.5f, -4.4f, 0.0f},
+                             {9, 9, 0.5f, -4.4f, 0.0f},    {10, 10, -2.5f, -1.4f, 0.0f}, {11, 11, -6.3f, -1.4f, 0.0f},
+                             {12, 14, -3.7f, -4.3f, 0.0f}, {15, 15, -6.9f, -4.5f, 0.0f}, {16, 16, 6.6f, -0.8f, 1.0f},
+                             {17, 29, 3.2f, -4.4f, 0.0f},  {30, 38, 6.3f, -4.3f, 0.5f}};
+const float kForest2[][5] = {{0, 1, 0.0f, -1.9f, 1.0f},  {2, 2, -6.0f, -2.1f, 1.0f}, {3, 4, 5.2f, 0.0f, 1.0f},
+                             {5, 7, 0.0f, 6.0f, 1.0f},   {8, 10, 0.0f, 0.0f, 1.0f},  {11, 12, -6.0f, 0.25f, 1.5f},
+                             {13, 14, -6.0f, 6.1f, 1.0f}};
+const float kPlanets[][5] = {{0, 0, 10.0f, 7.0f, 0.0f},    {1, 1, -5.0f, 2.1f, 0.0f},     {2, 2, 10.3f, -7.5f, 0.0f},
+                             {3, 3, -5.0f, -2.3f, 0.0f},   {4, 4, -0.4f, -7.1f, 0.0f},    {5, 5, 0.0f, 2.0f, 0.0f},
+                             {6, 6, 5.0f, -2.4f, 0.0f},    {7, 7, 5.3f, 2.4f, 0.0f},      {8, 8, -10.1f, -2.1f, 0.0f},
+                             {9, 9, 10.3f, 2.5f, 0.0f},    {10, 10, -10.4f, -7.0f, 0.0f}, {11, 11, 5.1f, 7.1f, 0.0f},
+                             {12, 12, 10.3f, -2.2f, 0.0f}, {13, 13, -0.1f, 7.0f, 0.0f}};
+struct Sheet {
+    const char *entry, *name;
+    const float (*sets)[5];
+    int count;
+};
+const Sheet kSheets[] = {{"models/forest3/NatureFreePack1.obj", "forest3", kForest3, 14},
+                         {"models/forest2/forest_assets.obj", "forest2", kForest2, 7},
+                         {"models/planets/planets.obj", "planets", kPlanets, 14}};
 
 constexpr float kQuarterTurn = 1.5707964f, kStep = 1.0f / 60.0f;
 const glm::vec3 kSky(0.62f, 0.78f, 0.92f);
@@ -48,36 +73,37 @@ struct Nozzle : ParticleSystemController {
 
 // One contact sheet per model file, a cell per mesh set; forest kinds on a patch of ground.
 TEST_F(Packaged, MeshSetSheets) {
-    std::vector<testing_support::ModelKinds> sheets = testing_support::kForestPacks;
-    sheets.push_back({"models/planets/planets.obj", "planets", {}});
-    for (int body = 0; body < 14; ++body) {
-        sheets.back().kinds.push_back({{body}, testing_support::kPlanetPivots[body], 0.0f, 0.0f});
-    }
     TexturedCuboid ground(0, 0, -0.1f, 14, 14, 0.2f, "textures/p1_diffuse_map.png", "shaders/basic_textured.vs",
                           "shaders/basic_textured.fs");
     ASSERT_TRUE(ground.setup(UV_MAPPING_DIMENSION));
-    for (const auto& sheet : sheets) {
-        const bool planets = sheet.name == std::string("planets");
+    for (const auto& [entry, name, sets, count] : kSheets) {
+        const bool planets = name == std::string("planets");
         render_test::clearWindow(kSky.r, kSky.g, kSky.b);
-        Model model(sheet.entry, "shaders/model.vs", "shaders/model_material.fs", planets);
-        ASSERT_TRUE(model.setup()) << sheet.entry;
-        for (int i = 0; i < static_cast<int>(sheet.kinds.size()); ++i) {
-            const testing_support::MeshSetKind& kind = sheet.kinds[i];
-            model.createMeshSet(kind.meshes, kind.pivot, glm::vec3(kQuarterTurn, 0.0f, 0.0f));
+        Model model(entry, "shaders/model.vs", "shaders/model_material.fs", planets);
+        testing_support::CapturedStdout output;
+        ASSERT_TRUE(model.setup()) << entry;
+        EXPECT_EQ(output.finish(), "") << "an image of the model missing from the package";
+        for (int i = 0; i < count; ++i) {
+            std::vector<int> meshes;
+            for (int mesh = static_cast<int>(sets[i][0]); mesh <= sets[i][1]; ++mesh) {
+                meshes.push_back(mesh);
+            }
+            const glm::vec3 pivot(sets[i][2], sets[i][3], sets[i][4]);
+            model.createMeshSet(meshes, pivot, glm::vec3(kQuarterTurn, 0.0f, 0.0f));
             glm::vec3 low(1e9f), high(-1e9f);  // framing the set as it stands
-            for (int mesh : kind.meshes) {
+            for (int mesh : meshes) {
                 for (const MeshVertexData& vertex : model.getMeshes().at(static_cast<size_t>(mesh))->getVertices()) {
                     low = glm::min(low, glm::vec3(vertex.position.x, -vertex.position.z, vertex.position.y));
                     high = glm::max(high, glm::vec3(vertex.position.x, -vertex.position.z, vertex.position.y));
                 }
             }
-            const glm::vec3 middle = (low + high) * 0.5f - kind.pivot;
+            const glm::vec3 middle = (low + high) * 0.5f - pivot;
             const glm::vec3 eye = middle + glm::vec3(0.4f, -1.2f, 0.5f) * glm::length(high - low);
             Camera camera = render_test::sheetCell(7, 2, i, eye, middle, kSky);
             planets ? void() : ground.render(&camera, false, glm::vec3(0.0f));
             model.renderMeshSet(&camera, planets ? glm::vec3(20, -20, 20) : glm::vec3(30, -40, 60), i);
         }
-        finish(sheet.name);
+        finish(name);
     }
     // The crystal, the rocket on its landing point (origin 12 up on the tiles' shared corner)
     // and the UFO at its flying height seen from a player below, as the level places them.
@@ -95,7 +121,9 @@ TEST_F(Packaged, MeshSetSheets) {
         render_test::clearWindow(kSky.r, kSky.g, kSky.b);
         const bool ufo = name == std::string("ufo");
         Model model(entry, ufo ? "shaders/ufo.vs" : "shaders/model.vs", fragment, name == std::string("crystal"));
+        testing_support::CapturedStdout output;
         ASSERT_TRUE(model.setup()) << entry;
+        EXPECT_EQ(output.finish(), "") << "an image of the model missing from the package";
         model.rotation = glm::vec3(kQuarterTurn, 0.3f, 0.0f);
         model.setScale(scale, false);
         model.setPosition(position, true);

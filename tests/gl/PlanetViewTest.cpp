@@ -108,9 +108,9 @@ struct PlanetViewTest : ::testing::Test {
 TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
     open();
     land();
+    // Reset to the player's start; no UFO fired at the camera watching the landing.
     EXPECT_FALSE(hudShown()) << "nor in the frame the landing ends";
-    EXPECT_EQ(*view->getCamera()->getPosition(), glm::vec3(40.0f, 0.0f, 0.0f)) << "reset to the player's start";
-    EXPECT_EQ(game.getLives(), 5) << "no UFO fires at the camera watching the landing";
+    EXPECT_TRUE(*view->getCamera()->getPosition() == glm::vec3(40.0f, 0.0f, 0.0f) && game.getLives() == 5);
     const auto& ufos = game.getEnemyManager()->getEnemies();
     for (const auto& ufo : ufos) {
         *ufo = Enemy{{}, {}, 0, 0, ENEMY_DEAD, 0, 1e9f, 0};  // gone for good
@@ -119,23 +119,19 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
     EXPECT_TRUE(hudShown());
     screenshot("on_foot");
 
-    const struct {
-        std::vector<SDL_Scancode> keys;
-        float interval;  // seconds between footsteps; 0: none
-    } walks[] = {{{}, 0.0f}, {{SDL_SCANCODE_W}, 0.433f}, {{SDL_SCANCODE_W, SDL_SCANCODE_LSHIFT}, 0.35f}};
-    for (const auto& walk : walks) {
+    // Keys held, seconds between footsteps (0: none); after a rest the first step sounds at once.
+    for (const auto& [keys, interval] : {std::pair(std::vector<SDL_Scancode>{}, 0.0f),
+                                         {{SDL_SCANCODE_W}, 0.433f},
+                                         {{SDL_SCANCODE_W, SDL_SCANCODE_LSHIFT}, 0.35f}}) {
         EXPECT_EQ(frames(30), Sounds{}) << "standing still";
         std::vector<uint32_t> steps{ticks};
         for (int i = 0; i < 180; ++i) {
-            const Sounds sounds = frames(1, {}, -1, walk.keys);
-            if (sounds.count(SOUND_FOOTSTEP1) + sounds.count(SOUND_FOOTSTEP5) > 0) {  // land or water
-                steps.push_back(ticks);
-            }
+            const Sounds sounds = frames(1, {}, -1, keys);
+            sounds.count(SOUND_FOOTSTEP1) + sounds.count(SOUND_FOOTSTEP5) > 0 ? steps.push_back(ticks) : void();
         }
-        EXPECT_EQ(steps.size() == 1, walk.interval == 0.0f);
-        EXPECT_LE(steps.size() > 1 ? steps[1] - steps[0] : 0, 17u) << "after a rest the first step sounds at once";
+        EXPECT_TRUE(steps.size() == 1 ? interval == 0.0f : interval > 0.0f && steps[1] - steps[0] <= 17u) << interval;
         for (size_t i = 2; i < steps.size(); ++i) {
-            EXPECT_NEAR((steps[i] - steps[i - 1]) / 1000.0f, walk.interval, 0.02f) << walk.interval;
+            EXPECT_NEAR((steps[i] - steps[i - 1]) / 1000.0f, interval, 0.02f) << interval;
         }
     }
     for (int i = 0; i < 80; ++i) {
@@ -156,9 +152,7 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
     frames(1, {event(SDL_MOUSEMOTION, 0, static_cast<int>(rise / 15.0f * 200.0f + 0.5f))});
     for (int shot = 0; shot < 5; ++shot) {
         EXPECT_EQ(frames(1, {event(SDL_MOUSEBUTTONDOWN)}).count(SOUND_GUN_2), 1u);
-        if (shot == 0) {
-            screenshot("muzzle_flash");
-        }
+        shot == 0 ? screenshot("muzzle_flash") : void();
         frames(15);
     }
     screenshot("explosion");
@@ -168,15 +162,13 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
     for (int i = 0; i < 600 && game.getLives() >= 0; ++i) {
         sounds = frames();  // the other one's shots
     }
-    EXPECT_EQ(view->getHud()->getState(), HUD_STATE_DEAD);
-    EXPECT_EQ(sounds.count(SOUND_PLAYER_DEATH), 1u);
+    EXPECT_TRUE(view->getHud()->getState() == HUD_STATE_DEAD && sounds.count(SOUND_PLAYER_DEATH) == 1u);
     sounds = frames(5, {event(SDL_MOUSEBUTTONDOWN)}, 100);
     screenshot("death");
     sounds.merge(frames(45, {}, 100));  // long enough for the shots in flight to end
     EXPECT_EQ(sounds.count(SOUND_GUN_2) + sounds.count(SOUND_PLAYER_DEATH), 0u) << "no shot; one death";
     released(SDLK_SPACE);
-    EXPECT_EQ(game.getLives(), 5);
-    EXPECT_EQ(view->getHud()->getState(), HUD_STATE_PLAYING);
+    EXPECT_TRUE(game.getLives() == 5 && view->getHud()->getState() == HUD_STATE_PLAYING);
 
     const float heading = view->getCamera()->getViewXYAngle();
     released(SDLK_ESCAPE);
@@ -191,37 +183,33 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
 // G and M act on the level's facing flags; once a take-off has begun the visit ends with the
 // star map next, whether the rocket is left to go or the exit button ends it first.
 TEST_F(PlanetViewTest, TheCrystalIsTakenWithGAndTheRocketBoardedWithM) {
-    const struct {
-        bool board, exit;
-        int result;
-    } endings[] = {
-        {false, true, VIEW_STATE_END}, {true, false, VIEW_STATE_STAR_MAP}, {true, true, VIEW_STATE_STAR_MAP}};
-    for (const auto& ending : endings) {
+    for (const auto& [board, exit, result] : {std::tuple(false, true, VIEW_STATE_END),
+                                              {true, false, VIEW_STATE_STAR_MAP},
+                                              {true, true, VIEW_STATE_STAR_MAP}}) {
         open();
         land();
         Level& level = *view->getLevel();
         // Each target ahead along -x, then G and M released.
-        view->getCamera()->position = ending.board ? glm::vec3(6, 0, 0) : level.artefactPosition + glm::vec3(3, 0, 0);
+        view->getCamera()->position = board ? glm::vec3(6, 0, 0) : level.artefactPosition + glm::vec3(3, 0, 0);
         const Sounds far = frames(1, {event(SDL_KEYUP, SDLK_g), event(SDL_KEYUP, SDLK_m)});
         frames(20);
         EXPECT_EQ(far, (Sounds{SOUND_NEGATIVE, SOUND_NEGATIVE})) << "the facing test had not run";
-        EXPECT_EQ(released(ending.board ? SDLK_m : SDLK_g), Sounds{ending.board ? SOUND_TAKEOFF : SOUND_SUCCESS});
-        EXPECT_EQ(level.artefactPresent, ending.board);
-        EXPECT_TRUE(game.getArtefactManager()->isArtefactFound(kLevel)) << "taken in the first visit";
+        EXPECT_EQ(released(board ? SDLK_m : SDLK_g), Sounds{board ? SOUND_TAKEOFF : SOUND_SUCCESS});
+        EXPECT_TRUE(level.artefactPresent == board && game.getArtefactManager()->isArtefactFound(kLevel))
+            << "taken in the first visit";
         frames(20, {}, 100);
-        EXPECT_NE(hudShown(), ending.board) << "hidden while the rocket leaves";
-        if (ending.exit) {
+        EXPECT_NE(hudShown(), board) << "hidden while the rocket leaves";
+        if (exit) {
             released(SDLK_ESCAPE);
             pressButton(kExitButtonY);
-        } else if (ending.board) {
+        } else if (board) {
             screenshot("take_off");
         }
         for (int i = 0; i < 100 && !game.isExitRequested(); ++i) {
             frames(1, {}, 100);
         }
-        EXPECT_EQ(view->getLevelCode() == ROCKET_CODE_GONE, ending.board && !ending.exit);
-        EXPECT_TRUE(game.isExitRequested());
-        EXPECT_EQ(view->end(), ending.result) << ending.board << ending.exit;
+        EXPECT_EQ(view->getLevelCode() == ROCKET_CODE_GONE, board && !exit);
+        EXPECT_TRUE(game.isExitRequested() && view->end() == result) << board << exit;
     }
 }
 

@@ -129,3 +129,14 @@ testing::AssertionResult hasLogLine(const std::string& log, const std::string& t
 }
 
 }  // namespace render_test
+
+// Every gl test draws into one shown window, opened before the first test and closed after the last.
+int main(int argc, char** argv) {
+    struct GlEnvironment : ::testing::Environment {
+        void SetUp() override { ASSERT_TRUE(testing_support::openTestWindow()) << "no OpenGL 3.3 core window"; }
+        void TearDown() override { testing_support::closeTestWindow(); }
+    };
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new GlEnvironment);
+    return RUN_ALL_TESTS();
+}

@@ -1,11 +1,7 @@
-// The importer's file system over the package: the material library the OBJ importer opens,
-// and streams that refuse reads reaching past their entry.
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
+// The importer's file system over the package: material text refused before the importer sees
+// it, imports that once crashed or leaked, and streams that refuse reads past their entry.
 #include <gtest/gtest.h>
-#include <assimp/Importer.hpp>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -17,40 +13,6 @@
 using testing_support::CapturedStdout;
 
 namespace {
-
-const char* const kCrateObj =
-    "mtllib crate.mtl\no Crate\nv 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 1 1\n"
-    "usemtl CrateWood\nf 1/1 2/2 3/3\n";
-const char* const kCrateMtl = "newmtl CrateWood\nKd 0.25 0.5 0.75\nmap_Kd crate_diffuse.png\n";
-
-struct CustomAssimpLoaderTest : ::testing::Test {
-    void SetUp() override { ASSERT_TRUE(package.built); }
-    testing_support::PackageDir package{{{"models/crate/crate.obj", kCrateObj}, {"models/crate/crate.mtl", kCrateMtl}}};
-};
-
-TEST_F(CustomAssimpLoaderTest, ImporterTakesTheMaterialLibraryFromThePackage) {
-    Assimp::Importer importer;
-    importer.SetIOHandler(new CustomAssimpLoader("models/crate"));
-    const aiScene* scene = importer.ReadFileFromMemory(kCrateObj, strlen(kCrateObj), aiProcess_Triangulate, "obj");
-    ASSERT_NE(scene, nullptr) << importer.GetErrorString();
-    ASSERT_EQ(scene->mNumMeshes, 1u);
-    aiString texture;
-    ASSERT_EQ(
-        aiGetMaterialTexture(scene->mMaterials[scene->mMeshes[0]->mMaterialIndex], aiTextureType_DIFFUSE, 0, &texture),
-        AI_SUCCESS);
-    EXPECT_STREQ(texture.C_Str(), "crate_diffuse.png");
-}
-
-TEST_F(CustomAssimpLoaderTest, MissingEntryLogsTwoLinesAndOpensNothing) {
-    CustomAssimpLoader loader("models/crate");
-    CapturedStdout captured;
-    EXPECT_FALSE(loader.Exists("models/crate/missing.mtl"));
-    const std::string log = captured.finish();
-    EXPECT_TRUE(log.rfind("  [ERROR] [", 0) == 0 && std::count(log.begin(), log.end(), '\n') == 2) << log;
-    EXPECT_NE(log.find("] Could not find models/crate/missing.mtl in data.tul\n  [ERROR] ["), std::string::npos) << log;
-    EXPECT_NE(log.find("] CustomLoader, models/crate/missing.mtl does not exist!\n"), std::string::npos) << log;
-    EXPECT_TRUE(loader.Open("models/crate/missing.mtl", "rb") == nullptr && loader.Exists("models/crate/crate.mtl"));
-}
 
 // Assimp's material reader writes through a null material when a texture map or an
 // anisotropy comes before the first "newmtl": such text must never reach it.

@@ -1,8 +1,11 @@
-// The water's vertex grid, built without an OpenGL context.
+// Geometry built without an OpenGL context: the water's vertex grid, the subdivided sphere of
+// the shots, and the frame timing of the animated sprite.
 #include <gtest/gtest.h>
 
 #include <glm/glm.hpp>
 
+#include "render/AnimatedSprite.h"
+#include "render/Icosphere.h"
 #include "render/Water.h"
 
 namespace {
@@ -21,6 +24,55 @@ TEST(Water, GridOfOneUnitCellsWithTwoTextureRepeats) {
             EXPECT_EQ(vertices[i].position, glm::vec3(cell, 0.0f));
             EXPECT_FLOAT_EQ(vertices[i].texCoord.x, 2.0f * cell.x / static_cast<float>(c[0]));
         }
+    }
+}
+
+glm::vec3 at(const std::vector<float>& values, unsigned int i) {
+    return glm::vec3(values[i * 3], values[i * 3 + 1], values[i * 3 + 2]);
+}
+
+TEST(Icosphere, CountsRadiiAndNormalsForEachSubdivision) {
+    // Passes, vertices, indices; no pass below 0.
+    const int cases[][3] = {{0, 22, 60},      {1, 63, 240},      {2, 205, 960}, {3, 729, 3840},
+                            {4, 2737, 15360}, {5, 10593, 61440}, {-2, 22, 60}};
+    for (const auto& c : cases) {
+        const int passes = c[0];
+        const unsigned int vertices = static_cast<unsigned int>(c[1]);
+        const float radius = 0.1f + 0.2f * static_cast<float>(passes + 2);
+        Icosphere sphere(0, 0, 0, "t.jpg", 0.0f, radius, passes);
+        sphere.buildVerticesSmooth();
+        ASSERT_EQ(sphere.getVertexCount(), vertices) << passes;
+        ASSERT_EQ(sphere.getIndexCount(), static_cast<unsigned int>(c[2])) << passes;
+        for (unsigned int i = 0; i < vertices; ++i) {
+            const glm::vec3 position = at(sphere.getPositions(), i);
+            ASSERT_NEAR(glm::length(position), radius, 1e-5f) << passes << " vertex " << i;
+            ASSERT_LT(glm::length(at(sphere.getNormals(), i) - position / radius), 1e-5f) << passes << " vertex " << i;
+        }
+    }
+}
+
+// Frame timing needs no window: a sprite that is not set up counts frames all the same.
+TEST(AnimatedSprite, FramesAdvanceOnePerUpdateForEveryPlay) {
+    AnimatedSprite sprite(0, 0, 64, 64, "sprites/flash.png", 16);
+    sprite.activate(0.2f, 1);  // 0.0125 s a frame; a long update drops its excess
+    const std::pair<float, int> steps[] = {{0.0125f, 0}, {0.0001f, 1}, {0.01f, 1}, {0.01f, 2}, {1.0f, 3}};
+    for (const auto& [dt, frame] : steps) {
+        sprite.update(dt);
+        EXPECT_EQ(sprite.getCurrentFrame(), frame) << dt;
+    }
+    const std::pair<int, int> plays[] = {{16, 2}, {10, 3}, {1, 1}};  // frames, plays
+    for (const auto& [frameCount, count] : plays) {
+        AnimatedSprite played(0, 0, 64, 64, "sprites/flash.png", frameCount);
+        played.activate(1.0f, count);
+        int shown = 0;
+        for (; played.getPlaysLeft() > 0 && shown < 1000; ++shown) {
+            played.activate(1.0f, 5);  // ignored while it plays
+            played.update(2.0f);
+            EXPECT_EQ(played.getCurrentFrame(), (shown + 1) % frameCount);
+        }
+        EXPECT_EQ(shown, frameCount * count);
+        played.activate(1.0f, 1);  // once over, it plays again
+        EXPECT_EQ(played.getPlaysLeft(), 1);
     }
 }
 
