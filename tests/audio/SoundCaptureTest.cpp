@@ -17,14 +17,13 @@
 #include <thread>
 
 #include "AudioTestSupport.h"
-#include "core/PackageManager.h"
 
 namespace {
 
-// Samples a second, pause between requests, lengths of the tones, the music's loop and its play.
-constexpr double kRate = 11025.0, kGap = 0.25, kToneSeconds = 0.2, kMusicLoopSeconds = 0.25, kMusicSeconds = 1.0;
-// A request sounds from the next mixed block on (the configuration sets the block's size).
-constexpr double kBlock = 0.05;
+// Samples a second, pause between requests, lengths of the tones, the music's loop and its play,
+// and the mixed block from which on a request sounds (the configuration sets its size).
+constexpr double kRate = 11025.0, kGap = 0.25, kToneSeconds = 0.2, kMusicLoopSeconds = 0.25, kMusicSeconds = 1.0,
+                 kBlock = 0.05;
 constexpr int kHeard = audio_testing::kAmplitude / 2;
 constexpr const char* kMusic = "sounds/background_1.wav";
 
@@ -78,11 +77,9 @@ TEST(SoundChild, Scenario) {
         times << before << ' ' << done << ' ' << deviceClock() << '\n' << std::flush;
     };
     for (int index = 0; index < SoundSystem::kSoundCount; ++index) {
-        uint32_t length = 0;
-        free(PackageManager::getInstance()->load("data.tul", SoundSystem::soundEntry(game_sound(index)), &length));
         pause(kGap);
         request([&] { return sound.play(game_sound(index), false); });
-        pause((length - 44) / 2 / kRate);
+        pause(kToneSeconds);
     }
     pause(kGap);
     request([&] { return sound.startContinousSound(kMusic); });

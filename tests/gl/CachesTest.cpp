@@ -15,33 +15,37 @@ namespace {
 const char *const kVs = "shaders/basicortho.vs", *const kFs = "shaders/basicortho.fs";
 const char* const kBroken = "#version 330 core\nvoid main() { this is not glsl }\n";
 
-class ProgramManagerTest : public ::testing::Test {
-protected:
-    // A fragment shader without main compiles, but its program cannot link.
+// A fragment shader without main compiles, but its program cannot link.
+struct Caches : ::testing::Test {
     render_test::PackageFolder package{{{"t/unlinkable.fs", "#version 330 core\nvoid paint() {}\n"},
                                         {"t/broken.vs", kBroken},
                                         {"t/broken.fs", kBroken},
-                                        {"t/broken.gs", kBroken}}};
-    ProgramManager* cache = ProgramManager::getInstance();
+                                        {"t/broken.gs", kBroken},
+                                        {"img/grey.png", render_test::pngBytes(1, 1, 1, {77})},
+                                        {"img/grey_alpha.png", render_test::pngBytes(1, 1, 2, {77, 33})},
+                                        {"img/rgb.bmp", render_test::bmpBytes(1, 1, 3, {10, 20, 30})},
+                                        {"img/garbage.png", "\x89PNG this is no image"}}};
+    ProgramManager* programs = ProgramManager::getInstance();
+    TextureManager* textures = TextureManager::getInstance();
 };
 
-TEST_F(ProgramManagerTest, SharesOneProgramUntilTheLastReferenceIsGivenBack) {
-    ShaderProgram* first = cache->loadProgram(kVs, kFs, "");
+TEST_F(Caches, ProgramSharesOneProgramUntilTheLastReferenceIsGivenBack) {
+    ShaderProgram* first = programs->loadProgram(kVs, kFs, "");
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(cache->loadProgram(kVs, kFs, ""), first);
+    EXPECT_EQ(programs->loadProgram(kVs, kFs, ""), first);
     EXPECT_EQ(first->getReferenceCount(), 2);
     const GLuint id = first->getId();
-    cache->freeProgram(kVs, kFs, "");
+    programs->freeProgram(kVs, kFs, "");
     EXPECT_TRUE(glIsProgram(id));
-    cache->freeProgram(kVs, kFs, "");
+    programs->freeProgram(kVs, kFs, "");
     EXPECT_FALSE(glIsProgram(id));
     testing_support::CapturedStdout output;
-    cache->freeProgram(kVs, kFs, "");
+    programs->freeProgram(kVs, kFs, "");
     EXPECT_TRUE(
         render_test::hasLogLine(output.finish(), std::string("The program with key ") + kVs + kFs + " was not found"));
 }
 
-TEST_F(ProgramManagerTest, FailedBuildsReturnNullAndLogEveryTime) {
+TEST_F(Caches, ProgramFailedBuildsReturnNullAndLogEveryTime) {
     const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
         {kVs, kFs, "t/none.gs", "Failed to load package file t/none.gs", false},
         {"t/broken.vs", kFs, "", "Unable to compile vertex shader t/broken.vs", true},
@@ -52,7 +56,7 @@ TEST_F(ProgramManagerTest, FailedBuildsReturnNullAndLogEveryTime) {
     for (const auto& [vertex, fragment, geometry, line, driverSays] : cases) {
         for (int attempt = 0; attempt < 2; ++attempt) {
             testing_support::CapturedStdout output;
-            EXPECT_EQ(cache->loadProgram(vertex, fragment, geometry), nullptr) << line;
+            EXPECT_EQ(programs->loadProgram(vertex, fragment, geometry), nullptr) << line;
             const std::string log = output.finish();
             EXPECT_NE(log.find(std::string("] ") + line), std::string::npos) << log;
             EXPECT_EQ(log.find("]   ") != std::string::npos, driverSays) << log;  // its words, indented
@@ -72,8 +76,7 @@ TEST(GlErrors, APendingErrorIsNamedWithItsPlace) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-// Every uniform a drawable sets by name is live (a missing one draws it black or unplaced); the
-// tile binds no attribute names, so position, normal and texture coordinates sit at 0, 1 and 2.
+// Every uniform a drawable sets by name is live: a missing one draws it black or unplaced.
 TEST(GameShaders, LinkWithTheUniformsTheirDrawablesSet) {
     SKIP_WITHOUT_RUN_ASSETS();
     testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
@@ -94,62 +97,41 @@ TEST(GameShaders, LinkWithTheUniformsTheirDrawablesSet) {
             EXPECT_NE(glGetUniformLocation(shader.getId(), name), -1) << vertex << " " << name;
         }
     }
-    ShaderProgram level("shaders/level.vs", "shaders/level.fs", "");
-    ASSERT_TRUE(level.build());
-    std::map<GLint, GLenum> typeAt;
-    for (GLuint i = 0; i < 3; ++i) {
-        char name[64] = {0};
-        GLint size = 0;
-        GLenum type = 0;
-        glGetActiveAttrib(level.getId(), i, sizeof name, nullptr, &size, &type, name);
-        typeAt[glGetAttribLocation(level.getId(), name)] = type;
-    }
-    EXPECT_EQ(typeAt, (std::map<GLint, GLenum>{{0, GL_FLOAT_VEC3}, {1, GL_FLOAT_VEC3}, {2, GL_FLOAT_VEC2}}));
 }
-
-class TextureManagerTest : public ::testing::Test {
-protected:
-    render_test::PackageFolder package{{{"img/grey.png", render_test::pngBytes(1, 1, 1, {77})},
-                                        {"img/grey_alpha.png", render_test::pngBytes(1, 1, 2, {77, 33})},
-                                        {"img/rgb.bmp", render_test::bmpBytes(1, 1, 3, {10, 20, 30})},
-                                        {"img/garbage.png", "\x89PNG this is no image"}}};
-    TextureManager* cache = TextureManager::getInstance();
-};
-
-TEST_F(TextureManagerTest, SharesOneTextureUntilTheLastReferenceIsGivenBack) {
-    const GLuint first = cache->loadTexture("img/grey.png", false);
+TEST_F(Caches, TextureSharesOneTextureUntilTheLastReferenceIsGivenBack) {
+    const GLuint first = textures->loadTexture("img/grey.png", false);
     ASSERT_NE(first, 0u);
-    EXPECT_EQ(cache->loadTexture("img/grey.png", true), first);
-    EXPECT_EQ(cache->getReferenceCount("img/grey.png"), 2);
-    cache->freeTexture("img/grey.png");
+    EXPECT_EQ(textures->loadTexture("img/grey.png", true), first);
+    EXPECT_EQ(textures->getReferenceCount("img/grey.png"), 2);
+    textures->freeTexture("img/grey.png");
     EXPECT_TRUE(glIsTexture(first));
-    cache->freeTexture("img/grey.png");
+    textures->freeTexture("img/grey.png");
     EXPECT_FALSE(glIsTexture(first));
-    cache->freeTexture("img/grey.png");  // one too many: quietly ignored
+    textures->freeTexture("img/grey.png");  // one too many: quietly ignored
 }
 
-TEST_F(TextureManagerTest, EveryStoredLayoutArrivesAsRgba) {
+TEST_F(Caches, TextureEveryStoredLayoutArrivesAsRgba) {
     const std::pair<const char*, std::vector<uint8_t>> cases[] = {{"img/grey.png", {77, 77, 77, 255}},
                                                                   {"img/grey_alpha.png", {77, 77, 77, 33}},
                                                                   {"img/rgb.bmp", {10, 20, 30, 255}}};
     for (const auto& [name, rgba] : cases) {
-        ASSERT_NE(cache->loadTexture(name, false), 0u) << name;
+        ASSERT_NE(textures->loadTexture(name, false), 0u) << name;
         std::vector<uint8_t> stored(4);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, stored.data());
         EXPECT_EQ(stored, rgba) << name;
-        cache->freeTexture(name);
+        textures->freeTexture(name);
     }
 }
 
-TEST_F(TextureManagerTest, FailedLoadsReturnZeroLogAndCacheNothing) {
+TEST_F(Caches, TextureFailedLoadsReturnZeroLogAndCacheNothing) {
     const std::pair<const char*, const char*> cases[] = {
         {"img/none.png", "Failed to load package data for img/none.png"},
         {"img/garbage.png", "Failed to load texture (img/garbage.png)"}};
     for (const auto& [name, line] : cases) {
         testing_support::CapturedStdout output;
-        EXPECT_EQ(cache->loadTexture(name, true), 0u);
+        EXPECT_EQ(textures->loadTexture(name, true), 0u);
         EXPECT_TRUE(render_test::hasLogLine(output.finish(), line));
-        EXPECT_EQ(cache->getReferenceCount(name), 0);  // nothing cached: the next load tries again
+        EXPECT_EQ(textures->getReferenceCount(name), 0);  // nothing cached: the next load tries again
     }
 }
 

@@ -21,29 +21,24 @@ struct Planet : ::testing::Test {
 }  // namespace
 
 TEST_F(Planet, AShotEndsInTheTerrainAtTheEyeOrOfOldAgeAndTheMoveComesLast) {
-    const struct {
-        glm::vec3 from, direction, end;
-        float speed;
-        int lastStep;
-        bool hit;
-    } cases[] = {
+    // From, direction, where it ends, speed, the step it ends in, whether it hits the player.
+    const std::tuple<glm::vec3, glm::vec3, glm::vec3, float, int, bool> cases[] = {
         {{40, 0, 2}, {-1, 0, 0}, {0.9375f, 0, 2}, 10.0f, 251, true},      // within 1 after 250 moves (3.9 s)
         {{0, 5, 2}, {0, 1, 0}, {0, 55, 2}, 10.0f, 321, false},            // a miss: older than 5 s in step 321
         {{5, 5, -0.5f}, {0, 0, 1}, {5, 5, -0.5f}, 10.0f, 1, false},       // fired inside the terrain
         {{0, -1.5f, 2}, {0, 1, 0}, {0, -0.9921875f, 2}, 0.5f, 66, true},  // crawling through the eye: one life
     };
     const Log hit{{MESSAGE_PLAY_GAME_SOUND, SOUND_DAMAGE_TAKEN_1}, {MESSAGE_PLAYER_HIT, -1}};  // sound first
-    for (const auto& shot : cases) {
+    for (const auto& [from, direction, end, speed, lastStep, hits] : cases) {
         log.clear();
         ProjectileManager pool(&ground);
-        pool.add(shot.from, shot.direction, shot.speed, 0);
+        pool.add(from, direction, speed, 0);
         int steps = 0;
         for (; pool.getProjectile(0)->active && steps < 1000; ++steps) {
             pool.update(kStep, glm::vec3(0.0f, 0.0f, 2.0f));
         }
-        EXPECT_EQ(steps, shot.lastStep) << shot.lastStep;
-        EXPECT_LT(glm::length(pool.getProjectile(0)->position - shot.end), 1e-4f) << shot.lastStep;
-        EXPECT_EQ(log, shot.hit ? hit : Log{}) << shot.lastStep;
+        EXPECT_TRUE(steps == lastStep && glm::length(pool.getProjectile(0)->position - end) < 1e-4f) << lastStep;
+        EXPECT_EQ(log, hits ? hit : Log{}) << lastStep;
     }
 }
 

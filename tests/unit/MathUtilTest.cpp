@@ -28,56 +28,35 @@ TEST(MathUtilRandom, TakesTheLowBytesOfFourDraws) {
     EXPECT_EQ(script.draws(), 4);
 }
 
+// get_random() (0), get_random_int(a, b) (1) or grf(a, b) (2) on a script of rand() values, each
+// taken: the result. Ranges from damaged descriptions, past what 32 bits count, saturate.
 TEST(MathUtilRandom, DrawCountsAndRanges) {
-    struct Case {
-        const char* what;
-        std::deque<int> script;
-        std::function<float()> call;
-        float expected;
-        int draws;
-    };
-    const Case cases[] = {
-        {"get_random of zero", {0, 0, 0, 0}, [] { return MathUtil::get_random(); }, 0.0f, 4},
-        {"get_random of the top value rounds to 1",
-         {0xFF, 0xFF, 0xFF, 0xFF},
-         [] { return MathUtil::get_random(); },
-         1.0f,
-         4},
-        {"get_random of a half", {0x80, 0, 0, 0}, [] { return MathUtil::get_random(); }, 0.5f, 4},
-        {"get_random_int with one value", {1, 2, 3, 4}, [] { return float(MathUtil::get_random_int(3, 3)); }, 3.0f, 4},
-        {"get_random_int inclusive bounds",
-         {0, 0, 0, 11},
-         [] { return float(MathUtil::get_random_int(-2, 3)); },
-         3.0f,
-         4},
-        {"get_random_int wraps modulo", {0, 0, 0, 12}, [] { return float(MathUtil::get_random_int(-2, 3)); }, -2.0f, 4},
-        {"grf of a zero range", {}, [] { return MathUtil::grf(5.0f, 0.0f); }, 0.0f, 0},
-        {"grf below a thousandth", {}, [] { return MathUtil::grf(5.0f, 0.0004f); }, 0.0f, 0},
-        {"grf in thousandths", {0, 0, 0x03, 0xE9}, [] { return MathUtil::grf(5.0f, 2.0f); }, 6.001f, 4},
-        {"grf of a negative range", {0, 0, 0x03, 0xE9}, [] { return MathUtil::grf(5.0f, -2.0f); }, 6.001f, 4},
-        {"grf stays below base + range", {0, 0, 0x07, 0xCF}, [] { return MathUtil::grf(5.0f, 2.0f); }, 6.999f, 4},
-        // Ranges from damaged descriptions: past what 32 bits count, the steps saturate.
-        {"grf of a range past 32 bits",
-         {0xFF, 0xFF, 0xFF, 0xFE},
-         [] { return MathUtil::grf(0.0f, 1e10f); },
-         4294967.294f,
-         4},
-        {"grf of an infinite range",
-         {0xFF, 0xFF, 0xFF, 0xFE},
-         [] { return MathUtil::grf(0.0f, INFINITY); },
-         4294967.294f,
-         4},
-        {"grf of a range that is not a number", {}, [] { return MathUtil::grf(5.0f, NAN); }, 0.0f, 0},
-    };
-    for (const Case& c : cases) {
-        ScriptedRand script(c.script);
-        EXPECT_FLOAT_EQ(c.call(), c.expected) << c.what;
-        EXPECT_EQ(script.draws(), c.draws) << c.what;
+    const std::tuple<int, std::deque<int>, float, float, float> cases[] = {
+        {0, {0, 0, 0, 0}, 0, 0, 0.0f},
+        {0, {0xFF, 0xFF, 0xFF, 0xFF}, 0, 0, 1.0f},  // the top value rounds to 1
+        {0, {0x80, 0, 0, 0}, 0, 0, 0.5f},
+        {1, {1, 2, 3, 4}, 3, 3, 3.0f},
+        {1, {0, 0, 0, 11}, -2, 3, 3.0f},   // inclusive bounds
+        {1, {0, 0, 0, 12}, -2, 3, -2.0f},  // wraps modulo
+        {2, {}, 5.0f, 0.0f, 0.0f},
+        {2, {}, 5.0f, 0.0004f, 0.0f},  // below a thousandth
+        {2, {0, 0, 0x03, 0xE9}, 5.0f, 2.0f, 6.001f},
+        {2, {0, 0, 0x03, 0xE9}, 5.0f, -2.0f, 6.001f},
+        {2, {0, 0, 0x07, 0xCF}, 5.0f, 2.0f, 6.999f},  // stays below base + range
+        {2, {0xFF, 0xFF, 0xFF, 0xFE}, 0.0f, 1e10f, 4294967.294f},
+        {2, {0xFF, 0xFF, 0xFF, 0xFE}, 0.0f, INFINITY, 4294967.294f},
+        {2, {}, 5.0f, NAN, 0.0f}};
+    for (const auto& [function, values, a, b, expected] : cases) {
+        ScriptedRand script(values);
+        const float result =
+            function == 0   ? MathUtil::get_random()
+            : function == 1 ? static_cast<float>(MathUtil::get_random_int(static_cast<int>(a), static_cast<int>(b)))
+                            : MathUtil::grf(a, b);
+        EXPECT_FLOAT_EQ(result, expected) << function << " " << a << " " << b;
+        EXPECT_EQ(script.draws(), static_cast<int>(values.size())) << function << " " << a << " " << b;
     }
 }
 
-// The containment tests the game relies on leave out their borders: HUD buttons, water squares,
-// corners, the player's eye; and a ray meets a box behind its origin as well.
 TEST(MathUtilGeometry, ContainmentIsStrict) {
     const glm::vec2 origin(0.0f);
     expectEach({

@@ -66,11 +66,8 @@ TEST(ParticleSystem, HugeAndInfiniteBoundsDrawWithinTheirRange) {
 }
 
 TEST(ParticleSystem, SpawnsFollowTheFlowTimerAtMostOnePerStep) {
-    const struct {
-        const char* json;
-        std::vector<std::pair<float, int>> steps;  // step length, particles alive after it
-        float lifetime;                            // lowest lifetime drawn
-    } cases[] = {
+    // The description, each step's length with the particles alive after it, the lowest lifetime drawn.
+    const std::tuple<const char*, std::vector<std::pair<float, int>>, float> cases[] = {
         // The timer must pass 0.1 s, in the fourth step, and restarts from 0 at each spawn.
         {R"({"max_particles": 200, "flow": 10, "lifetime_min": 5, "liftime_max": 6})",
          {{0.03f, 0}, {0.03f, 0}, {0.03f, 0}, {0.03f, 1}, {0.03f, 1}, {0.03f, 1}, {0.03f, 1}, {0.03f, 2}},
@@ -85,19 +82,18 @@ TEST(ParticleSystem, SpawnsFollowTheFlowTimerAtMostOnePerStep) {
          {{0.1f, 1}, {0.1f, 1}},
          0},
     };
-    for (const auto& c : cases) {
-        ParticlePackage package(c.json);
+    for (const auto& [json, steps, lifetime] : cases) {
+        ParticlePackage package(json);
         ASSERT_TRUE(package.built);
         ParticleSystem system(kEntry, true);
         srand(7);
-        ASSERT_TRUE(system.readJson() && system.initParticles()) << c.json;
-        for (size_t step = 0; step < c.steps.size(); ++step) {
-            system.update(c.steps[step].first);
-            EXPECT_EQ(aliveCount(system), c.steps[step].second) << c.json << ", step " << step + 1;
+        ASSERT_TRUE(system.readJson() && system.initParticles()) << json;
+        for (size_t step = 0; step < steps.size(); ++step) {
+            system.update(steps[step].first);
+            EXPECT_EQ(aliveCount(system), steps[step].second) << json << ", step " << step + 1;
         }
         const Particle& first = system.getParticles()[0];
-        EXPECT_TRUE(first.lifetime >= c.lifetime && first.lifetime < c.lifetime + 1) << c.json << first.lifetime;
-        EXPECT_EQ(first.spawnDelay, 0.0f) << c.json;
+        EXPECT_TRUE(first.lifetime >= lifetime && first.lifetime < lifetime + 1 && first.spawnDelay == 0.0f) << json;
     }
 }
 

@@ -34,51 +34,41 @@ std::vector<Body> bodiesOf(const SolarSystem& system) {
 }  // namespace
 
 TEST(SolarSystemDescription, BodiesShareTheCurrentValues) {
-    const struct {
-        const char* what;
-        const char* json;
-        std::vector<Body> bodies;
-        const char* systemText;
-    } cases[] = {
+    // What, the description, and the bodies read; the system's text is the star's name.
+    const std::tuple<const char*, const char*, std::vector<Body>> cases[] = {
         {"a planet lacking keys keeps the planet before it",
          R"({"name": "Sol", "meshIndex": 0, "scale": 3, "orbitRadius": 0, "orbitSpeed": 0, "planets": [
              {"name": "A", "levelPath": "a.json", "meshIndex": 4, "scale": 1.5, "orbitRadius": 10, "orbitSpeed": 0.2},
              {"name": "B", "orbitRadius": 20}]})",
          {{"Sol", "", 0, 3, 0, 0, 0},
           {"A", "a.json", 4, 1.5f, 10, 0.2f, 0.3f},
-          {"B", "a.json", 4, 1.5f, 20, 0.2f, 0.3f}},
-         "Sol solar system"},
+          {"B", "a.json", 4, 1.5f, 20, 0.2f, 0.3f}}},
         {"the first planet takes the star's values; the star has no level even when one was read",
          R"({"name": "Sol", "levelPath": "top.json", "meshIndex": 2, "scale": 2, "planets": [{"name": "A"}]})",
-         {{"Sol", "", 2, 2, 0, 0, 0}, {"A", "top.json", 2, 2, 0, 0, 0.3f}},
-         "Sol solar system"},
+         {{"Sol", "", 2, 2, 0, 0, 0}, {"A", "top.json", 2, 2, 0, 0, 0.3f}}},
         {"keys after the planets change nothing already made",
          R"({"name": "Sol", "planets": [{"name": "A", "levelPath": "a.json"}], "name": "Late", "scale": 9})",
-         {{"Sol", "", 0, 1, 0, 0, 0}, {"A", "a.json", 0, 1, 0, 0, 0.3f}},
-         "Sol solar system"},
+         {{"Sol", "", 0, 1, 0, 0, 0}, {"A", "a.json", 0, 1, 0, 0, 0.3f}}},
         {"a non-string under a text key keeps the text; a non-number under a number key is 0",
          R"({"name": "Sol", "scale": 2, "backgroundSound": 5, "planets": [
              {"name": "A", "levelPath": "a.json"},
              {"name": 7, "levelPath": null, "scale": "big", "meshIndex": 3.9, "orbitRadius": -2.5}]})",
-         {{"Sol", "", 0, 2, 0, 0, 0}, {"A", "a.json", 0, 2, 0, 0, 0.3f}, {"A", "a.json", 3, 0, -2.5f, 0, 0.3f}},
-         "Sol solar system"},
+         {{"Sol", "", 0, 2, 0, 0, 0}, {"A", "a.json", 0, 2, 0, 0, 0.3f}, {"A", "a.json", 3, 0, -2.5f, 0, 0.3f}}},
         {"mesh indices truncate toward zero and saturate",
          R"({"planets": [{"meshIndex": -7.9}, {"meshIndex": 1e30}, {"meshIndex": -1e30}]})",
          {{"", "", 0, 1, 0, 0, 0},
           {"", "", -7, 1, 0, 0, 0.3f},
           {"", "", INT_MAX, 1, 0, 0, 0.3f},
-          {"", "", INT_MIN, 1, 0, 0, 0.3f}},
-         " solar system"},
-        {"no planets, no bodies", R"({"name": "Sol", "scale": 2})", {}, ""},
-    };
-    for (const auto& c : cases) {
-        DescriptionPackage package(c.json);
+          {"", "", INT_MIN, 1, 0, 0, 0.3f}}},
+        {"no planets, no bodies", R"({"name": "Sol", "scale": 2})", {}}};
+    for (const auto& [what, json, bodies] : cases) {
+        DescriptionPackage package(json);
         ASSERT_TRUE(package.built);
         ArtefactManager artefacts(9);
         SolarSystem system(kEntry, nullptr, &artefacts);
-        ASSERT_TRUE(system.loadCelestialBodies()) << c.what;
-        EXPECT_EQ(bodiesOf(system), c.bodies) << c.what;
-        EXPECT_EQ(system.getSystemText(), c.systemText) << c.what;
+        ASSERT_TRUE(system.loadCelestialBodies()) << what;
+        EXPECT_EQ(bodiesOf(system), bodies) << what;
+        EXPECT_EQ(system.getSystemText(), bodies.empty() ? "" : std::get<0>(bodies[0]) + " solar system") << what;
     }
 }
 
@@ -90,28 +80,22 @@ TEST(SolarSystemDescription, DamagedEntriesFailCleanlyOrStayBounded) {
         crowded += std::string(planet == 0 ? "" : ",") + R"({"name": "P", "levelPath": "p.json"})";
     }
     crowded += "]}";
-    const struct {
-        const char* what;
-        const char* entry;
-        std::string json;
-        bool loads;
-        size_t bodies;
-    } cases[] = {
-        {"missing", "levels/test/absent.json", "{}", false, 0},
-        {"not JSON", kEntry, R"({"name": "Sol", "planets": [)", false, 0},
-        {"nested far deeper than any description", kEntry, deep, true, 1},
-        {"ten thousand planets", kEntry, crowded, true, 10001},
-    };
-    for (const auto& c : cases) {
-        DescriptionPackage package(c.json);
+    // The entry, its description, whether it loads, and the bodies read (the star included).
+    const std::tuple<const char*, std::string, bool, size_t> cases[] = {
+        {"levels/test/absent.json", "{}", false, 0},
+        {kEntry, R"({"name": "Sol", "planets": [)", false, 0},
+        {kEntry, deep, true, 1},  // nested far deeper than any description
+        {kEntry, crowded, true, 10001}};
+    for (const auto& [entry, json, loads, bodies] : cases) {
+        DescriptionPackage package(json);
         ASSERT_TRUE(package.built);
         ArtefactManager artefacts(9);
-        SolarSystem system(c.entry, nullptr, &artefacts);
+        SolarSystem system(entry, nullptr, &artefacts);
         testing_support::CapturedStdout output;
-        EXPECT_EQ(system.loadCelestialBodies(), c.loads) << c.what;
+        EXPECT_EQ(system.loadCelestialBodies(), loads) << bodies;
         const std::string log = output.finish();
-        EXPECT_EQ(log.find("] Failed to parse solar system JSON\n") != std::string::npos, !c.loads) << c.what << log;
-        EXPECT_EQ(system.getBodies().size(), c.bodies) << c.what;
+        EXPECT_EQ(log.find("] Failed to parse solar system JSON\n") != std::string::npos, !loads) << bodies << log;
+        EXPECT_EQ(system.getBodies().size(), bodies);
     }
 }
 
