@@ -1,8 +1,7 @@
-// What the player hears: each scenario runs in a child run of this executable whose OpenAL
-// device writes its mixed output to a WAV file (openal-soft reads its configuration once per
-// process, and the pool's ring starts afresh in it). The child notes the device clock around
-// each request: in mixed time, which a busy machine cannot shift, that is where the request
-// must start to sound. The files stay in the test output folder for people to listen to.
+// What the player hears: each scenario runs in a child of this executable (openal-soft reads its
+// configuration once per process) whose device writes its mix to a WAV file, kept for people to
+// listen to. The child notes the device clock around each request: in mixed time, which a busy
+// machine cannot shift, that is where the request must start to sound.
 #include <AL/alc.h>
 #include <AL/alext.h>
 #include <gtest/gtest.h>

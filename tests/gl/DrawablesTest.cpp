@@ -1,5 +1,4 @@
-// The sky box, models and their meshes, particles, water and orbit rings drawn
-// into the window.
+// The sky box, models and their meshes, particles, water and orbit rings drawn into the window.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 

@@ -11,6 +11,7 @@
 #include "game/Hud.h"
 #include "render/TextureManager.h"
 #include "sound/GameSound.h"
+#include "support/PlanetFakes.h"
 #include "support/RunAssets.h"
 
 namespace {
@@ -71,24 +72,6 @@ struct HudTest : ::testing::Test {
     Camera camera = render_test::lookingAt({0, -10, 0}, {0, 0, 0});
 };
 
-// Counts what the HUD sends: blips (with their sound) and the three button messages.
-struct MessageRecorder : MessageReceiver {
-    MessageRecorder() {
-        for (Message message : {MESSAGE_PLAY_GAME_SOUND, MESSAGE_PLAY_BUTTON_CLICKED, MESSAGE_EXIT_GAME,
-                                MESSAGE_EXPLORE_BUTTON_CLICKED}) {
-            MailBox::getInstance()->registerReceiver(this, message);
-        }
-    }
-    ~MessageRecorder() override { MailBox::getInstance()->removeReceiver(this); }
-    void handleMessage(Message message, MessagePayload* payload) override {
-        message == MESSAGE_PLAY_GAME_SOUND ? void(blips += payload->getInt() == SOUND_UI_BLIPP3)
-                                           : void(++clicks[message]);
-    }
-    const char* whoIsThere() override { return "MessageRecorder"; }
-    int blips = 0;
-    std::map<int, int> clicks;
-};
-
 }  // namespace
 
 // Every text of every state is in the font's atlas: a missing character warns as it is built.
@@ -141,7 +124,9 @@ TEST_F(HudTest, EachStateDrawsExactlyItsElements) {
 }
 
 TEST_F(HudTest, ButtonsHoverOnceClickOnThePressAndIgnoreTheirBorder) {
-    MessageRecorder recorder;
+    // What the HUD sends: blips (a sound message) and the three button messages.
+    testing_support::MessageLog sent(
+        {MESSAGE_PLAY_GAME_SOUND, MESSAGE_PLAY_BUTTON_CLICKED, MESSAGE_EXIT_GAME, MESSAGE_EXPLORE_BUTTON_CLICKED});
     Hud hud(HUD_STATE_PAUSE_MENU);
     ASSERT_TRUE(hud.setup());
     const int play = MESSAGE_PLAY_BUTTON_CLICKED, exit = MESSAGE_EXIT_GAME, explore = MESSAGE_EXPLORE_BUTTON_CLICKED;
@@ -178,7 +163,13 @@ TEST_F(HudTest, ButtonsHoverOnceClickOnThePressAndIgnoreTheirBorder) {
     for (const auto& [what, state, x, y, pressed, blips, clicks, playHovered] : steps) {
         hud.setState(state);
         hud.update(0.016f, x, y, pressed);
-        EXPECT_TRUE(recorder.blips == blips && recorder.clicks == clicks) << what;
+        std::map<int, int> clicked;
+        for (const auto& [message, payload] : sent) {
+            message != MESSAGE_PLAY_GAME_SOUND ? void(++clicked[message]) : void();
+        }
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), std::pair(MESSAGE_PLAY_GAME_SOUND, int(SOUND_UI_BLIPP3))), blips)
+            << what;
+        EXPECT_EQ(clicked, clicks) << what;
         if (state == HUD_STATE_PAUSE_MENU) {
             draw(hud);
             EXPECT_TRUE(

@@ -1,6 +1,5 @@
-// The packaged models drawn by the game's Model class and shaders as their users draw them
-// (their images all in the package, the mesh sets' meshes all there),
-// then the particle effects, the water in motion and the skies: pictures in build/test-output.
+// The packaged models, effects, water and skies drawn as the game draws them, for the pictures
+// in build/test-output; the models' images are all in the package.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 

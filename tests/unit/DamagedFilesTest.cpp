@@ -1,7 +1,6 @@
-// The readers of damaged files: image headers read before stb_image decodes, with declared
-// sizes no asset comes near refused with a line instead of being allocated; the WAV reader with
-// each refused file's own line. WAV inputs sit in blocks of exactly their length so that the
-// sanitizer build catches any read past them.
+// The readers of damaged files: image sizes no asset comes near refused from the header with a
+// line, before stb_image allocates for them; each refused WAV file with its own line, its bytes
+// in a block of exactly their length, so that the sanitizer build catches any read past it.
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
@@ -73,13 +72,8 @@ std::string withDataSize(uint32_t size) {
 }
 
 TEST(WavLoaderTest, RefusesEachBadHeaderWithItsLine) {
-    struct Case {
-        const char* what;
-        std::string wav;
-        std::string line;  // empty: accepted, with the declared part of the samples
-        size_t size;
-    };
-    const Case cases[] = {
+    // What, the file, the line refusing it (empty: accepted), the size of the samples taken.
+    const std::tuple<const char*, std::string, std::string, size_t> cases[] = {
         {"empty", "", kTooShort, 0},
         {"one byte short of a header", kValid.substr(0, 43), kTooShort, 0},
         {"not RIFF", with(kValid, 0, "RIFX"), "Not a RIFF file", 0},
@@ -99,22 +93,20 @@ TEST(WavLoaderTest, RefusesEachBadHeaderWithItsLine) {
         {"fewer samples declared than held", withDataSize(4), "", 4},
         {"no samples", makeWav({}), "", 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::vector<char> exact(c.wav.begin(), c.wav.end());
+    for (const auto& [what, wav, line, taken] : cases) {
+        SCOPED_TRACE(what);
+        const std::vector<char> exact(wav.begin(), wav.end());
         uint32_t size = 0xC0FFEE;
         testing_support::CapturedStdout captured;
         char* samples = WavLoader::loadRawDataFromWav(exact.empty() ? nullptr : exact.data(),
                                                       static_cast<uint32_t>(exact.size()), &size);
         const std::string log = captured.finish();
-        if (c.line.empty()) {
+        if (line.empty()) {
             ASSERT_NE(samples, nullptr) << log;
-            EXPECT_EQ(std::string(samples, size), kValid.substr(44, c.size));
+            EXPECT_EQ(std::string(samples, size), kValid.substr(44, taken));
         } else {
-            EXPECT_EQ(samples, nullptr);
-            EXPECT_EQ(size, 0xC0FFEEu);
-            EXPECT_EQ(log.rfind("  [ERROR] [", 0), 0u) << log;
-            EXPECT_EQ(log.substr(log.find("] ", 11) + 2), c.line + "\n");
+            EXPECT_TRUE(samples == nullptr && size == 0xC0FFEEu && log.rfind("  [ERROR] [", 0) == 0) << log;
+            EXPECT_EQ(log.substr(log.find("] ", 11) + 2), line + "\n");
         }
         free(samples);
     }

@@ -50,29 +50,26 @@ TEST(TerrainTile, MeshHeightsAndNormalsFollowTheHeightmap) {
                      {"wide.png", heightmap(128, 64, rough)},
                      {"ramp.png", heightmap(16, 16, [](int c, int) { return 4 * c; })}});
     ASSERT_TRUE(maps.built);
-    const struct {
-        const char* entry;
-        int columns, rows;
-        float z;  // below 0: the rough heights
-    } cases[] = {{"black.png", 8, 8, 0.0f},
-                 {"white.png", 4, 4, kWhite},
-                 {"grey.png", 5, 6, kWhite * 0.2f},
-                 {"wide.png", 128, 64, -1.0f}};
-    for (const auto& c : cases) {
-        LevelTile tile = maps.tile(c.entry);
-        ASSERT_TRUE(tile.buildMesh() && tile.width == c.columns - 1 && tile.height == c.rows - 1) << c.entry;
-        ASSERT_EQ(tile.getVertices().size(), static_cast<size_t>(c.columns * c.rows));
-        EXPECT_EQ(tile.getIndexCount(), 6 * (c.columns - 1) * (c.rows - 1));
-        for (int i = 0; i < c.columns * c.rows; ++i) {
+    // The heightmap, its columns and rows, and the height of every vertex (below 0: the rough heights).
+    const std::tuple<const char*, int, int, float> cases[] = {{"black.png", 8, 8, 0.0f},
+                                                              {"white.png", 4, 4, kWhite},
+                                                              {"grey.png", 5, 6, kWhite * 0.2f},
+                                                              {"wide.png", 128, 64, -1.0f}};
+    for (const auto& [entry, columns, rows, flat] : cases) {
+        LevelTile tile = maps.tile(entry);
+        ASSERT_TRUE(tile.buildMesh() && tile.width == columns - 1 && tile.height == rows - 1) << entry;
+        ASSERT_EQ(tile.getVertices().size(), static_cast<size_t>(columns * rows));
+        EXPECT_EQ(tile.getIndexCount(), 6 * (columns - 1) * (rows - 1));
+        for (int i = 0; i < columns * rows; ++i) {
             const TerrainVertex& vertex = tile.getVertices()[i];
-            const float z = c.z >= 0.0f ? c.z : kWhite * rough(i % c.columns, i / c.columns) / 255.0f;
-            ASSERT_EQ(glm::vec2(vertex.position), glm::vec2(i % c.columns, i / c.columns));
-            ASSERT_NEAR(vertex.position.z, z, 1e-4f) << c.entry << " vertex " << i;
-            ASSERT_TRUE(c.z < 0.0f || vertex.normal == glm::vec3(0.0f, 0.0f, -1.0f)) << c.entry << " vertex " << i;
+            const float z = flat >= 0.0f ? flat : kWhite * rough(i % columns, i / columns) / 255.0f;
+            ASSERT_EQ(glm::vec2(vertex.position), glm::vec2(i % columns, i / columns));
+            ASSERT_NEAR(vertex.position.z, z, 1e-4f) << entry << " vertex " << i;
+            ASSERT_TRUE(flat < 0.0f || vertex.normal == glm::vec3(0.0f, 0.0f, -1.0f)) << entry << " vertex " << i;
         }
         // Whole repeats of the ground from edge to edge: tiles join without a seam.
         EXPECT_EQ(tile.getVertices().back().texCoord, glm::vec2(50.0f, 50.0f));
-        const auto row = static_cast<unsigned>(c.columns);
+        const auto row = static_cast<unsigned>(columns);
         EXPECT_EQ(std::vector<unsigned>(tile.getIndices().begin(), tile.getIndices().begin() + 7),
                   (std::vector<unsigned>{0, row, 1, 1, row, row + 1, 1}));
     }
@@ -180,18 +177,15 @@ TEST(TerrainTile, PlacementKeepsClearOfWaterCornersAndOtherObjects) {
                     scripted.getObjects()[0]->kind == 9);
     }
     // Too few objects, too narrow or no kinds: nothing placed and no draw taken.
-    const struct {
-        const char* entry;
-        float density;
-        std::vector<int> kinds;
-    } idle[] = {{lake, 0.0019f, {4}}, {"narrow.png", 0.1f, {4}}, {lake, 0.1f, {}}};
-    for (const auto& c : idle) {
-        maps.objects.kinds = c.kinds;
-        LevelTile empty = maps.tile(c.entry, c.density);
+    const std::tuple<const char*, float, std::vector<int>> idle[] = {
+        {lake, 0.0019f, {4}}, {"narrow.png", 0.1f, {4}}, {lake, 0.1f, {}}};
+    for (const auto& [entry, density, kinds] : idle) {
+        maps.objects.kinds = kinds;
+        LevelTile empty = maps.tile(entry, density);
         testing_support::ScriptedRand rand({});
         ASSERT_TRUE(empty.buildMesh());
         empty.placeObjects();
-        EXPECT_TRUE(empty.getObjects().empty() && rand.draws() == 0) << c.entry;
+        EXPECT_TRUE(empty.getObjects().empty() && rand.draws() == 0) << entry;
     }
     // A crowded tile stops placing, with a warning.
     maps.objects.kinds = {1};
