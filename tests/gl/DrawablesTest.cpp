@@ -1,9 +1,8 @@
-// The sky box, models and their meshes, particles, water and orbit rings drawn into the window.
+// The sky box, models and their meshes, particles and water drawn into the window.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include "RenderTestKit.h"
-#include "render/Circle.h"
 #include "render/Model.h"
 #include "render/ParticleSystem.h"
 #include "render/TextureManager.h"
@@ -157,18 +156,6 @@ TEST_F(Drawables, WaterAddsToTheSceneAndFollowsItsOffset) {
     render_test::clearWindow(0, 0, 0);
     water.render(&above, glm::vec3(0, 0, 20), glm::vec3(20, 0, 0));
     EXPECT_FALSE(isLit(640, 360)) << "the offset moves the whole patch";
-}
-
-// A ring of radius 3 round (1, 0, 0): 108 pixels round x = 676 at distance 10, nothing inside.
-TEST_F(Drawables, RingAppearsWhereAndInTheColourExpected) {
-    Circle circle(1, 0, 0, 1.0f, 100);
-    ASSERT_TRUE(circle.setup());
-    circle.scale = 3.0f;
-    circle.render(&above);
-    for (const glm::ivec3 probe : {glm::ivec3(784, 360, 1), glm::ivec3(568, 360, 1), glm::ivec3(676, 468, 1),
-                                   glm::ivec3(676, 360, 0), glm::ivec3(826, 360, 0)}) {
-        EXPECT_EQ(colourNear(probe.x, probe.y, 2, 89, 115, 153, 10), probe.z != 0) << probe.x << ", " << probe.y;
-    }
 }
 
 TEST_F(Drawables, MeshesFollowTheFileShareTexturesLoadedOnceAndTurnInTheirBox) {

@@ -14,9 +14,9 @@ std::string assetSource(const std::string& entry) {
 
 testing_support::Entries drawableShaders() {
     testing_support::Entries entries;
-    for (const char* name : {"basic_textured.vs", "basic_textured.fs", "model.vs", "model.fs", "model_material.fs",
-                             "particlesystem.vs", "particlesystem.fs", "water.vs", "water.fs", "circle.vs", "circle.fs",
-                             "line.vs", "line.fs", "texture_light.vs", "texture_light.fs"}) {
+    for (const char* name :
+         {"basic_textured.vs", "basic_textured.fs", "model.vs", "model.fs", "model_material.fs", "particlesystem.vs",
+          "particlesystem.fs", "water.vs", "water.fs", "line.vs", "line.fs", "texture_light.vs", "texture_light.fs"}) {
         entries.emplace_back(std::string("shaders/") + name, assetSource(std::string("shaders/") + name));
     }
     return entries;

@@ -14,9 +14,8 @@
 
 namespace {
 
-const int kFrameMs = 16;
-// At a fifth of a second the camera's ground easing lands in one step.
-const int kSettleMs = 200;
+// Frames of 16 ms; at a fifth of a second the camera's ground easing lands in one step.
+const int kFrameMs = 16, kSettleMs = 200;
 
 // A scripted SDL event: a button for mouse presses and releases, a key for key releases, a
 // step for the wheel.
