@@ -130,36 +130,23 @@ TEST_F(HudTest, ButtonsHoverOnceClickOnThePressAndIgnoreTheirBorder) {
     Hud hud(HUD_STATE_PAUSE_MENU);
     ASSERT_TRUE(hud.setup());
     const int play = MESSAGE_PLAY_BUTTON_CLICKED, exit = MESSAGE_EXIT_GAME, explore = MESSAGE_EXPLORE_BUTTON_CLICKED;
+    const hud_state menu = HUD_STATE_PAUSE_MENU, map = HUD_STATE_STAR_MAP, selected = HUD_STATE_PLANET_SELECTED;
     // What happens, state, cursor, pressed, blips and clicks so far, the play button hovered.
     // The play button spans 537 < x < 743 and 288 < y < 358.
     const std::tuple<const char*, hud_state, int, int, bool, int, std::map<int, int>, bool> steps[] = {
-        {"on the left border", HUD_STATE_PAUSE_MENU, 537, 300, true, 0, {}, false},
-        {"on the bottom border", HUD_STATE_PAUSE_MENU, 600, 288, true, 0, {}, false},
-        {"first pixel inside", HUD_STATE_PAUSE_MENU, 538, 289, false, 1, {}, true},
-        {"moving inside", HUD_STATE_PAUSE_MENU, 600, 300, false, 1, {}, true},
-        {"pressed inside", HUD_STATE_PAUSE_MENU, 600, 300, true, 1, {{play, 1}}, true},
-        {"held: no second click", HUD_STATE_PAUSE_MENU, 600, 300, false, 1, {{play, 1}}, true},
-        {"on the right border", HUD_STATE_PAUSE_MENU, 743, 300, false, 1, {{play, 1}}, false},
-        {"entering with a press", HUD_STATE_PAUSE_MENU, 742, 357, true, 2, {{play, 2}}, true},
-        {"onto the exit button", HUD_STATE_PAUSE_MENU, 640, 180, true, 3, {{play, 2}, {exit, 1}}, false},
-        {"explore is not live on the star map", HUD_STATE_STAR_MAP, 100, 50, true, 3, {{play, 2}, {exit, 1}}, false},
-        {"explore with a planet selected",
-         HUD_STATE_PLANET_SELECTED,
-         100,
-         50,
-         true,
-         4,
-         {{play, 2}, {exit, 1}, {explore, 1}},
-         false},
+        {"on the left border", menu, 537, 300, true, 0, {}, false},
+        {"on the bottom border", menu, 600, 288, true, 0, {}, false},
+        {"first pixel inside", menu, 538, 289, false, 1, {}, true},
+        {"moving inside", menu, 600, 300, false, 1, {}, true},
+        {"pressed inside", menu, 600, 300, true, 1, {{play, 1}}, true},
+        {"held: no second click", menu, 600, 300, false, 1, {{play, 1}}, true},
+        {"on the right border", menu, 743, 300, false, 1, {{play, 1}}, false},
+        {"entering with a press", menu, 742, 357, true, 2, {{play, 2}}, true},
+        {"onto the exit button", menu, 640, 180, true, 3, {{play, 2}, {exit, 1}}, false},
+        {"explore is not live on the star map", map, 100, 50, true, 3, {{play, 2}, {exit, 1}}, false},
+        {"explore with a planet selected", selected, 100, 50, true, 4, {{play, 2}, {exit, 1}, {explore, 1}}, false},
         // The exit button was not updated since the cursor entered it: still hovered, no blip.
-        {"exit on the final screen",
-         HUD_STATE_ALL_FOUND,
-         640,
-         180,
-         true,
-         4,
-         {{play, 2}, {exit, 2}, {explore, 1}},
-         false}};
+        {"exit on the final screen", HUD_STATE_ALL_FOUND, 640, 180, true, 4, {{play, 2}, {exit, 2}, {explore, 1}}, 0}};
     for (const auto& [what, state, x, y, pressed, blips, clicks, playHovered] : steps) {
         hud.setState(state);
         hud.update(0.016f, x, y, pressed);

@@ -107,13 +107,7 @@ TEST_F(Packaged, MeshSetSheets) {
     // The crystal, the rocket on its landing point (origin 12 up on the tiles' shared corner)
     // and the UFO at its flying height seen from a player below, as the level places them.
     const std::tuple<const char*, const char*, const char*, float, glm::vec3, glm::vec3, glm::vec3> models[] = {
-        {"crystal",
-         "models/crystal/crystal.obj",
-         "shaders/model_material.fs",
-         1.0f,
-         {0, 0, 8},
-         {0, -3, 8.8f},
-         {0, 0, 8}},
+        {"crystal", "models/crystal/crystal.obj", "shaders/model_material.fs", 1, {0, 0, 8}, {0, -3, 8.8f}, {0, 0, 8}},
         {"rocket", "models/spaceship/spaceship.obj", "shaders/model.fs", 0.1f, {0, 0, 12}, {10, -14, 13}, {0, 0, 18}},
         {"ufo", "models/ufo1/Low_poly_UFO.obj", "shaders/ufo.fs", 0.05f, {0, 0, 22}, {0, -4.5f, 21}, {0, 0, 23.2f}}};
     for (const auto& [name, entry, fragment, scale, position, eye, target] : models) {

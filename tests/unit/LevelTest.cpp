@@ -63,13 +63,7 @@ TEST(LevelDescription, WalkReadsKeysAnywhereAndArraysAsKinds) {
     const std::tuple<const char*, std::vector<int>, int, float, float, const char*, int> cases[] = {
         {R"({"a": [3, 7.9, "x"], "seed": 12.7})", {3, 7, 0}, 12, 0, 0, "", 12},
         {R"({"k": [[1], 2], "seed": "12"})", {1}, 0, 0, 0, "", 12},
-        {R"({"o": {"p": {"artefactPositionZ": 4.5}}, "k": [{"objectDensity": 0.5}, null]})",
-         {0, 0},
-         0,
-         4.5f,
-         0.5f,
-         "",
-         12},
+        {R"({"o":{"p":{"artefactPositionZ":4.5}},"k":[{"objectDensity":0.5},null]})", {0, 0}, 0, 4.5f, 0.5f, "", 12},
         {R"({"particleSystem": "snow.json", "name": 5, "footstepSound": 14.9})", {}, 0, 0, 0, "snow.json", 14},
         {R"({"particleSystem": ["x"], "seed": 5, "seed": 9, "footstepSound": {}})", {0}, 9, 0, 0, "", 0},
         {R"({"seed": 1e300, "objectDensity": -1e300, "k": [1e20]})", {INT_MAX}, INT_MAX, 0, -FLT_MAX, "", 12}};
