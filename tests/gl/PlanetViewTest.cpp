@@ -198,6 +198,7 @@ TEST_F(PlanetViewTest, TheCrystalIsTakenWithGAndTheRocketBoardedWithM) {
         EXPECT_TRUE(level.artefactPresent == board && game.getArtefactManager()->isArtefactFound(kLevel))
             << "taken in the first visit";
         frames(20, {}, 100);
+        EXPECT_TRUE(board || released(SDLK_g) == Sounds{SOUND_NEGATIVE}) << "a crystal is taken once";
         EXPECT_NE(hudShown(), board) << "hidden while the rocket leaves";
         if (exit) {
             released(SDLK_ESCAPE);
