@@ -1,6 +1,7 @@
 #include "game/Level.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -81,7 +82,8 @@ int torus_column(float coordinate, int size) {
     }
     const int64_t around = static_cast<int64_t>(size) * kTorusSide;
     const int64_t turns = MathUtil::truncateToInt(coordinate / static_cast<float>(around));
-    const float inTurn = coordinate - static_cast<float>(turns * around);
+    // Multiplied as floats: saturated turns of a side near the int range overflow 64 bits.
+    const float inTurn = coordinate - static_cast<float>(turns) * static_cast<float>(around);
     int column = MathUtil::truncateToInt(inTurn / static_cast<float>(size));
     if (coordinate < 0.0f) {
         column += 2;
@@ -95,7 +97,8 @@ int torus_tile(float coordinate, int size) {
         return 0;
     }
     const int tile = MathUtil::truncateToInt(coordinate) / size;
-    return coordinate < 0.0f ? tile - 1 : tile;
+    // Past the int range the tile saturates with the coordinate instead of overflowing.
+    return coordinate < 0.0f && tile > INT_MIN ? tile - 1 : tile;
 }
 
 float torus_wrap(float coordinate, int size) {

@@ -36,6 +36,7 @@ TEST(Torus, ColumnsTilesWrappingAndNeighbours) {
     // Before the first tile is set up, and beyond the int range, nothing divides by zero or overflows.
     EXPECT_EQ(torus_column(5, 0) + torus_tile(5, 0) + torus_wrap(5, 0), 0.0f);
     EXPECT_TRUE(torus_column(3e30f, 64) >= 0 && torus_column(-3e30f, 64) <= 2 && torus_column(NAN, 64) >= 0);
+    EXPECT_TRUE(torus_tile(-3e9f, 1) == INT_MIN && torus_column(INFINITY, INT_MAX) == 1);
     const int dx[8] = {-1, 1, 0, 0, -1, 1, -1, 1}, dy[8] = {0, 0, 1, -1, 1, 1, -1, -1};
     for (int slot = 0; slot < 9; ++slot) {
         for (int direction = 0; direction < 8; ++direction) {
