@@ -6,18 +6,21 @@
 
 #include "core/Log.h"
 
-unsigned char* decode_image(const char* bytes, uint32_t size, int channels, const std::string& name, int* width,
-                            int* height, int* storedChannels) {
+bool read_image_header(const char* bytes, uint32_t size, int* width, int* height, int* storedChannels) {
     // stb_image counts its input in int.
     if (bytes == nullptr || size > static_cast<uint32_t>(INT_MAX)) {
-        return nullptr;
+        return false;
     }
-    const auto* data = reinterpret_cast<const stbi_uc*>(bytes);
-    const int length = static_cast<int>(size);
+    return stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes), static_cast<int>(size), width, height,
+                                 storedChannels) != 0;
+}
+
+unsigned char* decode_image(const char* bytes, uint32_t size, int channels, const std::string& name, int* width,
+                            int* height, int* storedChannels) {
     int declaredWidth = 0;
     int declaredHeight = 0;
     int declaredChannels = 0;
-    if (stbi_info_from_memory(data, length, &declaredWidth, &declaredHeight, &declaredChannels) == 0) {
+    if (!read_image_header(bytes, size, &declaredWidth, &declaredHeight, &declaredChannels)) {
         return nullptr;
     }
     if (declaredWidth <= 0 || declaredHeight <= 0 || declaredWidth > kMaxImageSide || declaredHeight > kMaxImageSide ||
@@ -26,5 +29,6 @@ unsigned char* decode_image(const char* bytes, uint32_t size, int channels, cons
                   declaredHeight);
         return nullptr;
     }
-    return stbi_load_from_memory(data, length, width, height, storedChannels, channels);
+    return stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes), static_cast<int>(size), width, height,
+                                 storedChannels, channels);
 }

@@ -12,6 +12,10 @@
 constexpr int kMaxImageSide = 8192;
 constexpr int64_t kMaxImagePixels = int64_t{4096} * 4096;
 
+// Reads the size and stored channel count the image's header declares, decoding nothing;
+// false, without a line, when stb_image cannot read the header.
+bool read_image_header(const char* bytes, uint32_t size, int* width, int* height, int* storedChannels);
+
 // Decodes the image entry `name` held in bytes (size bytes long) into 8-bit pixels with
 // `channels` per pixel (0: as the image stores them), with stb_image's current vertical flip
 // setting. The width, height and stored channel count go through the pointers. Returns the

@@ -1,7 +1,6 @@
 #include "game/LevelTile.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 
 #include <stb_image.h>
 
+#include "core/ImageDecode.h"
 #include "core/Log.h"
 #include "core/MathUtil.h"
 #include "core/PackageManager.h"
@@ -140,40 +140,43 @@ bool LevelTile::buildMesh() {
     return true;
 }
 
-bool LevelTile::decodeHeightmap(std::vector<unsigned char>* rgb, int* columns, int* rows) {
+bool decode_heightmap(const char* bytes, uint32_t size, const std::string& name, std::vector<unsigned char>* rgb,
+                      int* columns, int* rows) {
     // Row 0 of the decoded image is its bottom row, the tile's y = 0.
     stbi_set_flip_vertically_on_load(1);
+    int storedChannels = 0;
+    // The tile's own bounds are tighter than the decoder's: checked on the header first, so a
+    // damaged heightmap is refused with the tile's line before anything is decoded.
+    if (!read_image_header(bytes, size, columns, rows, &storedChannels)) {
+        LOG_ERROR("Failed to decode heightmap %s", name.c_str());
+        return false;
+    }
+    if (*columns < 2 || *rows < 2 || *columns > kMaxHeightmapSide || *rows > kMaxHeightmapSide) {
+        LOG_ERROR("Heightmap %s is %d x %d pixels: a tile needs 2 to %d on each side", name.c_str(), *columns, *rows,
+                  kMaxHeightmapSide);
+        return false;
+    }
+    // Three channels whatever the file stores: grey, paletted or RGBA heightmaps read safely.
+    unsigned char* pixels = decode_image(bytes, size, kRgbChannels, name, columns, rows, &storedChannels);
+    if (pixels == nullptr) {
+        LOG_ERROR("Failed to decode heightmap %s", name.c_str());
+        return false;
+    }
+    rgb->assign(pixels, pixels + static_cast<size_t>(*columns) * static_cast<size_t>(*rows) * kRgbChannels);
+    stbi_image_free(pixels);
+    return true;
+}
+
+bool LevelTile::decodeHeightmap(std::vector<unsigned char>* rgb, int* columns, int* rows) {
     uint32_t size = 0;
     char* bytes = PackageManager::getInstance()->load(kPackageFile, heightmap, &size);
     if (bytes == nullptr) {
         LOG_ERROR("Failed to load package data for %s", heightmap.c_str());
         return false;
     }
-    const auto* data = reinterpret_cast<const stbi_uc*>(bytes);
-    const int length = size > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
-    int storedChannels = 0;
-    // The header is read first so that a damaged one cannot make the decoder claim gigabytes.
-    if (stbi_info_from_memory(data, length, columns, rows, &storedChannels) == 0) {
-        free(bytes);
-        LOG_ERROR("Failed to decode heightmap %s", heightmap.c_str());
-        return false;
-    }
-    if (*columns < 2 || *rows < 2 || *columns > kMaxHeightmapSide || *rows > kMaxHeightmapSide) {
-        free(bytes);
-        LOG_ERROR("Heightmap %s is %d x %d pixels: a tile needs 2 to %d on each side", heightmap.c_str(), *columns,
-                  *rows, kMaxHeightmapSide);
-        return false;
-    }
-    // Three channels whatever the file stores: grey, paletted or RGBA heightmaps read safely.
-    stbi_uc* pixels = stbi_load_from_memory(data, length, columns, rows, &storedChannels, kRgbChannels);
+    const bool decoded = decode_heightmap(bytes, size, heightmap, rgb, columns, rows);
     free(bytes);
-    if (pixels == nullptr) {
-        LOG_ERROR("Failed to decode heightmap %s", heightmap.c_str());
-        return false;
-    }
-    rgb->assign(pixels, pixels + static_cast<size_t>(*columns) * static_cast<size_t>(*rows) * kRgbChannels);
-    stbi_image_free(pixels);
-    return true;
+    return decoded;
 }
 
 void LevelTile::buildVertices(const std::vector<unsigned char>& rgb, int columns, int rows) {

@@ -7,6 +7,7 @@
 
 #include <GL/glew.h>
 
+#include <cstdint>
 #include <glm/glm.hpp>
 #include <string>
 #include <vector>
@@ -30,6 +31,12 @@ struct LevelTileObject {
     float scale;
     level_object kind;
 };
+
+// A heightmap entry's bytes (named for the log lines) as three channels per pixel, rows from
+// the bottom up, columns x rows of them; false after a line for an image that is no
+// heightmap or has a side outside 2 to 1024.
+bool decode_heightmap(const char* bytes, uint32_t size, const std::string& name, std::vector<unsigned char>* rgb,
+                      int* columns, int* rows);
 
 class LevelTile {
 public:

@@ -1,33 +1,35 @@
 // Image entries decoded the ways the game asks for them: textures as RGBA, flipped or not,
-// and heightmaps with the channels they store.
+// and heightmaps through the terrain tile's own decode, with its tighter bounds.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <stb_image.h>
 
 #include "core/ImageDecode.h"
+#include "game/LevelTile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<char> entry(data, data + size);
     const char* bytes = entry.empty() ? nullptr : entry.data();
-    const struct {
-        int channels;
-        bool flip;
-    } decodes[] = {{4, true}, {0, false}};
-    for (const auto& decode : decodes) {
-        stbi_set_flip_vertically_on_load(decode.flip ? 1 : 0);
+    for (bool flip : {true, false}) {
+        stbi_set_flip_vertically_on_load(flip ? 1 : 0);
         int width = 0;
         int height = 0;
         int stored = 0;
-        unsigned char* pixels = decode_image(bytes, static_cast<uint32_t>(entry.size()), decode.channels,
-                                             "textures/fuzz.png", &width, &height, &stored);
+        unsigned char* pixels =
+            decode_image(bytes, static_cast<uint32_t>(entry.size()), 4, "textures/fuzz.png", &width, &height, &stored);
         if (pixels != nullptr) {
             // Touch the last pixel: the decode must have delivered every byte it declares.
-            const int channels = decode.channels != 0 ? decode.channels : stored;
-            volatile unsigned char last = pixels[static_cast<size_t>(width) * height * channels - 1];
+            volatile unsigned char last = pixels[static_cast<size_t>(width) * height * 4 - 1];
             (void)last;
             stbi_image_free(pixels);
         }
     }
+    // The tile copies out every row and column the decode declares.
+    std::vector<unsigned char> rgb;
+    int columns = 0;
+    int rows = 0;
+    decode_heightmap(bytes, static_cast<uint32_t>(entry.size()), "textures/heightmaps/fuzz.png", &rgb, &columns, &rows);
     return 0;
 }
