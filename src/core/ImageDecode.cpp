@@ -6,9 +6,62 @@
 
 #include "core/Log.h"
 
+namespace {
+
+constexpr unsigned char kJpegMarker = 0xFF;
+constexpr unsigned char kJpegHuffmanTable = 0xC4;
+constexpr int kHuffmanCodeLengths = 16;
+constexpr int kHuffmanSymbols = 256;
+
+// A byte of the image, or 0 past its end, as stb_image reads one.
+int byteAt(const unsigned char* data, size_t size, size_t at) {
+    return at < size ? data[at] : 0;
+}
+
+// stb_image builds a JPEG Huffman table from its sixteen code counts without checking that
+// they add up to no more than the 256 symbols the table holds: a damaged file that claims
+// more makes it write past the table into the rest of the decoder's state, function pointers
+// included. Every byte pair that stb_image could take for a table's marker is read as one.
+bool huffmanTablesFit(const unsigned char* data, size_t size) {
+    // Every JPEG starts with a marker; nothing else is read as one.
+    if (size == 0 || data[0] != kJpegMarker) {
+        return true;
+    }
+    for (size_t marker = 0; marker + 1 < size; ++marker) {
+        if (data[marker] != kJpegMarker || data[marker + 1] != kJpegHuffmanTable) {
+            continue;
+        }
+        size_t at = marker + 2;
+        int remaining = (byteAt(data, size, at) << 8 | byteAt(data, size, at + 1)) - 2;
+        at += 2;
+        while (remaining > 0) {
+            const int kind = byteAt(data, size, at);
+            // stb_image refuses a table of another class or slot before it builds one.
+            if ((kind >> 4) > 1 || (kind & 15) > 3) {
+                break;
+            }
+            int codes = 0;
+            for (int length = 1; length <= kHuffmanCodeLengths; ++length) {
+                codes += byteAt(data, size, at + static_cast<size_t>(length));
+            }
+            if (codes > kHuffmanSymbols) {
+                return false;
+            }
+            at += static_cast<size_t>(1 + kHuffmanCodeLengths + codes);
+            remaining -= 1 + kHuffmanCodeLengths + codes;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 bool read_image_header(const char* bytes, uint32_t size, int* width, int* height, int* storedChannels) {
     // stb_image counts its input in int.
     if (bytes == nullptr || size > static_cast<uint32_t>(INT_MAX)) {
+        return false;
+    }
+    if (!huffmanTablesFit(reinterpret_cast<const unsigned char*>(bytes), size)) {
         return false;
     }
     return stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes), static_cast<int>(size), width, height,

@@ -32,6 +32,14 @@ std::string pngHeader(uint32_t width, uint32_t height) {
     return png;
 }
 
+// A JPEG header: one Huffman table of codes 15 and 16 bits long, then a 16 x 16 frame.
+std::string jpegWithHuffmanCodes(int codes) {
+    std::string jpeg = "\xFF\xD8\xFF\xC4";
+    jpeg += {char((19 + codes) >> 8), char(19 + codes)};
+    jpeg += std::string(15, '\0') + char(2) + char(codes - 2) + std::string(size_t(codes), '\x01');
+    return jpeg + std::string("\xFF\xC0\x00\x11\x08\x00\x10\x00\x10\x03\x01\x11\x00\x02\x11\x00\x03\x11\x00", 19);
+}
+
 TEST(ImageDecode, RefusesDeclaredSizesBeyondTheGamesImages) {
     // What, the bytes, and the line (null: refused by stb_image itself, without a line of ours).
     const std::tuple<const char*, std::string, const char*> cases[] = {
@@ -55,6 +63,15 @@ TEST(ImageDecode, RefusesDeclaredSizesBeyondTheGamesImages) {
                                     : log.find(std::string("] Image textures/x.png ") + line +
                                                ", more than the game reads\n") != std::string::npos)
             << what << ": " << log;
+    }
+    // stb_image would write a Huffman table of more than 256 codes past its end: such a header
+    // is not read at all.
+    for (const auto& [codes, readable] : {std::pair(256, true), std::pair(257, false)}) {
+        const std::string jpeg = jpegWithHuffmanCodes(codes);
+        int width = 0, height = 0, stored = 0;
+        EXPECT_EQ(read_image_header(jpeg.data(), static_cast<uint32_t>(jpeg.size()), &width, &height, &stored),
+                  readable)
+            << codes;
     }
 }
 
