@@ -54,6 +54,14 @@ bool huffmanTablesFit(const unsigned char* data, size_t size) {
     return true;
 }
 
+// stb_image turns a 16-bit PNM into another channel count as if it held 8-bit samples, then
+// reads the result as 16-bit samples: past the end of its buffer. No image of the game is a
+// PNM.
+bool sixteenBitPnm(const unsigned char* data, size_t size) {
+    return size >= 2 && data[0] == 'P' && (data[1] == '5' || data[1] == '6') &&
+           stbi_is_16_bit_from_memory(data, static_cast<int>(size)) != 0;
+}
+
 }  // namespace
 
 bool read_image_header(const char* bytes, uint32_t size, int* width, int* height, int* storedChannels) {
@@ -61,7 +69,8 @@ bool read_image_header(const char* bytes, uint32_t size, int* width, int* height
     if (bytes == nullptr || size > static_cast<uint32_t>(INT_MAX)) {
         return false;
     }
-    if (!huffmanTablesFit(reinterpret_cast<const unsigned char*>(bytes), size)) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
+    if (!huffmanTablesFit(data, size) || sixteenBitPnm(data, size)) {
         return false;
     }
     return stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes), static_cast<int>(size), width, height,

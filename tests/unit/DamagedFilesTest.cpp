@@ -50,6 +50,8 @@ TEST(ImageDecode, RefusesDeclaredSizesBeyondTheGamesImages) {
         {"zero width", pngHeader(0, 16), nullptr},
         {"header cut short", pngHeader(16, 16).substr(0, 20), nullptr},
         {"no image", "not an image", nullptr},
+        // stb_image would read twice the pixels it converts to RGBA.
+        {"a 16-bit PNM", "P6\n2 2\n65535\n" + std::string(24, '\x7F'), nullptr},
     };
     for (const auto& [what, bytes, line] : cases) {
         int width = -1, height = -1, stored = -1;
