@@ -10,6 +10,9 @@ namespace {
 
 constexpr unsigned char kJpegMarker = 0xFF;
 constexpr unsigned char kJpegHuffmanTable = 0xC4;
+constexpr unsigned char kJpegProgressiveFrame = 0xC2;
+constexpr unsigned char kJpegScan = 0xDA;
+constexpr unsigned char kJpegEnd = 0xD9;
 constexpr int kHuffmanCodeLengths = 16;
 constexpr int kHuffmanSymbols = 256;
 
@@ -54,6 +57,86 @@ bool huffmanTablesFit(const unsigned char* data, size_t size) {
     return true;
 }
 
+// Markers that stand alone, without a length: the start, the restarts and the padding ones.
+bool markerWithoutLength(int code) {
+    return code == 0xD8 || (code >= 0xD0 && code <= 0xD7) || code == 0x00 || code == 0x01;
+}
+
+// The end of a scan's entropy-coded data: the next marker that is not a restart.
+size_t scanDataEnd(const unsigned char* data, size_t size, size_t at) {
+    for (; at + 1 < size; ++at) {
+        const int code = data[at + 1];
+        if (data[at] == kJpegMarker && code != 0x00 && code != kJpegMarker && !(code >= 0xD0 && code <= 0xD7)) {
+            return at;
+        }
+    }
+    return size;
+}
+
+// stb_image leaves a Huffman table that the file never defines as whatever its memory held,
+// and a scan that names one decodes through it, reading anywhere. The segments are walked in
+// the order stb_image reads them: a scan may name only tables defined before it (the first
+// scan of a progressive image's DC coefficients only its DC table, a later one only its AC
+// table).
+bool scansNameDefinedTables(const unsigned char* data, size_t size) {
+    if (size == 0 || data[0] != kJpegMarker) {
+        return true;
+    }
+    bool defined[2][4] = {};
+    bool progressive = false;
+    size_t at = 0;
+    for (;;) {
+        while (at < size && data[at] != kJpegMarker) {
+            ++at;
+        }
+        while (at < size && data[at] == kJpegMarker) {
+            ++at;
+        }
+        if (at >= size || data[at] == kJpegEnd) {
+            return true;
+        }
+        const int code = data[at++];
+        if (markerWithoutLength(code)) {
+            continue;
+        }
+        const size_t end = at + static_cast<size_t>(byteAt(data, size, at) << 8 | byteAt(data, size, at + 1));
+        if (code == kJpegProgressiveFrame) {
+            progressive = true;
+        } else if (code == kJpegHuffmanTable) {
+            for (size_t table = at + 2; table < end && table < size;) {
+                const int kind = byteAt(data, size, table);
+                if ((kind >> 4) > 1 || (kind & 15) > 3) {
+                    break;
+                }
+                defined[kind >> 4][kind & 15] = true;
+                int codes = 0;
+                for (int length = 1; length <= kHuffmanCodeLengths; ++length) {
+                    codes += byteAt(data, size, table + static_cast<size_t>(length));
+                }
+                table += static_cast<size_t>(1 + kHuffmanCodeLengths + codes);
+            }
+        } else if (code == kJpegScan) {
+            const int components = byteAt(data, size, at + 2);
+            const int spectralStart = byteAt(data, size, at + 3 + 2 * static_cast<size_t>(components));
+            const bool usesDc = !progressive || spectralStart == 0;
+            const bool usesAc = !progressive || spectralStart != 0;
+            for (int component = 0; component < components; ++component) {
+                const int tables = byteAt(data, size, at + 4 + 2 * static_cast<size_t>(component));
+                // Slots past 3 stb_image refuses itself.
+                if ((tables >> 4) > 3 || (tables & 15) > 3) {
+                    continue;
+                }
+                if ((usesDc && !defined[0][tables >> 4]) || (usesAc && !defined[1][tables & 15])) {
+                    return false;
+                }
+            }
+            at = scanDataEnd(data, size, end);
+            continue;
+        }
+        at = end;
+    }
+}
+
 // stb_image turns a 16-bit PNM into another channel count as if it held 8-bit samples, then
 // reads the result as 16-bit samples: past the end of its buffer. No image of the game is a
 // PNM.
@@ -70,7 +153,7 @@ bool read_image_header(const char* bytes, uint32_t size, int* width, int* height
         return false;
     }
     const auto* data = reinterpret_cast<const unsigned char*>(bytes);
-    if (!huffmanTablesFit(data, size) || sixteenBitPnm(data, size)) {
+    if (!huffmanTablesFit(data, size) || !scansNameDefinedTables(data, size) || sixteenBitPnm(data, size)) {
         return false;
     }
     return stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes), static_cast<int>(size), width, height,

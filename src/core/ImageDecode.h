@@ -14,8 +14,8 @@ constexpr int64_t kMaxImagePixels = int64_t{4096} * 4096;
 
 // Reads the size and stored channel count the image's header declares, decoding nothing;
 // false, without a line, when stb_image cannot read the header or the image holds what
-// stb_image would mishandle (a JPEG Huffman table of more codes than it has room for, a
-// 16-bit PNM).
+// stb_image would mishandle (a JPEG Huffman table of more codes than it has room for, a JPEG
+// scan naming a table the file never defines, a 16-bit PNM).
 bool read_image_header(const char* bytes, uint32_t size, int* width, int* height, int* storedChannels);
 
 // Decodes the image entry `name` held in bytes (size bytes long) into 8-bit pixels with
