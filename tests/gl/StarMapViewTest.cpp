@@ -93,19 +93,6 @@ struct StarMapViewTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(StarMapViewTest, FliesInToTheSolarSystemWithItsTexts) {
-    open();
-    ASSERT_TRUE(frame());
-    EXPECT_LT(eye().y, -800.0f) << "the fly-in starts far away";
-    frames(300);
-    EXPECT_LT(glm::distance(eye(), glm::vec3(0.0f, -100.0f, 141.42f)), 0.02f);
-    EXPECT_EQ(view->getSolarSystem()->getBodies().size(), 10u);
-    EXPECT_EQ(shown(), std::tuple(HUD_STATE_STAR_MAP, std::string(), "Tauvel solar system", "ARTEFACTS 0/9"));
-    EXPECT_GT(render_test::whitePixels(10, 660, 760, 50), 1000) << "the system's name";
-    EXPECT_GT(render_test::whitePixels(1010, 685, 260, 25), 300) << "the artefact count";
-    screenshot("after_fly_in");
-}
-
 TEST_F(StarMapViewTest, EscapePausesPlayResumesToTheSelectionsStateAndExitEnds) {
     open();
     frames(60);
@@ -166,9 +153,13 @@ TEST_F(StarMapViewTest, TheWheelZoomsAndDraggingPans) {
     EXPECT_TRUE(std::abs(eye().x + 13.0f) < 0.01f && hudState() == HUD_STATE_STAR_MAP);
 }
 
-TEST_F(StarMapViewTest, ALeftReleasePicksAPlanetAndAnotherButtonClearsIt) {
+TEST_F(StarMapViewTest, AfterTheFlyInALeftReleasePicksAPlanetAndAnotherButtonClearsIt) {
     open();
+    ASSERT_TRUE(frame());
+    EXPECT_LT(eye().y, -800.0f) << "the fly-in starts far away";
     frames(300);
+    EXPECT_LT(glm::distance(eye(), glm::vec3(0.0f, -100.0f, 141.42f)), 0.02f) << "and ends over the star";
+    screenshot("after_fly_in");
     // The star and empty space select nothing.
     ASSERT_TRUE(clickAt(onScreen(0)));
     ASSERT_TRUE(clickAt({40, 400}));
@@ -228,7 +219,6 @@ TEST_F(StarMapViewTest, WithEveryArtefactFoundOnlyTheFinalScreenAnswers) {
 TEST(GameObject, EachLongLivedObjectFailsWithItsOwnLine) {
     SKIP_WITHOUT_RUN_ASSETS();
     const std::pair<const char*, const char*> cases[] = {
-        {"sounds/jump.wav", "Failed to initialize sound system"},
         {"particlesystems/death.json", "Failed to setup death particle system"},
         {"models/forest2/forest_assets.obj", "Failed to setup level object manager"},
         {"models/ufo1/Low_poly_UFO.obj", "Failed to setup enemy manager"}};

@@ -29,12 +29,11 @@ struct FakeTerrain : LevelQuery {
     std::function<float(float, float)> height = [](float, float) { return 0.0f; };
 };
 
-// The messages sent (by default the sounds and hits), with their int payload (-1 without one).
+// The game sounds and player hits sent, with their int payload (-1 without one).
 struct MessageLog : MessageReceiver, std::vector<std::pair<Message, int>> {
-    explicit MessageLog(std::initializer_list<Message> messages = {MESSAGE_PLAY_GAME_SOUND, MESSAGE_PLAYER_HIT}) {
-        for (Message message : messages) {
-            MailBox::getInstance()->registerReceiver(this, message);
-        }
+    MessageLog() {
+        MailBox::getInstance()->registerReceiver(this, MESSAGE_PLAY_GAME_SOUND);
+        MailBox::getInstance()->registerReceiver(this, MESSAGE_PLAYER_HIT);
     }
     ~MessageLog() override { MailBox::getInstance()->removeReceiver(this); }
     void handleMessage(Message message, MessagePayload* payload) override {
