@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <complex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,17 +38,58 @@ std::string shellQuote(const std::string& text) {
     return "'" + text + "'";
 }
 
-// Matches a stretch of sound within this much per sample; the mix clips where loud sounds add up.
-const int kSampleTolerance = 2;
-const double kMatchingShare = 0.95;
-const size_t kSignature = 64;
+// The sounds' peaks must stand out this clearly from what is mixed with them, at about the
+// gain the game plays every sound with.
+const double kLeastCorrelation = 0.45;
+const double kLeastGain = 0.6;
+const double kMostGain = 1.5;
+// Long sounds are recognised by their start: the music's loop, or a take-off cut short by the end.
+const size_t kLongestSignature = 2 * 11025;
 
-size_t firstSound(const Samples& samples) {
-    size_t index = 0;
-    while (index < samples.size() && samples[index] == 0) {
-        ++index;
+using Spectrum = std::vector<std::complex<double>>;
+
+// In-place radix-2 transform; the size is a power of two.
+void transform(Spectrum* values, bool inverse) {
+    Spectrum& a = *values;
+    const size_t n = a.size();
+    for (size_t i = 1, j = 0; i < n; ++i) {
+        size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) {
+            j ^= bit;
+        }
+        j ^= bit;
+        if (i < j) {
+            std::swap(a[i], a[j]);
+        }
     }
-    return index;
+    for (size_t length = 2; length <= n; length <<= 1) {
+        const double angle = 2.0 * M_PI / static_cast<double>(length) * (inverse ? 1.0 : -1.0);
+        const std::complex<double> unit(std::cos(angle), std::sin(angle));
+        for (size_t block = 0; block < n; block += length) {
+            std::complex<double> turn(1.0);
+            for (size_t k = 0; k < length / 2; ++k) {
+                const std::complex<double> even = a[block + k];
+                const std::complex<double> odd = a[block + k + length / 2] * turn;
+                a[block + k] = even + odd;
+                a[block + k + length / 2] = even - odd;
+                turn *= unit;
+            }
+        }
+    }
+}
+
+// The sound without the silence it starts and ends with.
+Samples trimmed(const Samples& sound) {
+    size_t first = 0;
+    size_t end = sound.size();
+    while (first < end && sound[first] == 0) {
+        ++first;
+    }
+    while (end > first && sound[end - 1] == 0) {
+        --end;
+    }
+    end = std::min(end, first + kLongestSignature);
+    return Samples(sound.begin() + static_cast<long>(first), sound.begin() + static_cast<long>(end));
 }
 
 }  // namespace
@@ -74,6 +117,35 @@ bool isColour(const uint8_t* pixel, int r, int g, int b, int tolerance) {
            std::abs(pixel[2] - b) <= tolerance;
 }
 
+bool showsImage(const Screen& screen, const std::string& entry, int x, int y, int tolerance) {
+    testing_support::Image image;
+    if (screen.empty() || !testing_support::decodeRunImage(entry, &image, 4)) {
+        return false;
+    }
+    const int top = screen.height - y - image.height;
+    int opaque = 0;
+    int matching = 0;
+    for (int row = 0; row < image.height; row += 2) {
+        for (int column = 0; column < image.width; column += 2) {
+            const uint8_t* texel = image.at(column, row);
+            if (texel[3] == 255 && top + row >= 0 && top + row < screen.height) {
+                ++opaque;
+                matching += isColour(screen.at(x + column, top + row), texel[0], texel[1], texel[2], tolerance);
+            }
+        }
+    }
+    return opaque > 0 && matching > 0.9 * opaque;
+}
+
+bool showsScene(const Screen& screen) {
+    const int cleared = screen.count(0, 0, screen.width, screen.height,
+                                     [](const uint8_t* pixel) { return isColour(pixel, 255, 51, 51, 8); });
+    const uint8_t* corner = screen.at(screen.width / 2, screen.height / 2);
+    const int flat = screen.count(0, 0, screen.width, screen.height,
+                                  [corner](const uint8_t* pixel) { return isColour(pixel, corner[0], corner[1], corner[2], 8); });
+    return cleared == 0 && flat < screen.width * screen.height * 9 / 10;
+}
+
 Samples readWavSamples(const std::string& path) {
     const std::string bytes = testing_support::readFile(path);
     const size_t data = bytes.find("data", 12);
@@ -86,53 +158,65 @@ Samples readWavSamples(const std::string& path) {
     return samples;
 }
 
-long findLoopStart(const Samples& capture, const Samples& sound) {
-    const size_t heard = firstSound(capture);
-    const size_t soundStart = firstSound(sound);
-    if (heard >= capture.size() || soundStart >= sound.size() || heard < soundStart) {
-        return -1;
+std::vector<double> findPlays(const Samples& capture, const Samples& recorded) {
+    const Samples sound = trimmed(recorded);
+    std::vector<double> plays;
+    if (sound.empty() || capture.size() < sound.size()) {
+        return plays;
     }
-    const size_t start = heard - soundStart;
-    const size_t length = std::min(sound.size(), capture.size() - start);
-    size_t matching = 0;
-    for (size_t index = 0; index < length; ++index) {
-        matching += std::abs(capture[start + index] - sound[index]) <= kSampleTolerance;
+    size_t size = 1;
+    while (size < capture.size() + sound.size()) {
+        size <<= 1;
     }
-    return length > 0 && matching >= kMatchingShare * length ? static_cast<long>(start) : -1;
-}
-
-int countPlays(const Samples& capture, const Samples& loop, long loopStart, const Samples& sound) {
-    Samples rest(capture);
-    for (size_t index = static_cast<size_t>(std::max(0L, loopStart)); loopStart >= 0 && index < rest.size(); ++index) {
-        rest[index] = static_cast<int16_t>(rest[index] - loop[(index - static_cast<size_t>(loopStart)) % loop.size()]);
+    Spectrum mixed(size);
+    Spectrum reversed(size);
+    std::copy(capture.begin(), capture.end(), mixed.begin());
+    double soundEnergy = 0.0;
+    for (size_t i = 0; i < sound.size(); ++i) {
+        reversed[(size - i) % size] = sound[i];
+        soundEnergy += static_cast<double>(sound[i]) * sound[i];
     }
-    const size_t soundStart = firstSound(sound);
-    if (soundStart + kSignature > sound.size()) {
-        return 0;
+    transform(&mixed, false);
+    transform(&reversed, false);
+    for (size_t i = 0; i < size; ++i) {
+        mixed[i] *= reversed[i];
     }
-    int plays = 0;
-    for (size_t at = 0; at + sound.size() - soundStart <= rest.size(); ++at) {
-        size_t index = 0;
-        while (index < kSignature && std::abs(rest[at + index] - sound[soundStart + index]) <= kSampleTolerance) {
-            ++index;
-        }
-        if (index < kSignature) {
+    transform(&mixed, true);
+    // The capture's energy under the sound at every offset, from running sums.
+    std::vector<double> energy(capture.size() + 1, 0.0);
+    for (size_t i = 0; i < capture.size(); ++i) {
+        energy[i + 1] = energy[i] + static_cast<double>(capture[i]) * capture[i];
+    }
+    const size_t last = capture.size() - sound.size();
+    for (size_t at = 0; at <= last; ++at) {
+        const double product = mixed[at].real() / static_cast<double>(size);
+        const double heard = energy[at + sound.size()] - energy[at];
+        const double correlation = heard > 0.0 ? product / std::sqrt(heard * soundEnergy) : 0.0;
+        const double gain = product / soundEnergy;
+        if (correlation < kLeastCorrelation || gain < kLeastGain || gain > kMostGain) {
             continue;
         }
-        size_t matching = 0;
-        for (index = soundStart; index < sound.size(); ++index) {
-            matching += std::abs(rest[at + index - soundStart] - sound[index]) <= kSampleTolerance;
+        // The best offset within the sound's length is where it starts.
+        size_t best = at;
+        double bestCorrelation = correlation;
+        for (size_t next = at + 1; next <= std::min(last, at + sound.size()); ++next) {
+            const double nextHeard = energy[next + sound.size()] - energy[next];
+            const double nextCorrelation =
+                nextHeard > 0.0 ? mixed[next].real() / static_cast<double>(size) / std::sqrt(nextHeard * soundEnergy)
+                                : 0.0;
+            if (nextCorrelation > bestCorrelation) {
+                best = next;
+                bestCorrelation = nextCorrelation;
+            }
         }
-        if (matching >= kMatchingShare * (sound.size() - soundStart)) {
-            ++plays;
-            at += sound.size() - soundStart - 1;
-        }
+        plays.push_back(static_cast<double>(best) / kSampleRate);
+        at = best + sound.size() / 2;
     }
     return plays;
 }
 
-GameSession::GameSession(std::string sessionName)
-    : name(std::move(sessionName)), output(std::string(QUENLOW_TEST_OUTPUT) + "/e2e/" + name) {
+GameSession::GameSession(std::string sessionName, const std::string& group)
+    : name(std::move(sessionName)), output(std::string(QUENLOW_TEST_OUTPUT) + "/" + group + "/" + name) {
     char pattern[] = "/tmp/quenlow-e2e-XXXXXX";
     folder = mkdtemp(pattern) != nullptr ? pattern : "";
     run("rm -rf " + shellQuote(output) + " && mkdir -p " + shellQuote(output));
@@ -181,7 +265,7 @@ bool GameSession::startServer() {
     return display >= 0;
 }
 
-bool GameSession::start(const std::string& package) {
+bool GameSession::start(const std::string& package, bool fixedClock) {
     if (folder.empty() || !startServer()) {
         std::cerr << "e2e " << name << ": no X server\n";
         return false;
@@ -194,6 +278,7 @@ bool GameSession::start(const std::string& package) {
     if (symlink(packagePath.c_str(), (folder + "/data.tul").c_str()) != 0) {
         return false;
     }
+    started = Clock::now();
     game = fork();
     if (game == 0) {
         if (chdir(folder.c_str()) != 0) {
@@ -205,6 +290,12 @@ bool GameSession::start(const std::string& package) {
         setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
         setenv("ALSOFT_CONF", (folder + "/alsoft.conf").c_str(), 1);
         unsetenv("ALSOFT_DRIVERS");
+        if (fixedClock) {
+            // After whatever is preloaded already (the sanitized run preloads the GL driver).
+            const char* preloaded = getenv("LD_PRELOAD");
+            const std::string libraries = std::string(preloaded != nullptr ? preloaded : "") + " " + QUENLOW_FIXED_CLOCK;
+            setenv("LD_PRELOAD", libraries.c_str(), 1);
+        }
         execl(QUENLOW_BINARY, QUENLOW_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -222,6 +313,7 @@ bool GameSession::waitForWindow(double seconds) {
         const std::string found = run("xdotool search --name '^Quenlow$' 2>/dev/null");
         if (!found.empty() && found[0] >= '0' && found[0] <= '9') {
             window = found.substr(0, found.find('\n'));
+            windowShown = this->seconds();
             // Keys go where the pointer is: there is no window manager to give focus.
             moveMouse(640, 360);
             return true;
@@ -273,6 +365,22 @@ void GameSession::keep(const std::string& step) {
 
 void GameSession::key(const std::string& keyName) {
     run("xdotool key " + keyName);
+}
+
+void GameSession::keyDown(const std::string& keyName) {
+    run("xdotool keydown " + keyName);
+}
+
+void GameSession::keyUp(const std::string& keyName) {
+    run("xdotool keyup " + keyName);
+}
+
+void GameSession::moveMouseBy(int dx, int dy) {
+    run("xdotool mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy));
+}
+
+double GameSession::seconds() const {
+    return std::chrono::duration<double>(Clock::now() - started).count();
 }
 
 void GameSession::moveMouse(int x, int y) {

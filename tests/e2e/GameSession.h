@@ -2,11 +2,12 @@
 // folder of its own with OpenAL writing everything it plays to a WAV file, real input through
 // XTest (xdotool), screenshots of the window (import), and waits on what the screen shows.
 // A failed step leaves its screenshot, the sound capture and the log in
-// build/test-output/e2e/<session>/, named after the step.
+// build/test-output/<group>/<session>/, named after the step.
 #pragma once
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -29,26 +30,35 @@ struct Screen {
 
 bool isWhite(const uint8_t* pixel);
 bool isColour(const uint8_t* pixel, int r, int g, int b, int tolerance = 4);
+// The package's picture at its place in the window (lower left corner x, y from the bottom,
+// as the HUD places it), drawn 1:1: most of its opaque texels within the tolerance.
+bool showsImage(const Screen& screen, const std::string& entry, int x, int y, int tolerance = 6);
+// Neither the frame's clear colour anywhere nor one flat colour: a scene was drawn.
+bool showsScene(const Screen& screen);
 
 // 16-bit mono samples at 11025 Hz, as the game's sounds and the capture are stored.
 using Samples = std::vector<int16_t>;
+constexpr double kSampleRate = 11025.0;
 Samples readWavSamples(const std::string& path);
-// Where the capture plays sound from its start (looping, as the music does): the first
-// sample at which it begins, or -1.
-long findLoopStart(const Samples& capture, const Samples& sound);
-// How often sound plays in what the capture holds besides the loop that starts at loopStart.
-int countPlays(const Samples& capture, const Samples& loop, long loopStart, const Samples& sound);
+// The times (seconds from the capture's start) at which sound starts playing in the
+// capture, over whatever else is mixed in: the normalised cross-correlation of the sound
+// with the capture peaks there, and the gain fitted at the peak is the one it plays with.
+// Sounds longer than two seconds are matched by their first two.
+std::vector<double> findPlays(const Samples& capture, const Samples& sound);
 
 class GameSession {
 public:
     // name: the folder of this session's pictures, capture and log under build/test-output/e2e.
-    explicit GameSession(std::string name);
+    // group: the folder under build/test-output that holds the session's folder.
+    explicit GameSession(std::string name, const std::string& group = "e2e");
     ~GameSession();
     GameSession(const GameSession&) = delete;
     GameSession& operator=(const GameSession&) = delete;
 
-    // Starts the X server and the game on the package (the run folder's by default).
-    bool start(const std::string& package = "");
+    // Starts the X server and the game on the package (the run folder's by default). With
+    // fixedClock the game runs with the preloaded library that stops the C library's clock,
+    // so everything it seeds from the time repeats from run to run.
+    bool start(const std::string& package = "", bool fixedClock = false);
     // The game's window, once it is shown; false after the limit.
     bool waitForWindow(double seconds);
 
@@ -60,8 +70,18 @@ public:
 
     // Real input. Positions are window pixels from the top left.
     void key(const std::string& name);
+    void keyDown(const std::string& name);
+    void keyUp(const std::string& name);
     void moveMouse(int x, int y);
+    // Pointer motion by so many pixels: what the game turns by while it holds the mouse.
+    void moveMouseBy(int dx, int dy);
     void click(int button = 1);
+
+    // Seconds since the game started; the window appeared this long after the start.
+    double seconds() const;
+    double windowShownAfter() const { return windowShown; }
+    // The folder that keeps this session's pictures.
+    const std::string& outputFolder() const { return output; }
 
     // The exit code once the game has ended on its own, -1 after the limit.
     int waitForExit(double seconds);
@@ -85,6 +105,8 @@ private:
     int display = -1;
     std::string window;
     int exitCode = -1;
+    std::chrono::steady_clock::time_point started;
+    double windowShown = 0.0;
     Screen last;
 };
 

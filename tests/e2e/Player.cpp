@@ -1,0 +1,501 @@
+#include "Player.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+
+namespace e2e {
+
+namespace {
+
+const int kWindowWidth = 1280;
+const int kWindowHeight = 720;
+// The font's cells in the atlas and on the screen at scale 1.
+const int kCellWidth = 25;
+const int kCellHeight = 35;
+const int kCellPadding = 5;
+const float kGlyphWidth = 15.0f;
+const float kGlyphHeight = 25.0f;
+const float kAdvance = 20.0f;
+const double kLeastGlyphMatch = 0.6;
+
+// Where the HUD writes: lower left corners from the bottom of the window.
+const float kTitleY = 660.0f;  // the star map's title, at scale 2
+const float kCountX = 1010.0f;
+const float kCountY = 685.0f;
+const float kLocationY = 697.5f;
+const float kPromptY = 576.0f;
+const int kFirstLifeX = 1222;
+const int kLifeSpacing = 58;
+const int kLifeY = 692;
+
+// The star map's camera once the fly-in has settled, and its rings' colour.
+const glm::vec3 kMapEye(0.0f, -100.0f, 141.42136f);
+const int kRingColour[3] = {89, 115, 153};
+const int kExploreCentre[2] = {123, 665};
+
+const double kWalkSpeed = 5.0;          // units per second on the flat; running doubles it
+const double kRunUntil = 20.0;          // units from the target: closer, the player steps
+const double kMousePixelsPerDegree = 10.0;
+const int kLargestMouseMove = 200;
+
+void pause(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+double normalised(double degrees) {
+    while (degrees > 180.0) {
+        degrees -= 360.0;
+    }
+    while (degrees <= -180.0) {
+        degrees += 360.0;
+    }
+    return degrees;
+}
+
+double distance(const Point& a, const Point& b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+std::string trimmedText(std::string text) {
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    return text;
+}
+
+int ringPixels(const Screen& screen) {
+    return screen.count(0, 0, screen.width, screen.height, [](const uint8_t* pixel) {
+        return isColour(pixel, kRingColour[0], kRingColour[1], kRingColour[2]);
+    });
+}
+
+// Where a point of the system's plane shows on the settled star map.
+glm::vec2 mapPoint(float x, float y) {
+    const glm::mat4 view = glm::lookAt(kMapEye, glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, 1.0f));
+    const glm::mat4 projection =
+        glm::perspective(1.5707964f, static_cast<float>(kWindowWidth) / kWindowHeight, 0.01f, 400.0f);
+    const glm::vec4 clip = projection * view * glm::vec4(x, y, 0.0f, 1.0f);
+    return {(clip.x / clip.w + 1.0f) * 0.5f * kWindowWidth, (1.0f - clip.y / clip.w) * 0.5f * kWindowHeight};
+}
+
+// How different two 7 x 7 patches of two shots are.
+int patchDifference(const Screen& a, const glm::vec2& atA, const Screen& b, const glm::vec2& atB) {
+    int difference = 0;
+    for (int dy = -3; dy <= 3; ++dy) {
+        for (int dx = -3; dx <= 3; ++dx) {
+            const int ax = static_cast<int>(atA.x) + dx, ay = static_cast<int>(atA.y) + dy;
+            const int bx = static_cast<int>(atB.x) + dx, by = static_cast<int>(atB.y) + dy;
+            if (ax < 0 || ay < 0 || bx < 0 || by < 0 || ax >= a.width || bx >= b.width || ay >= a.height ||
+                by >= b.height) {
+                return 0;
+            }
+            for (int channel = 0; channel < 3; ++channel) {
+                difference += std::abs(a.at(ax, ay)[channel] - b.at(bx, by)[channel]);
+            }
+        }
+    }
+    return difference;
+}
+
+glm::vec2 onRing(float radius, double angle) {
+    return mapPoint(radius * static_cast<float>(std::cos(angle)), radius * static_cast<float>(std::sin(angle)));
+}
+
+}  // namespace
+
+bool HudFont::load() {
+    const testing_support::JsonTree description = testing_support::readRunJson("fonts/font1.json");
+    const json_value* list = testing_support::jsonMember(description.get(), "rows");
+    for (unsigned int i = 0; list != nullptr && list->type == json_array && i < list->u.array.length; ++i) {
+        rows.push_back(testing_support::jsonText(list->u.array.values[i]));
+    }
+    return !rows.empty() && testing_support::decodeRunImage("fonts/font1.png", &atlas, 4);
+}
+
+double HudFont::match(const Screen& screen, float x0, float y0, float scale, char glyph) const {
+    int row = 0;
+    size_t column = std::string::npos;
+    while (row < static_cast<int>(rows.size()) && (column = rows[row].find(glyph)) == std::string::npos) {
+        ++row;
+    }
+    if (column == std::string::npos) {
+        return -1.0;
+    }
+    // The glyphs are white with a dark outline: over the glyph's own footprint the screen's
+    // brightness follows the atlas's whatever the ground and the text's fading, and around
+    // it nothing is as white as the glyph's core.
+    double sumInk = 0, sumLight = 0, sumInkInk = 0, sumLightLight = 0, sumInkLight = 0;
+    int pixels = 0;
+    int outside = 0;
+    int whiteOutside = 0;
+    const float top = y0 + kGlyphHeight * scale;
+    const int right = std::min(screen.width, static_cast<int>(x0 + kGlyphWidth * scale) + 1);
+    for (int py = std::max(0, static_cast<int>(screen.height - top)); py < screen.height; ++py) {
+        const float gy = static_cast<float>(screen.height - py) - 0.5f;
+        if (gy < y0) {
+            break;
+        }
+        for (int px = std::max(0, static_cast<int>(x0)); px < right; ++px) {
+            const float gx = static_cast<float>(px) + 0.5f;
+            if (gx < x0 || gx >= x0 + kGlyphWidth * scale || gy >= top) {
+                continue;
+            }
+            const int tx = static_cast<int>(column) * kCellWidth + kCellPadding + static_cast<int>((gx - x0) / scale);
+            const int ty = row * kCellHeight + kCellPadding + static_cast<int>((top - gy) / scale);
+            const uint8_t* texel = atlas.at(tx, ty);
+            const uint8_t* pixel = screen.at(px, py);
+            if (texel[3] < 64) {
+                ++outside;
+                whiteOutside += std::min({pixel[0], pixel[1], pixel[2]}) > 225;
+                continue;
+            }
+            const double ink = (texel[0] + texel[1] + texel[2]) / 765.0;
+            const double light = std::min({pixel[0], pixel[1], pixel[2]}) / 255.0;
+            sumInk += ink;
+            sumLight += light;
+            sumInkInk += ink * ink;
+            sumLightLight += light * light;
+            sumInkLight += ink * light;
+            ++pixels;
+        }
+    }
+    if (pixels == 0) {
+        return -1.0;
+    }
+    const double n = pixels;
+    const double inkSpread = sumInkInk - sumInk * sumInk / n;
+    const double lightSpread = sumLightLight - sumLight * sumLight / n;
+    if (inkSpread <= 0.0 || lightSpread <= 1e-3) {
+        return -1.0;
+    }
+    const double whiteAround = outside > 0 ? static_cast<double>(whiteOutside) / outside : 0.0;
+    return (sumInkLight - sumInk * sumLight / n) / std::sqrt(inkSpread * lightSpread) - whiteAround;
+}
+
+std::string HudFont::read(const Screen& screen, float x, float y, float scale, int cells,
+                          const std::string& alphabet) const {
+    // Glyph edges that fall on half pixels round either way: the text is read at the
+    // alignment where it matches best.
+    std::string bestText;
+    double bestTotal = -1.0;
+    for (float dy : {-1.0f, -0.5f, 0.0f, 0.5f, 1.0f}) {
+        for (float dx : {-0.5f, 0.0f, 0.5f}) {
+            std::string text;
+            double total = 0.0;
+            for (int cell = 0; cell < cells && !screen.empty(); ++cell) {
+                const float x0 = x + dx + kAdvance * scale * static_cast<float>(cell);
+                char best = ' ';
+                double bestMatch = kLeastGlyphMatch;
+                for (const std::string& row : rows) {
+                    for (char glyph : row) {
+                        const bool candidate =
+                            glyph != ' ' && (alphabet.empty() || alphabet.find(glyph) != std::string::npos);
+                        const double found = candidate ? match(screen, x0, y + dy, scale, glyph) : -1.0;
+                        if (found > bestMatch) {
+                            best = glyph;
+                            bestMatch = found;
+                        }
+                    }
+                }
+                text.push_back(best);
+                total += best == ' ' ? 0.0 : bestMatch;
+            }
+            if (total > bestTotal) {
+                bestText = text;
+                bestTotal = total;
+            }
+        }
+    }
+    return bestText;
+}
+
+Player::Player(GameSession& session) : game(session) {
+    font.load();
+}
+
+void Player::keepStep(const std::string& name) {
+    char numbered[16];
+    snprintf(numbered, sizeof(numbered), "%02d-", ++steps);
+    game.keep(numbered + name);
+}
+
+bool Player::step(const std::string& name, const std::function<bool(const Screen&)>& condition, double seconds) {
+    char numbered[16];
+    snprintf(numbered, sizeof(numbered), "%02d-", ++steps);
+    const bool shown = game.waitFor(numbered + name, condition, seconds);
+    if (shown) {
+        game.keep(numbered + name);
+    }
+    return shown;
+}
+
+std::string Player::title(const Screen& screen) const {
+    return trimmedText(font.read(screen, 10.0f, kTitleY, 2.0f, 22));
+}
+
+std::string Player::artefactCount(const Screen& screen) const {
+    return trimmedText(font.read(screen, kCountX, kCountY, 1.0f, 13));
+}
+
+bool Player::waitForStarMap(const std::string& name) {
+    // The fly-in is over when the rings stop moving between two shots.
+    int previousRings = -1;
+    return step(name, [&](const Screen& screen) {
+        const int rings = ringPixels(screen);
+        const bool settled = rings > 3000 && std::abs(rings - previousRings) < 30;
+        previousRings = rings;
+        return settled && showsScene(screen) && !title(screen).empty();
+    }, 180);
+}
+
+bool Player::onStarMap(const Screen& screen) const {
+    return ringPixels(screen) > 1000;
+}
+
+bool Player::pickPlanet(const std::string& levelFile) {
+    const testing_support::JsonTree system = testing_support::readRunJson("levels/system_1/s1.json");
+    const json_value* planets = testing_support::jsonMember(system.get(), "planets");
+    std::string name;
+    float radius = 0.0f;
+    double speed = 0.0;  // radians per second
+    for (unsigned int i = 0; planets != nullptr && planets->type == json_array && i < planets->u.array.length; ++i) {
+        const json_value* planet = planets->u.array.values[i];
+        if (testing_support::jsonText(testing_support::jsonMember(planet, "levelPath")) == levelFile) {
+            name = testing_support::jsonText(testing_support::jsonMember(planet, "name"));
+            radius = static_cast<float>(testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitRadius")));
+            speed = testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitSpeed"));
+        }
+    }
+    for (char& letter : name) {
+        letter = static_cast<char>(toupper(static_cast<unsigned char>(letter)));
+    }
+    for (int attempt = 0; attempt < 8 && !name.empty(); ++attempt) {
+        // The planet is what has moved along its ring between two shots by as much as it
+        // orbits in the time between them: where it was, the second shot differs, and where
+        // it went, the second shot looks as the first did.
+        const double firstAt = now();
+        const Screen first = game.grab();
+        pause(1.5);
+        const double secondAt = now();
+        const Screen second = game.grab();
+        const double turned = speed * (secondAt - firstAt);
+        double found = 0.0;
+        int bestScore = 0;
+        for (double angle = 0.0; angle < 2.0 * M_PI; angle += M_PI / 360.0) {
+            const glm::vec2 was = onRing(radius, angle);
+            int followed = patchDifference(first, was, second, onRing(radius, angle + turned));
+            for (double slack : {-0.04, -0.02, 0.02, 0.04}) {
+                followed = std::min(followed, patchDifference(first, was, second, onRing(radius, angle + turned + slack)));
+            }
+            const int score = patchDifference(first, was, second, was) - followed;
+            if (score > bestScore) {
+                bestScore = score;
+                found = angle;
+            }
+        }
+        // Clicked where it will be: the click reaches the game a moment later.
+        const glm::vec2 target = onRing(radius, found + speed * (now() + 0.2 - firstAt));
+        game.moveMouse(static_cast<int>(target.x), static_cast<int>(target.y));
+        game.click();
+        std::string shown;
+        const double deadline = now() + 5.0;
+        while (now() < deadline && (shown = title(game.grab())) != name && shown.rfind("TAUVEL", 0) == 0) {
+        }
+        if (shown == name) {
+            keepStep("planet picked");
+            return true;
+        }
+        // Another planet, or none: back to the whole system, and another look.
+        if (shown.rfind("TAUVEL", 0) != 0) {
+            game.click(3);
+            if (!waitForStarMap("star map again")) {
+                return false;
+            }
+        }
+    }
+    game.fail("planet " + levelFile + " picked");
+    return false;
+}
+
+bool Player::explore() {
+    game.moveMouse(kExploreCentre[0], kExploreCentre[1]);
+    if (!step("explore hovered", [](const Screen& screen) {
+            return showsImage(screen, "textures/explore_button_hover.png", 20, 20);
+        }, 60)) {
+        return false;
+    }
+    game.click();
+    return true;
+}
+
+int Player::lives(const Screen& screen) const {
+    int shown = 0;
+    while (shown < 5 && showsImage(screen, "textures/life_indicator.png", kFirstLifeX - kLifeSpacing * shown, kLifeY, 12)) {
+        ++shown;
+    }
+    return shown;
+}
+
+bool Player::showsPlayingHud(const Screen& screen) const {
+    return showsImage(screen, "textures/hud_gun_2.png", 593, 0, 12) && lives(screen) > 0;
+}
+
+bool Player::showsPrompt(const Screen& screen, const std::string& prompt) const {
+    const float x = kWindowWidth / 2.0f - kAdvance * static_cast<float>(prompt.size()) / 2.0f;
+    return font.read(screen, x, kPromptY, 1.0f, static_cast<int>(prompt.size())) == prompt;
+}
+
+bool Player::dead(const Screen& screen) const {
+    return showsPrompt(screen, "PRESS SPACE TO RESPAWN");
+}
+
+bool Player::location(const Screen& screen, Point* where) const {
+    const std::string text = font.read(screen, 10.0f, kLocationY, 1.0f, 11, "-0123456789");
+    fprintf(stderr, "DEBUG location '%s'\n", text.c_str());
+    int x = 0;
+    int y = 0;
+    char rest = 0;
+    if (sscanf(text.c_str(), "%d %d %c", &x, &y, &rest) != 2) {
+        return false;
+    }
+    *where = Point{static_cast<double>(x), static_cast<double>(y)};
+    return true;
+}
+
+bool Player::standingAt(Point* where) {
+    Point previous;
+    bool have = false;
+    double previousAt = 0.0;
+    const double deadline = now() + 15.0;
+    while (now() < deadline) {
+        Point reading;
+        if (!location(game.grab(), &reading)) {
+            pause(0.1);
+            continue;
+        }
+        // The HUD shows the location once a second.
+        if (have && now() - previousAt < 1.3) {
+            continue;
+        }
+        if (have && reading.x == previous.x && reading.y == previous.y) {
+            *where = reading;
+            return true;
+        }
+        previous = reading;
+        previousAt = now();
+        have = true;
+    }
+    return false;
+}
+
+void Player::turnTo(double degrees) {
+    int pixels = static_cast<int>(std::lround(-normalised(degrees - yaw) * kMousePixelsPerDegree));
+    yaw = normalised(yaw - pixels / kMousePixelsPerDegree);
+    while (pixels != 0) {
+        const int move = std::max(-kLargestMouseMove, std::min(kLargestMouseMove, pixels));
+        game.moveMouseBy(move, 0);
+        pixels -= move;
+    }
+}
+
+void Player::face(const Point& target) {
+    Point here;
+    if (location(game.grab(), &here)) {
+        turnTo(std::atan2(target.y - here.y, target.x - here.x) * 180.0 / M_PI);
+    }
+}
+
+void Player::walkFor(double seconds) {
+    hold("w");
+    pause(seconds);
+    release("w");
+}
+
+void Player::stop() {
+    for (const char* key : {"w", "a", "Shift_L"}) {
+        release(key);
+    }
+}
+
+void Player::press(const std::string& key) {
+    game.key(key);
+}
+
+bool Player::respawn() {
+    press("space");
+    return step("respawned", [this](const Screen& screen) { return lives(screen) == 5; }, 60);
+}
+
+bool Player::walkTo(const Point& target, double within, double seconds) {
+    const double deadline = now() + seconds;
+    bool running = false;
+    int livesBefore = 0;
+    while (now() < deadline) {
+        const Screen screen = game.grab();
+        Point here;
+        if (dead(screen)) {
+            stop();
+            running = false;
+            if (!respawn()) {
+                return false;
+            }
+            continue;
+        }
+        if (!location(screen, &here)) {
+            continue;
+        }
+        const double bearing = std::atan2(target.y - here.y, target.x - here.x) * 180.0 / M_PI;
+        if (distance(here, target) > kRunUntil) {
+            if (std::fabs(normalised(bearing - yaw)) > 4.0) {
+                turnTo(bearing);
+            }
+            if (!running) {
+                hold("Shift_L");
+                hold("w");
+                running = true;
+            }
+            // A life lost on the way: a step aside out of the line of fire.
+            const int shown = lives(screen);
+            if (shown > 0 && shown < livesBefore) {
+                hold("a");
+                pause(0.6);
+                release("a");
+            }
+            livesBefore = shown;
+            continue;
+        }
+        stop();
+        running = false;
+        if (!standingAt(&here)) {
+            continue;
+        }
+        const double left = distance(here, target);
+        if (left <= within) {
+            return true;
+        }
+        turnTo(std::atan2(target.y - here.y, target.x - here.x) * 180.0 / M_PI);
+        walkFor(left / kWalkSpeed * 0.8);
+    }
+    stop();
+    game.fail("walk to " + std::to_string(static_cast<int>(target.x)) + " " + std::to_string(static_cast<int>(target.y)));
+    return false;
+}
+
+bool Player::heardBetween(const GameSession& game, const Samples& capture, const std::string& sound, double from,
+                          double to) {
+    const double margin = 1.0;
+    for (double at : findPlays(capture, readWavSamples(testing_support::runPath(sound)))) {
+        if (at >= from - game.windowShownAfter() - margin && at <= to + margin) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace e2e

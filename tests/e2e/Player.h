@@ -1,0 +1,94 @@
+// What a person at the keyboard and mouse does with the real game, on top of a GameSession:
+// reads the HUD's texts glyph by glyph against the package's own font, picks a planet on the
+// star map by looking for it on its ring, and on foot turns with the mouse and walks with the
+// keys to a point of the world, steering by the location the HUD shows. Every step it checks
+// leaves a numbered screenshot in the session's folder.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "GameSession.h"
+#include "support/RunAssets.h"
+
+namespace e2e {
+
+struct Point {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// The HUD's font: 15 x 25 pixel glyphs advancing by 20 at scale 1, copied texel for texel.
+class HudFont {
+public:
+    bool load();
+    // The text of `cells` glyphs whose lower left corner the HUD places at x, y (window pixels
+    // from the bottom); a cell that matches none of the glyphs of the alphabet (all when
+    // empty) well reads as a space.
+    std::string read(const Screen& screen, float x, float y, float scale, int cells,
+                     const std::string& alphabet = "") const;
+
+private:
+    double match(const Screen& screen, float x0, float y0, float scale, char glyph) const;
+
+    testing_support::Image atlas;
+    std::vector<std::string> rows;
+};
+
+class Player {
+public:
+    explicit Player(GameSession& game);
+
+    // Waits until the condition holds for the screen and keeps it as the next numbered step.
+    bool step(const std::string& name, const std::function<bool(const Screen&)>& condition, double seconds);
+    Screen screen() { return game.grab(); }
+    // Keeps the last screenshot as the next numbered step.
+    void keepStep(const std::string& name);
+
+    // Star map.
+    std::string title(const Screen& screen) const;
+    std::string artefactCount(const Screen& screen) const;
+    bool waitForStarMap(const std::string& name);
+    bool onStarMap(const Screen& screen) const;
+    // Clicks the planet of this level file on its ring until the map names it, then EXPLORE.
+    bool pickPlanet(const std::string& levelFile);
+    bool explore();
+
+    // On foot.
+    int lives(const Screen& screen) const;
+    bool showsPlayingHud(const Screen& screen) const;
+    bool showsPrompt(const Screen& screen, const std::string& prompt) const;
+    bool location(const Screen& screen, Point* where) const;
+    // The location once it has stood still for a full update: where the player stands now.
+    bool standingAt(Point* where);
+    double heading() const { return yaw; }
+    // Turns with the mouse to the heading (degrees, counter-clockwise from +x).
+    void turnTo(double degrees);
+    void face(const Point& target);
+    // Runs, then walks in short steps, until the location is within `within` of the target;
+    // sidesteps when hit and respawns when killed. False after the limit.
+    bool walkTo(const Point& target, double within, double seconds = 300.0);
+    bool dead(const Screen& screen) const;
+    bool respawn();
+    void press(const std::string& key);
+    void hold(const std::string& key) { game.keyDown(key); }
+    void release(const std::string& key) { game.keyUp(key); }
+    void stop();
+
+    double now() const { return game.seconds(); }
+    // Whether the capture has this sound starting between the two times of the game's clock
+    // (seconds since the start): the wave writer runs from the sound device's opening, which
+    // lies somewhere before the window appeared.
+    static bool heardBetween(const GameSession& game, const Samples& capture, const std::string& sound,
+                             double from, double to);
+
+private:
+    void walkFor(double seconds);
+    GameSession& game;
+    HudFont font;
+    int steps = 0;
+    double yaw = 180.0;  // where the player looks on landing: towards the rocket
+};
+
+}  // namespace e2e
