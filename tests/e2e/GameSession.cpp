@@ -141,8 +141,9 @@ bool showsScene(const Screen& screen) {
     const int cleared = screen.count(0, 0, screen.width, screen.height,
                                      [](const uint8_t* pixel) { return isColour(pixel, 255, 51, 51, 8); });
     const uint8_t* corner = screen.at(screen.width / 2, screen.height / 2);
-    const int flat = screen.count(0, 0, screen.width, screen.height,
-                                  [corner](const uint8_t* pixel) { return isColour(pixel, corner[0], corner[1], corner[2], 8); });
+    const int flat = screen.count(0, 0, screen.width, screen.height, [corner](const uint8_t* pixel) {
+        return isColour(pixel, corner[0], corner[1], corner[2], 8);
+    });
     return cleared == 0 && flat < screen.width * screen.height * 9 / 10;
 }
 
@@ -274,7 +275,8 @@ bool GameSession::start(const std::string& package, bool fixedClock) {
     const std::string capturePath = folder + "/capture.wav";
     testing_support::writeFile(folder + "/alsoft.conf",
                                "[general]\ndrivers=wave\nchannels=mono\nsample-type=int16\nfrequency=11025\n"
-                               "period_size=256\ndither=false\n[wave]\nfile=" + capturePath + "\n");
+                               "period_size=256\ndither=false\n[wave]\nfile=" +
+                                   capturePath + "\n");
     if (symlink(packagePath.c_str(), (folder + "/data.tul").c_str()) != 0) {
         return false;
     }
@@ -293,7 +295,8 @@ bool GameSession::start(const std::string& package, bool fixedClock) {
         if (fixedClock) {
             // After whatever is preloaded already (the sanitized run preloads the GL driver).
             const char* preloaded = getenv("LD_PRELOAD");
-            const std::string libraries = std::string(preloaded != nullptr ? preloaded : "") + " " + QUENLOW_FIXED_CLOCK;
+            const std::string libraries =
+                std::string(preloaded != nullptr ? preloaded : "") + " " + QUENLOW_FIXED_CLOCK;
             setenv("LD_PRELOAD", libraries.c_str(), 1);
         }
         execl(QUENLOW_BINARY, QUENLOW_BINARY, static_cast<char*>(nullptr));

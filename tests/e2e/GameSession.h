@@ -98,8 +98,8 @@ private:
     std::string run(const std::string& command) const;
 
     std::string name;
-    std::string folder;   // the game's working folder
-    std::string output;   // build/test-output/e2e/<name>
+    std::string folder;  // the game's working folder
+    std::string output;  // build/test-output/e2e/<name>
     pid_t server = -1;
     pid_t game = -1;
     int display = -1;

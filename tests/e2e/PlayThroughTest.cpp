@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <stb_image.h>
 
 #include "GameSession.h"
 #include "Player.h"
@@ -29,13 +28,6 @@ Point crystalOf(const std::string& levelFile) {
             testing_support::jsonNumber(testing_support::jsonMember(level.get(), "artefactPositionY"))};
 }
 
-// A point `short` units before the target, on the way from `from`.
-Point shortOf(const Point& from, const Point& target, double distanceShort) {
-    const double length = std::hypot(target.x - from.x, target.y - from.y);
-    return {target.x - (target.x - from.x) / length * distanceShort,
-            target.y - (target.y - from.y) / length * distanceShort};
-}
-
 // Pixels of the box that differ clearly between two shots.
 int changedPixels(const Screen& before, const Screen& after, int x, int y, int w, int h) {
     int changed = 0;
@@ -56,18 +48,23 @@ bool landOnThePlanet(e2e::GameSession& game, Player& player, double* exploreAt, 
         return false;
     }
     *exploreAt = player.now();
-    if (!player.explore() || !player.step("landing, HUD hidden", [&](const Screen& screen) {
-            return e2e::showsScene(screen) && !player.onStarMap(screen) && player.lives(screen) == 0;
-        }, 120)) {
+    if (!player.explore() || !player.step(
+                                 "landing, HUD hidden",
+                                 [&](const Screen& screen) {
+                                     return e2e::showsScene(screen) && !player.onStarMap(screen) &&
+                                            player.lives(screen) == 0;
+                                 },
+                                 120)) {
         return false;
     }
-    const bool onFoot = player.step("on foot, HUD shown", [&](const Screen& screen) {
-        Point where;
-        fprintf(stderr, "DEBUG scene %d lives %d hud %d loc %d %.0f %.0f\n", e2e::showsScene(screen), player.lives(screen), player.showsPlayingHud(screen), player.location(screen, &where), where.x, where.y);
-        screen.save("/tmp/pl/onfoot.png");
-        return e2e::showsScene(screen) && player.lives(screen) == 5 && player.showsPlayingHud(screen) &&
-               player.location(screen, &where) && std::hypot(where.x - 40.0, where.y) < 2.0;
-    }, 180);
+    const bool onFoot = player.step(
+        "on foot, HUD shown",
+        [&](const Screen& screen) {
+            Point where;
+            return e2e::showsScene(screen) && player.lives(screen) == 5 && player.showsPlayingHud(screen) &&
+                   player.location(screen, &where) && std::hypot(where.x - 40.0, where.y) < 2.0;
+        },
+        180);
     *onFootAt = player.now();
     return onFoot;
 }
@@ -87,10 +84,13 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
     ASSERT_TRUE(player.standingAt(&start));
     player.turnTo(135.0);
     player.hold("w");
-    ASSERT_TRUE(player.step("walked", [&](const Screen& screen) {
-        Point where;
-        return player.location(screen, &where) && std::hypot(where.x - start.x, where.y - start.y) >= 4.0;
-    }, 60));
+    ASSERT_TRUE(player.step(
+        "walked",
+        [&](const Screen& screen) {
+            Point where;
+            return player.location(screen, &where) && std::hypot(where.x - start.x, where.y - start.y) >= 4.0;
+        },
+        60));
     player.stop();
     Point walked;
     ASSERT_TRUE(player.standingAt(&walked));
@@ -101,53 +101,62 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
     // A shot: the muzzle flash over the gun, and the blaster's sound.
     const double shotAt = player.now();
     const Screen aiming = player.screen();
-    ASSERT_TRUE(player.step("muzzle flash", [&](const Screen& screen) {
-        game.click();
-        return changedPixels(aiming, screen, 679, 371, 96, 40) > 400;
-    }, 60));
+    ASSERT_TRUE(player.step(
+        "muzzle flash",
+        [&](const Screen& screen) {
+            game.click();
+            return changedPixels(aiming, screen, 679, 371, 96, 40) > 400;
+        },
+        60));
     const double shotUntil = player.now();
 
     // The crystal: walk up to it, face it, and pick it up.
     const Point crystal = crystalOf(kPlanet);
-    ASSERT_TRUE(player.walkTo(shortOf(walked, crystal, 3.0), 1.5));
-    player.face(crystal);
-    ASSERT_TRUE(player.step("pick-up prompt", [&](const Screen& screen) { return player.showsPrompt(screen, kPickUpPrompt); }, 30));
+    ASSERT_TRUE(player.approach(crystal, kPickUpPrompt, 8.0));
     const Screen withCrystal = player.screen();
     const double pickedAt = player.now();
     player.press("g");
-    ASSERT_TRUE(player.step("crystal gone", [&](const Screen& screen) {
-        return !player.showsPrompt(screen, kPickUpPrompt) && changedPixels(withCrystal, screen, 440, 160, 400, 400) > 3000;
-    }, 30));
+    ASSERT_TRUE(player.step(
+        "crystal gone",
+        [&](const Screen& screen) {
+            return !player.showsPrompt(screen, kPickUpPrompt) &&
+                   changedPixels(withCrystal, screen, 440, 160, 400, 400) > 3000;
+        },
+        30));
     const double pickedUntil = player.now();
 
     // Back to the rocket and away.
-    Point here;
-    ASSERT_TRUE(player.standingAt(&here));
-    ASSERT_TRUE(player.walkTo(shortOf(here, kRocket, 6.0), 2.0));
-    player.face(kRocket);
-    ASSERT_TRUE(player.step("take-off prompt", [&](const Screen& screen) { return player.showsPrompt(screen, kTakeOffPrompt); }, 30));
+    ASSERT_TRUE(player.approach(kRocket, kTakeOffPrompt, 14.0));
     const double boardedAt = player.now();
     player.press("m");
     Screen leaving;
-    ASSERT_TRUE(player.step("take-off, HUD hidden", [&](const Screen& screen) {
-        leaving = screen;
-        return e2e::showsScene(screen) && player.lives(screen) == 0;
-    }, 60));
+    ASSERT_TRUE(player.step(
+        "take-off, HUD hidden",
+        [&](const Screen& screen) {
+            leaving = screen;
+            return e2e::showsScene(screen) && player.lives(screen) == 0;
+        },
+        60));
     const double boardedUntil = player.now();
-    ASSERT_TRUE(player.step("the rocket rises", [&](const Screen& screen) {
-        return player.lives(screen) == 0 && changedPixels(leaving, screen, 0, 0, 1280, 720) > 20000;
-    }, 60));
+    ASSERT_TRUE(player.step(
+        "the rocket rises",
+        [&](const Screen& screen) {
+            return player.lives(screen) == 0 && changedPixels(leaving, screen, 0, 0, 1280, 720) > 20000;
+        },
+        60));
     ASSERT_TRUE(player.waitForStarMap("star map after the take-off"));
-    ASSERT_TRUE(player.step("one artefact found", [&](const Screen& screen) { return player.artefactCount(screen) == "ARTEFACTS 1/9"; }, 30));
+    ASSERT_TRUE(player.step(
+        "one artefact found", [&](const Screen& screen) { return player.artefactCount(screen) == "ARTEFACTS 1/9"; },
+        30));
 
     player.press("Escape");
-    ASSERT_TRUE(player.step("pause menu", [](const Screen& screen) {
-        return e2e::showsImage(screen, "textures/exit_button.png", 537, 144);
-    }, 60));
+    ASSERT_TRUE(player.step(
+        "pause menu",
+        [](const Screen& screen) { return e2e::showsImage(screen, "textures/exit_button.png", 537, 144); }, 60));
     game.moveMouse(640, 720 - 179);
-    ASSERT_TRUE(player.step("exit hovered", [](const Screen& screen) {
-        return e2e::showsImage(screen, "textures/exit_button_hover.png", 537, 144);
-    }, 60));
+    ASSERT_TRUE(player.step(
+        "exit hovered",
+        [](const Screen& screen) { return e2e::showsImage(screen, "textures/exit_button_hover.png", 537, 144); }, 60));
     game.click();
     EXPECT_EQ(game.waitForExit(60), 0);
     EXPECT_NE(game.log().find("] Stopping application\n"), std::string::npos);
@@ -160,14 +169,4 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
     if (HasFailure()) {
         game.fail("what was heard and logged");
     }
-}
-TEST(PlayThrough, DISABLED_Debug) {
-    e2e::HudFont font;
-    ASSERT_TRUE(font.load());
-    int w, h, c;
-    unsigned char* data = stbi_load(getenv("SHOT"), &w, &h, &c, 3);
-    Screen screen;
-    screen.width = w; screen.height = h; screen.rgb.assign(data, data + w * h * 3);
-    for (float dy : {-2.f, -1.f, 0.f, 1.f, 2.f}) for (float dx : {-2.f, -1.f, 0.f, 1.f, 2.f})
-    fprintf(stderr, "%g %g '%s'\n", dx, dy, font.read(screen, 10.0f + dx, 697.5f + dy, 1.0f, 11, "-0123456789").c_str());
 }

@@ -37,10 +37,12 @@ const int kLifeY = 692;
 // The star map's camera once the fly-in has settled, and its rings' colour.
 const glm::vec3 kMapEye(0.0f, -100.0f, 141.42136f);
 const int kRingColour[3] = {89, 115, 153};
+const glm::vec2 kSunCentre(640.0f, 362.0f);
+const float kSunGlow = 50.0f;
 const int kExploreCentre[2] = {123, 665};
 
-const double kWalkSpeed = 5.0;          // units per second on the flat; running doubles it
-const double kRunUntil = 20.0;          // units from the target: closer, the player steps
+const double kWalkSpeed = 5.0;  // units per second on the flat; running doubles it
+const double kRunUntil = 20.0;  // units from the target: closer, the player steps
 const double kMousePixelsPerDegree = 10.0;
 const int kLargestMouseMove = 200;
 
@@ -56,6 +58,12 @@ double normalised(double degrees) {
         degrees += 360.0;
     }
     return degrees;
+}
+
+// The point `before` units short of the target on the way from `from`.
+Point towards(const Point& from, const Point& target, double before) {
+    const double length = std::max(1e-6, std::hypot(target.x - from.x, target.y - from.y));
+    return {target.x - (target.x - from.x) / length * before, target.y - (target.y - from.y) / length * before};
 }
 
 double distance(const Point& a, const Point& b) {
@@ -84,23 +92,8 @@ glm::vec2 mapPoint(float x, float y) {
     return {(clip.x / clip.w + 1.0f) * 0.5f * kWindowWidth, (1.0f - clip.y / clip.w) * 0.5f * kWindowHeight};
 }
 
-// How different two 7 x 7 patches of two shots are.
-int patchDifference(const Screen& a, const glm::vec2& atA, const Screen& b, const glm::vec2& atB) {
-    int difference = 0;
-    for (int dy = -3; dy <= 3; ++dy) {
-        for (int dx = -3; dx <= 3; ++dx) {
-            const int ax = static_cast<int>(atA.x) + dx, ay = static_cast<int>(atA.y) + dy;
-            const int bx = static_cast<int>(atB.x) + dx, by = static_cast<int>(atB.y) + dy;
-            if (ax < 0 || ay < 0 || bx < 0 || by < 0 || ax >= a.width || bx >= b.width || ay >= a.height ||
-                by >= b.height) {
-                return 0;
-            }
-            for (int channel = 0; channel < 3; ++channel) {
-                difference += std::abs(a.at(ax, ay)[channel] - b.at(bx, by)[channel]);
-            }
-        }
-    }
-    return difference;
+int brightness(const uint8_t* pixel) {
+    return pixel[0] + pixel[1] + pixel[2];
 }
 
 glm::vec2 onRing(float radius, double angle) {
@@ -246,12 +239,15 @@ std::string Player::artefactCount(const Screen& screen) const {
 bool Player::waitForStarMap(const std::string& name) {
     // The fly-in is over when the rings stop moving between two shots.
     int previousRings = -1;
-    return step(name, [&](const Screen& screen) {
-        const int rings = ringPixels(screen);
-        const bool settled = rings > 3000 && std::abs(rings - previousRings) < 30;
-        previousRings = rings;
-        return settled && showsScene(screen) && !title(screen).empty();
-    }, 180);
+    return step(
+        name,
+        [&](const Screen& screen) {
+            const int rings = ringPixels(screen);
+            const bool settled = rings > 3000 && std::abs(rings - previousRings) < 30;
+            previousRings = rings;
+            return settled && showsScene(screen) && !title(screen).empty();
+        },
+        180);
 }
 
 bool Player::onStarMap(const Screen& screen) const {
@@ -263,44 +259,61 @@ bool Player::pickPlanet(const std::string& levelFile) {
     const json_value* planets = testing_support::jsonMember(system.get(), "planets");
     std::string name;
     float radius = 0.0f;
-    double speed = 0.0;  // radians per second
     for (unsigned int i = 0; planets != nullptr && planets->type == json_array && i < planets->u.array.length; ++i) {
         const json_value* planet = planets->u.array.values[i];
         if (testing_support::jsonText(testing_support::jsonMember(planet, "levelPath")) == levelFile) {
             name = testing_support::jsonText(testing_support::jsonMember(planet, "name"));
-            radius = static_cast<float>(testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitRadius")));
-            speed = testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitSpeed"));
+            radius =
+                static_cast<float>(testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitRadius")));
         }
     }
     for (char& letter : name) {
         letter = static_cast<char>(toupper(static_cast<unsigned char>(letter)));
     }
     for (int attempt = 0; attempt < 8 && !name.empty(); ++attempt) {
-        // The planet is what has moved along its ring between two shots by as much as it
-        // orbits in the time between them: where it was, the second shot differs, and where
-        // it went, the second shot looks as the first did.
-        const double firstAt = now();
+        // The planet is what has lit up on its ring between two shots: where it went it is
+        // brighter than the sky that was there; the star's flickering glow is left out.
         const Screen first = game.grab();
-        pause(1.5);
-        const double secondAt = now();
+        pause(1.0);
         const Screen second = game.grab();
-        const double turned = speed * (secondAt - firstAt);
-        double found = 0.0;
-        int bestScore = 0;
+        std::vector<glm::vec2> lit;
+        std::vector<uint8_t> marked(static_cast<size_t>(second.width) * second.height, 0);
         for (double angle = 0.0; angle < 2.0 * M_PI; angle += M_PI / 360.0) {
-            const glm::vec2 was = onRing(radius, angle);
-            int followed = patchDifference(first, was, second, onRing(radius, angle + turned));
-            for (double slack : {-0.04, -0.02, 0.02, 0.04}) {
-                followed = std::min(followed, patchDifference(first, was, second, onRing(radius, angle + turned + slack)));
+            const glm::vec2 at = onRing(radius, angle);
+            if (glm::length(at - kSunCentre) < kSunGlow) {
+                continue;
             }
-            const int score = patchDifference(first, was, second, was) - followed;
-            if (score > bestScore) {
-                bestScore = score;
-                found = angle;
+            for (int y = static_cast<int>(at.y) - 4; y <= static_cast<int>(at.y) + 4; ++y) {
+                for (int x = static_cast<int>(at.x) - 4; x <= static_cast<int>(at.x) + 4; ++x) {
+                    const size_t index = static_cast<size_t>(y) * second.width + x;
+                    if (x >= 0 && y >= 0 && x < second.width && y < second.height && !marked[index] &&
+                        brightness(second.at(x, y)) - brightness(first.at(x, y)) > 60) {
+                        marked[index] = 1;
+                        lit.emplace_back(x, y);
+                    }
+                }
             }
         }
-        // Clicked where it will be: the click reaches the game a moment later.
-        const glm::vec2 target = onRing(radius, found + speed * (now() + 0.2 - firstAt));
+        // The biggest gathering of lit pixels.
+        glm::vec2 target(0.0f);
+        size_t gathered = 0;
+        for (const glm::vec2& pixel : lit) {
+            glm::vec2 sum(0.0f);
+            size_t near = 0;
+            for (const glm::vec2& other : lit) {
+                if (glm::length(other - pixel) < 8.0f) {
+                    sum += other;
+                    ++near;
+                }
+            }
+            if (near > gathered) {
+                gathered = near;
+                target = sum / static_cast<float>(near);
+            }
+        }
+        if (gathered < 3) {
+            continue;
+        }
         game.moveMouse(static_cast<int>(target.x), static_cast<int>(target.y));
         game.click();
         std::string shown;
@@ -325,9 +338,9 @@ bool Player::pickPlanet(const std::string& levelFile) {
 
 bool Player::explore() {
     game.moveMouse(kExploreCentre[0], kExploreCentre[1]);
-    if (!step("explore hovered", [](const Screen& screen) {
-            return showsImage(screen, "textures/explore_button_hover.png", 20, 20);
-        }, 60)) {
+    if (!step(
+            "explore hovered",
+            [](const Screen& screen) { return showsImage(screen, "textures/explore_button_hover.png", 20, 20); }, 60)) {
         return false;
     }
     game.click();
@@ -336,7 +349,8 @@ bool Player::explore() {
 
 int Player::lives(const Screen& screen) const {
     int shown = 0;
-    while (shown < 5 && showsImage(screen, "textures/life_indicator.png", kFirstLifeX - kLifeSpacing * shown, kLifeY, 12)) {
+    while (shown < 5 &&
+           showsImage(screen, "textures/life_indicator.png", kFirstLifeX - kLifeSpacing * shown, kLifeY, 12)) {
         ++shown;
     }
     return shown;
@@ -357,7 +371,6 @@ bool Player::dead(const Screen& screen) const {
 
 bool Player::location(const Screen& screen, Point* where) const {
     const std::string text = font.read(screen, 10.0f, kLocationY, 1.0f, 11, "-0123456789");
-    fprintf(stderr, "DEBUG location '%s'\n", text.c_str());
     int x = 0;
     int y = 0;
     char rest = 0;
@@ -429,7 +442,8 @@ void Player::press(const std::string& key) {
 
 bool Player::respawn() {
     press("space");
-    return step("respawned", [this](const Screen& screen) { return lives(screen) == 5; }, 60);
+    return step(
+        "respawned", [this](const Screen& screen) { return lives(screen) == 5; }, 60);
 }
 
 bool Player::walkTo(const Point& target, double within, double seconds) {
@@ -483,7 +497,36 @@ bool Player::walkTo(const Point& target, double within, double seconds) {
         walkFor(left / kWalkSpeed * 0.8);
     }
     stop();
-    game.fail("walk to " + std::to_string(static_cast<int>(target.x)) + " " + std::to_string(static_cast<int>(target.y)));
+    game.fail("walk to " + std::to_string(static_cast<int>(target.x)) + " " +
+              std::to_string(static_cast<int>(target.y)));
+    return false;
+}
+
+bool Player::approach(const Point& target, const std::string& prompt, double from) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const Screen screen = game.grab();
+        Point here;
+        if (dead(screen)) {
+            respawn();
+            continue;
+        }
+        if (!location(screen, &here) || !walkTo(towards(here, target, from), 2.5)) {
+            continue;
+        }
+        face(target);
+        hold("w");
+        const double deadline = now() + 2.5 * from / kWalkSpeed;
+        bool shown = false;
+        while (!shown && now() < deadline) {
+            shown = showsPrompt(game.grab(), prompt);
+        }
+        release("w");
+        if (shown) {
+            keepStep("prompt " + prompt);
+            return true;
+        }
+    }
+    game.fail("prompt " + prompt);
     return false;
 }
 

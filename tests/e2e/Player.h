@@ -69,6 +69,9 @@ public:
     // Runs, then walks in short steps, until the location is within `within` of the target;
     // sidesteps when hit and respawns when killed. False after the limit.
     bool walkTo(const Point& target, double within, double seconds = 300.0);
+    // Walks to `from` units before the target, then at it, until the HUD shows the prompt,
+    // and stops there (keeping the screen as a step); false after a few tries.
+    bool approach(const Point& target, const std::string& prompt, double from);
     bool dead(const Screen& screen) const;
     bool respawn();
     void press(const std::string& key);
@@ -80,8 +83,8 @@ public:
     // Whether the capture has this sound starting between the two times of the game's clock
     // (seconds since the start): the wave writer runs from the sound device's opening, which
     // lies somewhere before the window appeared.
-    static bool heardBetween(const GameSession& game, const Samples& capture, const std::string& sound,
-                             double from, double to);
+    static bool heardBetween(const GameSession& game, const Samples& capture, const std::string& sound, double from,
+                             double to);
 
 private:
     void walkFor(double seconds);

@@ -30,8 +30,10 @@ bool showsStarMapTexts(const Screen& screen) {
 bool showsBackground(const Screen& screen) {
     const int cleared = screen.count(0, 0, screen.width, screen.height,
                                      [](const uint8_t* pixel) { return e2e::isColour(pixel, 255, 51, 51, 8); });
-    const int dark = screen.count(0, 100, 300, 600, [](const uint8_t* pixel) { return pixel[0] + pixel[1] + pixel[2] < 240; });
-    const int lit = screen.count(0, 100, 300, 600, [](const uint8_t* pixel) { return pixel[0] + pixel[1] + pixel[2] > 300; });
+    const int dark =
+        screen.count(0, 100, 300, 600, [](const uint8_t* pixel) { return pixel[0] + pixel[1] + pixel[2] < 240; });
+    const int lit =
+        screen.count(0, 100, 300, 600, [](const uint8_t* pixel) { return pixel[0] + pixel[1] + pixel[2] > 300; });
     return cleared == 0 && dark > 150000 && lit > 500;
 }
 
@@ -90,29 +92,35 @@ TEST(StarMapPlay, FlyInPauseAndExitWithTheMouse) {
 
     // The fly-in is over when the rings stop moving between two shots.
     int previousRings = -1;
-    ASSERT_TRUE(game.waitFor("star map after the fly-in", [&](const Screen& screen) {
-        const int rings = ringPixels(screen);
-        const bool settled = rings > 3000 && std::abs(rings - previousRings) < 30;
-        previousRings = rings;
-        return settled && showsStarMapTexts(screen) && showsBackground(screen);
-    }, 120));
+    ASSERT_TRUE(game.waitFor(
+        "star map after the fly-in",
+        [&](const Screen& screen) {
+            const int rings = ringPixels(screen);
+            const bool settled = rings > 3000 && std::abs(rings - previousRings) < 30;
+            previousRings = rings;
+            return settled && showsStarMapTexts(screen) && showsBackground(screen);
+        },
+        120));
     game.keep("star map");
     const Screen settled = game.grab();
-    ASSERT_TRUE(game.waitFor("planets moving on their rings",
-                             [&](const Screen& screen) { return movedBodies(settled, screen) >= 5; }, 60));
+    ASSERT_TRUE(game.waitFor(
+        "planets moving on their rings", [&](const Screen& screen) { return movedBodies(settled, screen) >= 5; }, 60));
 
     game.key("Escape");
-    ASSERT_TRUE(game.waitFor("pause menu", [](const Screen& screen) {
-        return e2e::showsImage(screen, "textures/play_button.png", 537, 288) &&
-               e2e::showsImage(screen, "textures/exit_button.png", 537, 144) &&
-               e2e::showsImage(screen, "textures/logo.png", 240, 432);
-    }, 60));
+    ASSERT_TRUE(game.waitFor(
+        "pause menu",
+        [](const Screen& screen) {
+            return e2e::showsImage(screen, "textures/play_button.png", 537, 288) &&
+                   e2e::showsImage(screen, "textures/exit_button.png", 537, 144) &&
+                   e2e::showsImage(screen, "textures/logo.png", 240, 432);
+        },
+        60));
     game.keep("pause menu");
 
     game.moveMouse(640, 720 - 179);
-    ASSERT_TRUE(game.waitFor("exit button hovered", [](const Screen& screen) {
-        return e2e::showsImage(screen, "textures/exit_button_hover.png", 537, 144);
-    }, 60));
+    ASSERT_TRUE(game.waitFor(
+        "exit button hovered",
+        [](const Screen& screen) { return e2e::showsImage(screen, "textures/exit_button_hover.png", 537, 144); }, 60));
     game.click();
     EXPECT_EQ(game.waitForExit(60), 0);
     EXPECT_NE(game.log().find("] Stopping application\n"), std::string::npos) << game.log();
