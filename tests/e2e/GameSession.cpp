@@ -390,6 +390,14 @@ void GameSession::moveMouse(int x, int y) {
     run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
 }
 
+void GameSession::mouseDown(int button) {
+    run("xdotool mousedown " + std::to_string(button));
+}
+
+void GameSession::mouseUp(int button) {
+    run("xdotool mouseup " + std::to_string(button));
+}
+
 void GameSession::click(int button) {
     run("xdotool click " + std::to_string(button));
 }

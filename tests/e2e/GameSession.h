@@ -76,6 +76,8 @@ public:
     // Pointer motion by so many pixels: what the game turns by while it holds the mouse.
     void moveMouseBy(int dx, int dy);
     void click(int button = 1);
+    void mouseDown(int button = 1);
+    void mouseUp(int button = 1);
 
     // Seconds since the game started; the window appeared this long after the start.
     double seconds() const;

@@ -28,6 +28,13 @@ Point crystalOf(const std::string& levelFile) {
             testing_support::jsonNumber(testing_support::jsonMember(level.get(), "artefactPositionY"))};
 }
 
+// The crystal's violet facets, a colour nothing else on the snow planet has.
+int crystalPixels(const Screen& screen) {
+    return screen.count(0, 0, screen.width, screen.height, [](const uint8_t* pixel) {
+        return pixel[2] > 150 && pixel[0] > pixel[1] + 25 && pixel[2] > pixel[0] + 40;
+    });
+}
+
 // Pixels of the box that differ clearly between two shots.
 int changedPixels(const Screen& before, const Screen& after, int x, int y, int w, int h) {
     int changed = 0;
@@ -39,6 +46,20 @@ int changedPixels(const Screen& before, const Screen& after, int x, int y, int w
         }
     }
     return changed;
+}
+
+// The row where the sky meets the ground, from the top, in the middle of the left and right
+// thirds: the sky is blue, the snow grey.
+int horizon(const Screen& screen) {
+    int rows = 0;
+    for (int x : {200, 1080}) {
+        int y = 0;
+        while (y < screen.height && screen.at(x, y)[2] > screen.at(x, y)[0] + 25) {
+            ++y;
+        }
+        rows += y;
+    }
+    return rows / 2;
 }
 
 // From the start to the player standing on the planet with the HUD shown.
@@ -105,30 +126,28 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
         "muzzle flash",
         [&](const Screen& screen) {
             game.click();
-            return changedPixels(aiming, screen, 679, 371, 96, 40) > 400;
+            return changedPixels(aiming, screen, 679, 371, 96, 96) > 150;
         },
         60));
     const double shotUntil = player.now();
 
     // The crystal: walk up to it, face it, and pick it up.
     const Point crystal = crystalOf(kPlanet);
-    ASSERT_TRUE(player.approach(crystal, kPickUpPrompt, 8.0));
-    const Screen withCrystal = player.screen();
-    const double pickedAt = player.now();
-    player.press("g");
+    Screen withCrystal;
+    double pickedAt = 0.0;
+    ASSERT_TRUE(player.approach(crystal, kPickUpPrompt, 8.0, "g", &withCrystal, &pickedAt));
+    EXPECT_GT(crystalPixels(withCrystal), 200);
     ASSERT_TRUE(player.step(
         "crystal gone",
         [&](const Screen& screen) {
-            return !player.showsPrompt(screen, kPickUpPrompt) &&
-                   changedPixels(withCrystal, screen, 440, 160, 400, 400) > 3000;
+            return player.lives(screen) > 0 && !player.showsPrompt(screen, kPickUpPrompt) && crystalPixels(screen) == 0;
         },
         30));
     const double pickedUntil = player.now();
 
     // Back to the rocket and away.
-    ASSERT_TRUE(player.approach(kRocket, kTakeOffPrompt, 14.0));
-    const double boardedAt = player.now();
-    player.press("m");
+    double boardedAt = 0.0;
+    ASSERT_TRUE(player.approach(kRocket, kTakeOffPrompt, 14.0, "m", nullptr, &boardedAt));
     Screen leaving;
     ASSERT_TRUE(player.step(
         "take-off, HUD hidden",
@@ -141,7 +160,8 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
     ASSERT_TRUE(player.step(
         "the rocket rises",
         [&](const Screen& screen) {
-            return player.lives(screen) == 0 && changedPixels(leaving, screen, 0, 0, 1280, 720) > 20000;
+            // The camera follows the rocket up: the ground sinks out of the picture.
+            return player.lives(screen) == 0 && horizon(screen) > horizon(leaving) + 100;
         },
         60));
     ASSERT_TRUE(player.waitForStarMap("star map after the take-off"));
@@ -168,5 +188,58 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
     EXPECT_TRUE(Player::heardBetween(game, capture, "sounds/takeoff.wav", boardedAt, boardedUntil)) << "the take-off";
     if (HasFailure()) {
         game.fail("what was heard and logged");
+    }
+}
+
+TEST(PlayThrough, KilledAmongTheUfosThenRespawned) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    e2e::GameSession game("killed_and_respawned", "playthrough");
+    Player player(game);
+    double exploreAt = 0.0;
+    double onFootAt = 0.0;
+    ASSERT_TRUE(landOnThePlanet(game, player, &exploreAt, &onFootAt));
+
+    // A run to the crystal, where the UFOs gather, and a wait there without moving.
+    const Point crystal = crystalOf(kPlanet);
+    player.turnTo(std::atan2(crystal.y, crystal.x - 40.0) * 180.0 / M_PI);
+    player.hold("Shift_L");
+    player.hold("w");
+    ASSERT_TRUE(player.step(
+        "running to the crystal",
+        [&](const Screen& screen) {
+            Point where;
+            return player.location(screen, &where) && std::hypot(where.x - crystal.x, where.y - crystal.y) < 15.0;
+        },
+        60));
+    player.stop();
+    ASSERT_TRUE(player.step(
+        "hit", [&](const Screen& screen) { return player.lives(screen) < 5; }, 300));
+    double aliveAt = player.now();
+    ASSERT_TRUE(player.step(
+        "killed",
+        [&](const Screen& screen) {
+            if (player.lives(screen) > 0) {
+                aliveAt = player.now();
+            }
+            return player.dead(screen) && player.lives(screen) == 0;
+        },
+        300));
+    const double killedAt = player.now();
+
+    player.press("space");
+    ASSERT_TRUE(player.step(
+        "respawned with five lives",
+        [&](const Screen& screen) {
+            Point where;
+            return player.lives(screen) == 5 && !player.dead(screen) && player.location(screen, &where) &&
+                   std::hypot(where.x - 40.0, where.y) < 2.0;
+        },
+        60));
+
+    const e2e::Samples capture = game.capture();
+    EXPECT_TRUE(Player::heardBetween(game, capture, "sounds/damage_taken_1.wav", onFootAt, killedAt)) << "a hit";
+    EXPECT_TRUE(Player::heardBetween(game, capture, "sounds/player_death.wav", aliveAt, killedAt)) << "the death";
+    if (HasFailure()) {
+        game.fail("what was heard");
     }
 }

@@ -39,6 +39,7 @@ const glm::vec3 kMapEye(0.0f, -100.0f, 141.42136f);
 const int kRingColour[3] = {89, 115, 153};
 const glm::vec2 kSunCentre(640.0f, 362.0f);
 const float kSunGlow = 50.0f;
+const double kClickDelay = 0.15;  // seconds from xdotool to the game's frame
 const int kExploreCentre[2] = {123, 665};
 
 const double kWalkSpeed = 5.0;  // units per second on the flat; running doubles it
@@ -259,6 +260,7 @@ bool Player::pickPlanet(const std::string& levelFile) {
     const json_value* planets = testing_support::jsonMember(system.get(), "planets");
     std::string name;
     float radius = 0.0f;
+    double speed = 0.0;  // radians per second, counter-clockwise
     for (unsigned int i = 0; planets != nullptr && planets->type == json_array && i < planets->u.array.length; ++i) {
         const json_value* planet = planets->u.array.values[i];
         if (testing_support::jsonText(testing_support::jsonMember(planet, "levelPath")) == levelFile) {
@@ -275,7 +277,9 @@ bool Player::pickPlanet(const std::string& levelFile) {
         // brighter than the sky that was there; the star's flickering glow is left out.
         const Screen first = game.grab();
         pause(1.0);
+        const double secondFrom = now();
         const Screen second = game.grab();
+        const double secondAt = (secondFrom + now()) / 2.0;
         std::vector<glm::vec2> lit;
         std::vector<uint8_t> marked(static_cast<size_t>(second.width) * second.height, 0);
         for (double angle = 0.0; angle < 2.0 * M_PI; angle += M_PI / 360.0) {
@@ -314,6 +318,15 @@ bool Player::pickPlanet(const std::string& levelFile) {
         if (gathered < 3) {
             continue;
         }
+        // Clicked where it will be by then: it orbits a few units a second, as far as the
+        // click may miss it by.
+        double angle = 0.0;
+        for (double candidate = 0.0; candidate < 2.0 * M_PI; candidate += M_PI / 360.0) {
+            if (glm::length(onRing(radius, candidate) - target) < glm::length(onRing(radius, angle) - target)) {
+                angle = candidate;
+            }
+        }
+        target = onRing(radius, angle + speed * (now() + kClickDelay - secondAt));
         game.moveMouse(static_cast<int>(target.x), static_cast<int>(target.y));
         game.click();
         std::string shown;
@@ -343,8 +356,13 @@ bool Player::explore() {
             [](const Screen& screen) { return showsImage(screen, "textures/explore_button_hover.png", 20, 20); }, 60)) {
         return false;
     }
-    game.click();
-    return true;
+    // The button acts on the press; a release on the star map would also pick whatever planet
+    // lies under the pointer, so the button goes up once the map has gone.
+    game.mouseDown();
+    const bool left = step(
+        "star map left", [this](const Screen& screen) { return !onStarMap(screen); }, 120);
+    game.mouseUp();
+    return left;
 }
 
 int Player::lives(const Screen& screen) const {
@@ -502,7 +520,8 @@ bool Player::walkTo(const Point& target, double within, double seconds) {
     return false;
 }
 
-bool Player::approach(const Point& target, const std::string& prompt, double from) {
+bool Player::approach(const Point& target, const std::string& prompt, double from, const std::string& key,
+                      Screen* prompted, double* pressedAt) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         const Screen screen = game.grab();
         Point here;
@@ -510,15 +529,27 @@ bool Player::approach(const Point& target, const std::string& prompt, double fro
             respawn();
             continue;
         }
-        if (!location(screen, &here) || !walkTo(towards(here, target, from), 2.5)) {
+        if (!location(screen, &here) || !walkTo(towards(here, target, from), 4.0)) {
             continue;
         }
         face(target);
         hold("w");
         const double deadline = now() + 2.5 * from / kWalkSpeed;
         bool shown = false;
+        Screen seen;
         while (!shown && now() < deadline) {
-            shown = showsPrompt(game.grab(), prompt);
+            seen = game.grab();
+            shown = showsPrompt(seen, prompt);
+        }
+        // Pressed on the way: standing still where the UFOs gather is deadly.
+        if (shown) {
+            if (prompted != nullptr) {
+                *prompted = seen;
+            }
+            if (pressedAt != nullptr) {
+                *pressedAt = now();
+            }
+            press(key);
         }
         release("w");
         if (shown) {

@@ -69,9 +69,12 @@ public:
     // Runs, then walks in short steps, until the location is within `within` of the target;
     // sidesteps when hit and respawns when killed. False after the limit.
     bool walkTo(const Point& target, double within, double seconds = 300.0);
-    // Walks to `from` units before the target, then at it, until the HUD shows the prompt,
-    // and stops there (keeping the screen as a step); false after a few tries.
-    bool approach(const Point& target, const std::string& prompt, double from);
+    // Walks to `from` units before the target, then at it until the HUD shows the prompt,
+    // presses the key while still walking and stops (keeping the prompt's screen as a step);
+    // false after a few tries. The screen that showed the prompt and when the key went down
+    // are kept where asked.
+    bool approach(const Point& target, const std::string& prompt, double from, const std::string& key,
+                  Screen* prompted = nullptr, double* pressedAt = nullptr);
     bool dead(const Screen& screen) const;
     bool respawn();
     void press(const std::string& key);
