@@ -77,12 +77,10 @@ TEST(AssetSet, MontageOfEveryImage) {
         }
     }
     const std::string output = std::string(QUENLOW_TEST_OUTPUT) + "/asset-montage.png";
-    const auto result =
-        runCommand(kRunDir,
-                   "montage -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -background '#202028' "
-                   "-fill '#e0e0e0' -label '%f' "
-                   "-geometry 192x192+6+6 -tile 10x" +
-                       images + " '" + output + "'");
+    const auto result = runCommand(kRunDir, "montage -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -background '#202028' "
+                                            "-fill '#e0e0e0' -label '%f' "
+                                            "-geometry 192x192+6+6 -tile 10x" +
+                                                images + " '" + output + "'");
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_TRUE(exists(output));
 }

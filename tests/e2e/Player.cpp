@@ -52,13 +52,7 @@ void pause(double seconds) {
 }
 
 double normalised(double degrees) {
-    while (degrees > 180.0) {
-        degrees -= 360.0;
-    }
-    while (degrees <= -180.0) {
-        degrees += 360.0;
-    }
-    return degrees;
+    return std::remainder(degrees, 360.0);
 }
 
 // The point `before` units short of the target on the way from `from`.
@@ -72,10 +66,7 @@ double distance(const Point& a, const Point& b) {
 }
 
 std::string trimmedText(std::string text) {
-    while (!text.empty() && text.back() == ' ') {
-        text.pop_back();
-    }
-    return text;
+    return text.erase(text.find_last_not_of(' ') + 1);
 }
 
 int ringPixels(const Screen& screen) {
@@ -213,18 +204,21 @@ Player::Player(GameSession& session) : game(session) {
     font.load();
 }
 
+std::string Player::numbered(const std::string& name) {
+    char number[8];
+    snprintf(number, sizeof(number), "%02d-", ++steps);
+    return number + name;
+}
+
 void Player::keepStep(const std::string& name) {
-    char numbered[16];
-    snprintf(numbered, sizeof(numbered), "%02d-", ++steps);
-    game.keep(numbered + name);
+    game.keep(numbered(name));
 }
 
 bool Player::step(const std::string& name, const std::function<bool(const Screen&)>& condition, double seconds) {
-    char numbered[16];
-    snprintf(numbered, sizeof(numbered), "%02d-", ++steps);
-    const bool shown = game.waitFor(numbered + name, condition, seconds);
+    const std::string named = numbered(name);
+    const bool shown = game.waitFor(named, condition, seconds);
     if (shown) {
-        game.keep(numbered + name);
+        game.keep(named);
     }
     return shown;
 }

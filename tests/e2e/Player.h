@@ -91,6 +91,7 @@ public:
 
 private:
     void walkFor(double seconds);
+    std::string numbered(const std::string& name);
     GameSession& game;
     HudFont font;
     int steps = 0;

@@ -123,9 +123,9 @@ TEST_F(StartupTest, BuildModeFailsWithoutItsInputs) {
     std::remove(folder.file("sounds/jump.wav").c_str());
     const auto result = run("-d");
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(messages(result.output),
-              (std::vector<std::string>{"Starting application", "Input file sounds/jump.wav does not exist",
-                                        "Failed to create package"}));
+    EXPECT_EQ(messages(result.output), (std::vector<std::string>{"Starting application",
+                                                                 "Input file sounds/jump.wav does not exist",
+                                                                 "Failed to create package"}));
 }
 
 TEST_F(StartupTest, GameModeRefusesMissingAndDamagedPackages) {
@@ -156,20 +156,16 @@ TEST_F(StartupTest, GameModeRefusesMissingAndDamagedPackages) {
     const std::string shortRead = "Read incorrect number of bytes";
     const Case cases[] = {
         {"missing", "", {start, "Data file missing"}},
-        {"shorter than its header",
-         good.substr(0, 10),
+        {"shorter than its header", good.substr(0, 10),
          {start, exists, "Data file data.tul is shorter than its header", unreadable}},
-        {"cut inside the record table",
-         good.substr(0, 12 + 72 * 100),
+        {"cut inside the record table", good.substr(0, 12 + 72 * 100),
          {start, exists, "Data file data.tul is too short for its 161 records", unreadable}},
         {"cut inside an entry", good.substr(0, good.size() - 5), {start, exists, shortRead, unreadable}},
-        {"count 0xFFFFFFFF",
-         hugeCount,
+        {"count 0xFFFFFFFF", hugeCount,
          {start, exists, "Data file data.tul is too short for its 4294967295 records", unreadable}},
         {"size 0xFFFFFFF0", hugeSize, {start, exists, shortRead, unreadable}},
         {"offset past the end", farOffset, {start, exists, shortRead, unreadable}},
-        {"name without a zero byte",
-         unterminated,
+        {"name without a zero byte", unterminated,
          {start, exists, "Record 160 of data.tul has no terminated name", unreadable}},
         {"wrong checksum", wrongChecksum, {start, exists, "data.tul is corrupted"}},
     };
