@@ -40,7 +40,7 @@ std::string shellQuote(const std::string& text) {
 
 // The sounds' peaks must stand out this clearly from what is mixed with them, at about the
 // gain the game plays every sound with.
-const double kLeastCorrelation = 0.45;
+const double kLeastCorrelation = 0.3;
 const double kLeastGain = 0.6;
 const double kMostGain = 1.5;
 // Long sounds are recognised by their start: the music's loop, or a take-off cut short by the end.
@@ -368,6 +368,11 @@ void GameSession::keep(const std::string& step) {
 
 void GameSession::key(const std::string& keyName) {
     run("xdotool key " + keyName);
+}
+
+void GameSession::tapInBackground(const std::string& keyName, int times, int milliseconds) {
+    run("xdotool key --repeat " + std::to_string(times) + " --delay " + std::to_string(milliseconds) + " " + keyName +
+        " >/dev/null 2>&1 &");
 }
 
 void GameSession::keyDown(const std::string& keyName) {

@@ -39,11 +39,13 @@ const glm::vec3 kMapEye(0.0f, -100.0f, 141.42136f);
 const int kRingColour[3] = {89, 115, 153};
 const glm::vec2 kSunCentre(640.0f, 362.0f);
 const float kSunGlow = 50.0f;
-const double kClickDelay = 0.15;  // seconds from xdotool to the game's frame
 const int kExploreCentre[2] = {123, 665};
 
-const double kWalkSpeed = 5.0;  // units per second on the flat; running doubles it
-const double kRunUntil = 20.0;  // units from the target: closer, the player steps
+const double kFrameTime = 0.25;  // a slow frame of the software renderer
+const double kStep = 0.3;        // seconds of walking between two looks when closing in
+const double kTapPause = 0.2;    // seconds between two taps of a key on the way
+const double kWalkSpeed = 5.0;   // units per second on the flat; running doubles it
+const double kRunUntil = 20.0;   // units from the target: closer, the player steps
 const double kMousePixelsPerDegree = 10.0;
 const int kLargestMouseMove = 200;
 
@@ -53,12 +55,6 @@ void pause(double seconds) {
 
 double normalised(double degrees) {
     return std::remainder(degrees, 360.0);
-}
-
-// The point `before` units short of the target on the way from `from`.
-Point towards(const Point& from, const Point& target, double before) {
-    const double length = std::max(1e-6, std::hypot(target.x - from.x, target.y - from.y));
-    return {target.x - (target.x - from.x) / length * before, target.y - (target.y - from.y) / length * before};
 }
 
 double distance(const Point& a, const Point& b) {
@@ -205,7 +201,7 @@ Player::Player(GameSession& session) : game(session) {
 }
 
 std::string Player::numbered(const std::string& name) {
-    char number[8];
+    char number[16];
     snprintf(number, sizeof(number), "%02d-", ++steps);
     return number + name;
 }
@@ -259,12 +255,18 @@ bool Player::pickPlanet(const std::string& levelFile) {
         const json_value* planet = planets->u.array.values[i];
         if (testing_support::jsonText(testing_support::jsonMember(planet, "levelPath")) == levelFile) {
             name = testing_support::jsonText(testing_support::jsonMember(planet, "name"));
+            speed = testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitSpeed"));
             radius =
                 static_cast<float>(testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitRadius")));
         }
     }
-    for (char& letter : name) {
-        letter = static_cast<char>(toupper(static_cast<unsigned char>(letter)));
+    // The map's title names the whole system until a planet is picked; the HUD's font has
+    // capitals only.
+    std::string whole = testing_support::jsonText(testing_support::jsonMember(system.get(), "name"));
+    for (std::string* text : {&name, &whole}) {
+        for (char& letter : *text) {
+            letter = static_cast<char>(toupper(static_cast<unsigned char>(letter)));
+        }
     }
     for (int attempt = 0; attempt < 8 && !name.empty(); ++attempt) {
         // The planet is what has lit up on its ring between two shots: where it went it is
@@ -312,27 +314,29 @@ bool Player::pickPlanet(const std::string& levelFile) {
         if (gathered < 3) {
             continue;
         }
-        // Clicked where it will be by then: it orbits a few units a second, as far as the
-        // click may miss it by.
+        // Its angle on the ring then. The shots' moments are uncertain by a good part of a
+        // second on a loaded machine, as far as a click may miss the planet by: a few clicks
+        // where it would be for a range of such errors, then a look at the title.
         double angle = 0.0;
         for (double candidate = 0.0; candidate < 2.0 * M_PI; candidate += M_PI / 360.0) {
             if (glm::length(onRing(radius, candidate) - target) < glm::length(onRing(radius, angle) - target)) {
                 angle = candidate;
             }
         }
-        target = onRing(radius, angle + speed * (now() + kClickDelay - secondAt));
-        game.moveMouse(static_cast<int>(target.x), static_cast<int>(target.y));
-        game.click();
-        std::string shown;
-        const double deadline = now() + 5.0;
-        while (now() < deadline && (shown = title(game.grab())) != name && shown.rfind("TAUVEL", 0) == 0) {
+        for (double error : {0.0, 0.4, -0.4, 0.8, -0.8}) {
+            target = onRing(radius, angle + speed * (now() + error - secondAt));
+            game.moveMouse(static_cast<int>(target.x), static_cast<int>(target.y));
+            game.click();
+            // The map reads the pointer once a frame: clicks in one frame all land on its last place.
+            pause(kFrameTime);
         }
+        const std::string shown = title(game.grab());
         if (shown == name) {
             keepStep("planet picked");
             return true;
         }
         // Another planet, or none: back to the whole system, and another look.
-        if (shown.rfind("TAUVEL", 0) != 0) {
+        if (shown.rfind(whole, 0) != 0) {
             game.click(3);
             if (!waitForStarMap("star map again")) {
                 return false;
@@ -458,7 +462,7 @@ bool Player::respawn() {
         "respawned", [this](const Screen& screen) { return lives(screen) == 5; }, 60);
 }
 
-bool Player::walkTo(const Point& target, double within, double seconds) {
+bool Player::walkTo(const Point& target, double within, bool settle, double seconds) {
     const double deadline = now() + seconds;
     bool running = false;
     int livesBefore = 0;
@@ -477,6 +481,10 @@ bool Player::walkTo(const Point& target, double within, double seconds) {
             continue;
         }
         const double bearing = std::atan2(target.y - here.y, target.x - here.x) * 180.0 / M_PI;
+        if (!settle && distance(here, target) <= within) {
+            stop();
+            return true;
+        }
         if (distance(here, target) > kRunUntil) {
             if (std::fabs(normalised(bearing - yaw)) > 4.0) {
                 turnTo(bearing);
@@ -515,7 +523,7 @@ bool Player::walkTo(const Point& target, double within, double seconds) {
 }
 
 bool Player::approach(const Point& target, const std::string& prompt, double from, const std::string& key,
-                      Screen* prompted, double* pressedAt) {
+                      bool onTheWay, Screen* prompted, double* pressedAt) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         const Screen screen = game.grab();
         Point here;
@@ -523,31 +531,55 @@ bool Player::approach(const Point& target, const std::string& prompt, double fro
             respawn();
             continue;
         }
-        if (!location(screen, &here) || !walkTo(towards(here, target, from), 4.0)) {
+        if (!location(screen, &here) || !walkTo(target, from, false)) {
             continue;
         }
         face(target);
-        hold("w");
-        const double deadline = now() + 2.5 * from / kWalkSpeed;
-        bool shown = false;
         Screen seen;
-        while (!shown && now() < deadline) {
-            seen = game.grab();
-            shown = showsPrompt(seen, prompt);
+        bool shown = false;
+        if (onTheWay) {
+            // Tapped all along a steady walk past the target: the UFOs miss a player who keeps
+            // moving, and the looks for the prompt come too slowly to stop in time.
+            const double walking = 1.5 * from / kWalkSpeed;
+            hold("w");
+            if (pressedAt != nullptr) {
+                *pressedAt = now();
+            }
+            game.tapInBackground(key, static_cast<int>(walking / kTapPause), static_cast<int>(kTapPause * 1000));
+            bool alive = true;
+            for (const double deadline = now() + walking; now() < deadline && alive;) {
+                const Screen screen = game.grab();
+                alive = !dead(screen);
+                if (!shown && showsPrompt(screen, prompt)) {
+                    seen = screen;
+                    shown = true;
+                }
+            }
+            release("w");
+            // A tap may act before any look sees the prompt: done if the walk was survived.
+            if (alive && !shown) {
+                return true;
+            }
+        } else {
+            // Short steps, each followed by a look: what the screen shows is where the player
+            // stands, however slowly the screenshots come.
+            for (double walked = 0.0; !shown && walked < 1.5 * from; walked += kStep * kWalkSpeed) {
+                walkFor(kStep);
+                seen = game.grab();
+                shown = showsPrompt(seen, prompt);
+            }
+            if (shown && pressedAt != nullptr) {
+                *pressedAt = now();
+            }
+            if (shown) {
+                press(key);
+            }
         }
-        // Pressed on the way: standing still where the UFOs gather is deadly.
         if (shown) {
             if (prompted != nullptr) {
                 *prompted = seen;
             }
-            if (pressedAt != nullptr) {
-                *pressedAt = now();
-            }
-            press(key);
-        }
-        release("w");
-        if (shown) {
-            keepStep("prompt " + prompt);
+            seen.save(game.outputFolder() + "/" + numbered("prompt " + prompt) + ".png");
             return true;
         }
     }

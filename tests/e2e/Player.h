@@ -67,13 +67,15 @@ public:
     void turnTo(double degrees);
     void face(const Point& target);
     // Runs, then walks in short steps, until the location is within `within` of the target;
-    // sidesteps when hit and respawns when killed. False after the limit.
-    bool walkTo(const Point& target, double within, double seconds = 300.0);
-    // Walks to `from` units before the target, then at it until the HUD shows the prompt,
-    // presses the key while still walking and stops (keeping the prompt's screen as a step);
-    // false after a few tries. The screen that showed the prompt and when the key went down
-    // are kept where asked.
-    bool approach(const Point& target, const std::string& prompt, double from, const std::string& key,
+    // sidesteps when hit and respawns when killed. Without settle it stops as soon as the HUD
+    // shows a location that near, which may lie a few units behind. False after the limit.
+    bool walkTo(const Point& target, double within, bool settle = true, double seconds = 300.0);
+    // Runs to about `from` units before the target, then walks at it until the HUD shows the
+    // prompt and presses the key: in short steps with a look after each, or, onTheWay, tapping
+    // the key all along a steady walk past it (the UFOs miss a moving player; true once the
+    // walk is survived, prompt seen or not). The prompt's screen is kept as a step and where
+    // asked; false after a few tries.
+    bool approach(const Point& target, const std::string& prompt, double from, const std::string& key, bool onTheWay,
                   Screen* prompted = nullptr, double* pressedAt = nullptr);
     bool dead(const Screen& screen) const;
     bool respawn();
