@@ -136,7 +136,7 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
     // Tapping G on the way past it, then a look back: gone, or another go.
     double pickedAt = 0.0;
     bool gone = false;
-    for (int walk = 0; walk < 3 && !gone; ++walk) {
+    for (int walk = 0; walk < 5 && !gone; ++walk) {
         ASSERT_TRUE(player.approach(crystal, kPickUpPrompt, 20.0, "g", true, nullptr, walk == 0 ? &pickedAt : nullptr));
         player.face(crystal);
         gone = player.step(
