@@ -370,11 +370,6 @@ void GameSession::key(const std::string& keyName) {
     run("xdotool key " + keyName);
 }
 
-void GameSession::tapInBackground(const std::string& keyName, int times, int milliseconds) {
-    run("xdotool key --repeat " + std::to_string(times) + " --delay " + std::to_string(milliseconds) + " " + keyName +
-        " >/dev/null 2>&1 &");
-}
-
 void GameSession::keyDown(const std::string& keyName) {
     run("xdotool keydown " + keyName);
 }

@@ -70,8 +70,6 @@ public:
 
     // Real input. Positions are window pixels from the top left.
     void key(const std::string& name);
-    // Taps the key so many times, this many milliseconds apart, while the test goes on.
-    void tapInBackground(const std::string& name, int times, int milliseconds);
     void keyDown(const std::string& name);
     void keyUp(const std::string& name);
     void moveMouse(int x, int y);

@@ -43,9 +43,9 @@ const int kExploreCentre[2] = {123, 665};
 
 const double kFrameTime = 0.25;  // a slow frame of the software renderer
 const double kStep = 0.3;        // seconds of walking between two looks when closing in
-const double kTapPause = 0.2;    // seconds between two taps of a key on the way
-const double kWalkSpeed = 5.0;   // units per second on the flat; running doubles it
-const double kRunUntil = 20.0;   // units from the target: closer, the player steps
+                           // seconds between two taps of a key on the way
+const double kWalkSpeed = 5.0;  // units per second on the flat; running doubles it
+const double kRunUntil = 20.0;  // units from the target: closer, the player steps
 const double kMousePixelsPerDegree = 10.0;
 const int kLargestMouseMove = 200;
 
@@ -523,7 +523,7 @@ bool Player::walkTo(const Point& target, double within, bool settle, double seco
 }
 
 bool Player::approach(const Point& target, const std::string& prompt, double from, const std::string& key,
-                      bool onTheWay, Screen* prompted, double* pressedAt) {
+                      Screen* prompted, double* pressedAt) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         const Screen screen = game.grab();
         Point here;
@@ -537,45 +537,18 @@ bool Player::approach(const Point& target, const std::string& prompt, double fro
         face(target);
         Screen seen;
         bool shown = false;
-        if (onTheWay) {
-            // Tapped all along a steady walk past the target: the UFOs miss a player who keeps
-            // moving, and the looks for the prompt come too slowly to stop in time.
-            const double walking = 1.5 * from / kWalkSpeed;
-            hold("w");
+        // Short steps, each followed by a look: what the screen shows is where the player
+        // stands, however slowly the screenshots come.
+        for (double walked = 0.0; !shown && walked < 1.5 * from; walked += kStep * kWalkSpeed) {
+            walkFor(kStep);
+            seen = game.grab();
+            shown = showsPrompt(seen, prompt);
+        }
+        if (shown) {
             if (pressedAt != nullptr) {
                 *pressedAt = now();
             }
-            game.tapInBackground(key, static_cast<int>(walking / kTapPause), static_cast<int>(kTapPause * 1000));
-            bool alive = true;
-            for (const double deadline = now() + walking; now() < deadline && alive;) {
-                const Screen screen = game.grab();
-                alive = !dead(screen);
-                if (!shown && showsPrompt(screen, prompt)) {
-                    seen = screen;
-                    shown = true;
-                }
-            }
-            release("w");
-            // A tap may act before any look sees the prompt: done if the walk was survived.
-            if (alive && !shown) {
-                return true;
-            }
-        } else {
-            // Short steps, each followed by a look: what the screen shows is where the player
-            // stands, however slowly the screenshots come.
-            for (double walked = 0.0; !shown && walked < 1.5 * from; walked += kStep * kWalkSpeed) {
-                walkFor(kStep);
-                seen = game.grab();
-                shown = showsPrompt(seen, prompt);
-            }
-            if (shown && pressedAt != nullptr) {
-                *pressedAt = now();
-            }
-            if (shown) {
-                press(key);
-            }
-        }
-        if (shown) {
+            press(key);
             if (prompted != nullptr) {
                 *prompted = seen;
             }

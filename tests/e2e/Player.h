@@ -70,12 +70,11 @@ public:
     // sidesteps when hit and respawns when killed. Without settle it stops as soon as the HUD
     // shows a location that near, which may lie a few units behind. False after the limit.
     bool walkTo(const Point& target, double within, bool settle = true, double seconds = 300.0);
-    // Runs to about `from` units before the target, then walks at it until the HUD shows the
-    // prompt and presses the key: in short steps with a look after each, or, onTheWay, tapping
-    // the key all along a steady walk past it (the UFOs miss a moving player; true once the
-    // walk is survived, prompt seen or not). The prompt's screen is kept as a step and where
-    // asked; false after a few tries.
-    bool approach(const Point& target, const std::string& prompt, double from, const std::string& key, bool onTheWay,
+    // Runs to about `from` units before the target, then walks at it in short steps with a
+    // look after each (what the screen shows is where the player stands, however slowly the
+    // screenshots come) until the HUD shows the prompt, and presses the key. The prompt's
+    // screen is kept as a step and where asked; false after a few tries.
+    bool approach(const Point& target, const std::string& prompt, double from, const std::string& key,
                   Screen* prompted = nullptr, double* pressedAt = nullptr);
     bool dead(const Screen& screen) const;
     bool respawn();
