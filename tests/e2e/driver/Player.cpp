@@ -40,12 +40,19 @@ const int kRingColour[3] = {89, 115, 153};
 const glm::vec2 kSunCentre(640.0f, 362.0f);
 const float kSunGlow = 50.0f;
 const int kExploreCentre[2] = {123, 665};
+const float kFinalTextX = 40.0f;  // 30 glyphs at scale 2, centred
+const float kFinalTextY = 288.0f;
+
+const Point kRocketAt{0.0, 0.0};
+const Point kLandedAt{40.0, 0.0};  // where the player stands once the rocket is down
+const char* const kPickUpPrompt = "PRESS G TO PICK UP ARTEFACT";
+const char* const kTakeOffPrompt = "PRESS M TO LEAVE THE PLANET";
 
 const double kFrameTime = 0.25;  // a slow frame of the software renderer
 const double kStep = 0.3;        // seconds of walking between two looks when closing in
-                           // seconds between two taps of a key on the way
-const double kWalkSpeed = 5.0;  // units per second on the flat; running doubles it
-const double kRunUntil = 20.0;  // units from the target: closer, the player steps
+                                 // seconds between two taps of a key on the way
+const double kWalkSpeed = 5.0;   // units per second on the flat; running doubles it
+const double kRunUntil = 20.0;   // units from the target: closer, the player steps
 const double kMousePixelsPerDegree = 10.0;
 const int kLargestMouseMove = 200;
 
@@ -223,6 +230,10 @@ std::string Player::title(const Screen& screen) const {
     return trimmedText(font.read(screen, 10.0f, kTitleY, 2.0f, 22));
 }
 
+std::string Player::finalText(const Screen& screen) const {
+    return trimmedText(font.read(screen, kFinalTextX, kFinalTextY, 2.0f, 30));
+}
+
 std::string Player::artefactCount(const Screen& screen) const {
     return trimmedText(font.read(screen, kCountX, kCountY, 1.0f, 13));
 }
@@ -360,7 +371,71 @@ bool Player::explore() {
     const bool left = step(
         "star map left", [this](const Screen& screen) { return !onStarMap(screen); }, 120);
     game.mouseUp();
+    // Every landing turns the player towards the rocket.
+    yaw = 180.0;
     return left;
+}
+
+bool Player::landOn(const std::string& levelFile) {
+    return pickPlanet(levelFile) && explore() && land();
+}
+
+bool Player::land() {
+    return step(
+               "landing, HUD hidden",
+               [&](const Screen& screen) { return showsScene(screen) && !onStarMap(screen) && lives(screen) == 0; },
+               120) &&
+           step(
+               "on foot, HUD shown",
+               [&](const Screen& screen) {
+                   Point where;
+                   // The lives are those the last planet left.
+                   return showsScene(screen) && showsPlayingHud(screen) && location(screen, &where) &&
+                          distance(where, kLandedAt) < 2.0;
+               },
+               180);
+}
+
+Point Player::crystalOf(const std::string& levelFile) {
+    const testing_support::JsonTree level = testing_support::readRunJson(levelFile);
+    return {testing_support::jsonNumber(testing_support::jsonMember(level.get(), "artefactPositionX")),
+            testing_support::jsonNumber(testing_support::jsonMember(level.get(), "artefactPositionY"))};
+}
+
+bool Player::takeCrystal(const std::string& levelFile) {
+    bool killed = false;
+    return approach(crystalOf(levelFile), kPickUpPrompt, 20.0, "g") &&
+           step(
+               "crystal taken",
+               [&](const Screen& screen) {
+                   killed = dead(screen);
+                   return killed || !showsPrompt(screen, kPickUpPrompt);
+               },
+               30) &&
+           (!killed || respawn());
+}
+
+bool Player::leavePlanet() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        bool killed = false;
+        if (!approach(kRocketAt, kTakeOffPrompt, 25.0, "m") ||
+            !step(
+                "take-off, HUD hidden",
+                [&](const Screen& screen) {
+                    killed = dead(screen);
+                    return killed || (showsScene(screen) && lives(screen) == 0);
+                },
+                60)) {
+            return false;
+        }
+        if (!killed) {
+            return true;
+        }
+        if (!respawn()) {
+            return false;
+        }
+    }
+    return false;
 }
 
 int Player::lives(const Screen& screen) const {

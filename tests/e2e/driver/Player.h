@@ -49,11 +49,25 @@ public:
     // Star map.
     std::string title(const Screen& screen) const;
     std::string artefactCount(const Screen& screen) const;
+    // The text of the final screen, once every artefact is found.
+    std::string finalText(const Screen& screen) const;
     bool waitForStarMap(const std::string& name);
     bool onStarMap(const Screen& screen) const;
     // Clicks the planet of this level file on its ring until the map names it, then EXPLORE.
     bool pickPlanet(const std::string& levelFile);
     bool explore();
+
+    // A visit in the steps a player takes: the planet of this level file picked and explored;
+    // the landing watched until the player stands by the rocket with the HUD shown; the
+    // crystal picked up with G; the rocket boarded with M until the HUD hides for the take-off.
+    // Killed on the way, the player respawns and goes on; killed just as G went down, the
+    // crystal may or may not be taken: the star map's count tells.
+    bool landOn(const std::string& levelFile);
+    bool land();
+    bool takeCrystal(const std::string& levelFile);
+    bool leavePlanet();
+    // The crystal's place on the planet of this level file.
+    static Point crystalOf(const std::string& levelFile);
 
     // On foot.
     int lives(const Screen& screen) const;
