@@ -279,9 +279,15 @@ bool Player::pickPlanet(const std::string& levelFile) {
             letter = static_cast<char>(toupper(static_cast<unsigned char>(letter)));
         }
     }
+    // The star's flickering glow is left out, but never the whole of the innermost ring,
+    // which lies within the glow's usual reach.
+    float glow = kSunGlow;
+    for (double angle = 0.0; angle < 2.0 * M_PI; angle += M_PI / 180.0) {
+        glow = std::min(glow, 0.6f * glm::length(onRing(radius, angle) - kSunCentre));
+    }
     for (int attempt = 0; attempt < 8 && !name.empty(); ++attempt) {
         // The planet is what has lit up on its ring between two shots: where it went it is
-        // brighter than the sky that was there; the star's flickering glow is left out.
+        // brighter than the sky that was there.
         const Screen first = game.grab();
         pause(1.0);
         const double secondFrom = now();
@@ -291,7 +297,7 @@ bool Player::pickPlanet(const std::string& levelFile) {
         std::vector<uint8_t> marked(static_cast<size_t>(second.width) * second.height, 0);
         for (double angle = 0.0; angle < 2.0 * M_PI; angle += M_PI / 360.0) {
             const glm::vec2 at = onRing(radius, angle);
-            if (glm::length(at - kSunCentre) < kSunGlow) {
+            if (glm::length(at - kSunCentre) < glow) {
                 continue;
             }
             for (int y = static_cast<int>(at.y) - 4; y <= static_cast<int>(at.y) + 4; ++y) {
