@@ -18,9 +18,6 @@ using e2e::Point;
 using e2e::Screen;
 
 const char* const kPlanet = "levels/system_1/s1p3.json";
-const Point kRocket{0.0, 0.0};
-const char* const kPickUpPrompt = "PRESS G TO PICK UP ARTEFACT";
-const char* const kTakeOffPrompt = "PRESS M TO LEAVE THE PLANET";
 
 // The crystal's violet facets, a colour nothing else on the snow planet has.
 int crystalPixels(const Screen& screen) {
@@ -115,18 +112,19 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
     const Point crystal = Player::crystalOf(kPlanet);
     Screen withCrystal;
     double pickedAt = 0.0;
-    ASSERT_TRUE(player.approach(crystal, kPickUpPrompt, 20.0, "g", &withCrystal, &pickedAt));
+    ASSERT_TRUE(player.approach(crystal, e2e::kPickUpPrompt, 20.0, "g", &withCrystal, &pickedAt));
     ASSERT_TRUE(player.step(
         "crystal gone",
         [&](const Screen& screen) {
-            return player.lives(screen) > 0 && !player.showsPrompt(screen, kPickUpPrompt) && crystalPixels(screen) == 0;
+            return player.lives(screen) > 0 && !player.showsPrompt(screen, e2e::kPickUpPrompt) &&
+                   crystalPixels(screen) == 0;
         },
         30));
     const double pickedUntil = player.now();
 
     // Back to the rocket and away.
     double boardedAt = 0.0;
-    ASSERT_TRUE(player.approach(kRocket, kTakeOffPrompt, 25.0, "m", nullptr, &boardedAt));
+    ASSERT_TRUE(player.approach(e2e::kRocketAt, e2e::kTakeOffPrompt, 25.0, "m", nullptr, &boardedAt));
     Screen leaving;
     ASSERT_TRUE(player.step(
         "take-off, HUD hidden",

@@ -43,10 +43,7 @@ const int kExploreCentre[2] = {123, 665};
 const float kFinalTextX = 40.0f;  // 30 glyphs at scale 2, centred
 const float kFinalTextY = 288.0f;
 
-const Point kRocketAt{0.0, 0.0};
 const Point kLandedAt{40.0, 0.0};  // where the player stands once the rocket is down
-const char* const kPickUpPrompt = "PRESS G TO PICK UP ARTEFACT";
-const char* const kTakeOffPrompt = "PRESS M TO LEAVE THE PLANET";
 
 const double kFrameTime = 0.25;  // a slow frame of the software renderer
 const double kStep = 0.3;        // seconds of walking between two looks when closing in

@@ -36,6 +36,11 @@ private:
     std::vector<std::string> rows;
 };
 
+// The HUD's prompts on foot, and where the rocket stands on every planet.
+constexpr const char* kPickUpPrompt = "PRESS G TO PICK UP ARTEFACT";
+constexpr const char* kTakeOffPrompt = "PRESS M TO LEAVE THE PLANET";
+constexpr Point kRocketAt{0.0, 0.0};
+
 class Player {
 public:
     explicit Player(GameSession& game);
