@@ -81,7 +81,6 @@ public:
     bool location(const Screen& screen, Point* where) const;
     // The location once it has stood still for a full update: where the player stands now.
     bool standingAt(Point* where);
-    double heading() const { return yaw; }
     // Turns with the mouse to the heading (degrees, counter-clockwise from +x).
     void turnTo(double degrees);
     void face(const Point& target);
