@@ -1,8 +1,8 @@
 // The whole game, as a person finishes it: every planet of the system visited from the star
 // map, its crystal picked up and the rocket boarded again, until the star map gives way to
-// the final screen and its music; then EXIT. A visit the UFOs spoil (the player killed just
-// as G went down) is made again, as a player would once the map's count shows the miss. It
-// takes many minutes, so it has a label of its own. Every step's screenshot is in
+// the final screen and its music; then EXIT. A visit after which the map's count has not
+// grown is made again, as a player would. It takes many minutes, so it has a label of its
+// own; the lives lost on each planet are in "lives lost.txt" beside the screenshots. Every step's screenshot is in
 // build/test-output/playthrough/all_artefacts/.
 #include <gtest/gtest.h>
 

@@ -52,16 +52,15 @@ int main(int argc, char** argv) {
     const e2e::Point crystal{
         testing_support::jsonNumber(testing_support::jsonMember(level.get(), "artefactPositionX")),
         testing_support::jsonNumber(testing_support::jsonMember(level.get(), "artefactPositionY"))};
-    e2e::Point here;
-    if (!player.standingAt(&here)) {
-        return 1;
-    }
+    const e2e::Point here = player.whereNow();
     const double away = std::hypot(crystal.x - here.x, crystal.y - here.y);
     const e2e::Point lookout{crystal.x - (crystal.x - here.x) / away * kCrystalDistance,
                              crystal.y - (crystal.y - here.y) / away * kCrystalDistance};
     if (!player.walkTo(lookout, 3.0)) {
         return 1;
     }
+    // Still for the picture.
+    player.stop();
     player.face(crystal);
     game.moveMouseBy(0, kLookUp);
     pause(1.5);

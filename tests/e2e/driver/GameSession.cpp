@@ -335,10 +335,13 @@ Screen GameSession::grab() {
     if (window.empty()) {
         return screen;
     }
-    const std::string png = run("import -window " + window + " png:- 2>/dev/null");
+    // Uncompressed 8-bit pixels: a player steering by the screen cannot wait for a PNG encoder.
+    const double from = seconds();
+    const std::string ppm = run("import -window " + window + " -depth 8 ppm:- 2>/dev/null");
+    grabbedAt = (from + seconds()) / 2.0;
     int channels = 0;
     stbi_set_flip_vertically_on_load(0);
-    stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(png.data()), static_cast<int>(png.size()),
+    stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(ppm.data()), static_cast<int>(ppm.size()),
                                             &screen.width, &screen.height, &channels, 3);
     if (pixels != nullptr) {
         screen.rgb.assign(pixels, pixels + static_cast<size_t>(screen.width) * screen.height * 3);
@@ -429,6 +432,30 @@ std::string GameSession::log() const {
 
 Samples GameSession::capture() const {
     return readWavSamples(folder + "/capture.wav");
+}
+
+Samples GameSession::captureTail(double seconds) const {
+    const std::string path = folder + "/capture.wav";
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return {};
+    }
+    char header[256] = {};
+    const std::string head(header, fread(header, 1, sizeof(header), file));
+    const size_t data = head.find("data", 12);
+    fseek(file, 0, SEEK_END);
+    const long size = ftell(file);
+    Samples samples;
+    if (data != std::string::npos) {
+        const long first = static_cast<long>(data) + 8;
+        const long wanted = static_cast<long>(seconds * kSampleRate);
+        const long start = std::max(first, first + ((size - first) / 2 - wanted) * 2);
+        samples.resize(static_cast<size_t>(std::max(0L, size - start) / 2));
+        fseek(file, start, SEEK_SET);
+        samples.resize(fread(samples.data(), 2, samples.size(), file));
+    }
+    fclose(file);
+    return samples;
 }
 
 void GameSession::fail(const std::string& step) {

@@ -63,6 +63,8 @@ public:
     bool waitForWindow(double seconds);
 
     Screen grab();
+    // When the last screenshot was taken (seconds since the start): halfway through the grab.
+    double lastGrabAt() const { return grabbedAt; }
     // Grabs until the condition holds for a screenshot; on time-out records the step as failed.
     bool waitFor(const std::string& step, const std::function<bool(const Screen&)>& condition, double seconds);
     // The last screenshot taken, saved under the step's name for people to look at.
@@ -90,6 +92,8 @@ public:
     std::string log() const;
     // What the sound device mixed; complete once the game has ended.
     Samples capture() const;
+    // The last seconds of the capture while the game still plays (the device writes it as it mixes).
+    Samples captureTail(double seconds) const;
     // Records a failed step: keeps the screenshot, the capture and the log.
     void fail(const std::string& step);
 
@@ -109,6 +113,7 @@ private:
     int exitCode = -1;
     std::chrono::steady_clock::time_point started;
     double windowShown = 0.0;
+    double grabbedAt = 0.0;
     Screen last;
 };
 

@@ -43,26 +43,10 @@ const int kExploreCentre[2] = {123, 665};
 const float kFinalTextX = 40.0f;  // 30 glyphs at scale 2, centred
 const float kFinalTextY = 288.0f;
 
-const Point kLandedAt{40.0, 0.0};  // where the player stands once the rocket is down
-
 const double kFrameTime = 0.25;  // a slow frame of the software renderer
-const double kStep = 0.3;        // seconds of walking between two looks when closing in
-                                 // seconds between two taps of a key on the way
-const double kWalkSpeed = 5.0;   // units per second on the flat; running doubles it
-const double kRunUntil = 20.0;   // units from the target: closer, the player steps
-const double kMousePixelsPerDegree = 10.0;
-const int kLargestMouseMove = 200;
 
 void pause(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
-
-double normalised(double degrees) {
-    return std::remainder(degrees, 360.0);
-}
-
-double distance(const Point& a, const Point& b) {
-    return std::hypot(a.x - b.x, a.y - b.y);
 }
 
 std::string trimmedText(std::string text) {
@@ -216,11 +200,23 @@ void Player::keepStep(const std::string& name) {
 
 bool Player::step(const std::string& name, const std::function<bool(const Screen&)>& condition, double seconds) {
     const std::string named = numbered(name);
-    const bool shown = game.waitFor(named, condition, seconds);
-    if (shown) {
-        game.keep(named);
+    const double deadline = now() + seconds;
+    bool killed = false;
+    const auto shownOrKilled = [&](const Screen& screen) {
+        const bool holds = condition(screen);
+        killed = !holds && speed > 0.0 && !respawning && dead(screen);
+        return holds || killed;
+    };
+    while (game.waitFor(named, shownOrKilled, std::max(0.0, deadline - now()))) {
+        if (!killed) {
+            game.keep(named);
+            return true;
+        }
+        if (!respawn()) {
+            return false;
+        }
     }
-    return shown;
+    return false;
 }
 
 std::string Player::title(const Screen& screen) const {
@@ -262,6 +258,7 @@ bool Player::pickPlanet(const std::string& levelFile) {
     for (unsigned int i = 0; planets != nullptr && planets->type == json_array && i < planets->u.array.length; ++i) {
         const json_value* planet = planets->u.array.values[i];
         if (testing_support::jsonText(testing_support::jsonMember(planet, "levelPath")) == levelFile) {
+            this->planet = levelFile;
             name = testing_support::jsonText(testing_support::jsonMember(planet, "name"));
             speed = testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitSpeed"));
             radius =
@@ -379,66 +376,10 @@ bool Player::explore() {
     return left;
 }
 
-bool Player::landOn(const std::string& levelFile) {
-    return pickPlanet(levelFile) && explore() && land();
-}
-
-bool Player::land() {
-    return step(
-               "landing, HUD hidden",
-               [&](const Screen& screen) { return showsScene(screen) && !onStarMap(screen) && lives(screen) == 0; },
-               120) &&
-           step(
-               "on foot, HUD shown",
-               [&](const Screen& screen) {
-                   Point where;
-                   // The lives are those the last planet left.
-                   return showsScene(screen) && showsPlayingHud(screen) && location(screen, &where) &&
-                          distance(where, kLandedAt) < 2.0;
-               },
-               180);
-}
-
 Point Player::crystalOf(const std::string& levelFile) {
     const testing_support::JsonTree level = testing_support::readRunJson(levelFile);
     return {testing_support::jsonNumber(testing_support::jsonMember(level.get(), "artefactPositionX")),
             testing_support::jsonNumber(testing_support::jsonMember(level.get(), "artefactPositionY"))};
-}
-
-bool Player::takeCrystal(const std::string& levelFile) {
-    bool killed = false;
-    return approach(crystalOf(levelFile), kPickUpPrompt, 20.0, "g") &&
-           step(
-               "crystal taken",
-               [&](const Screen& screen) {
-                   killed = dead(screen);
-                   return killed || !showsPrompt(screen, kPickUpPrompt);
-               },
-               30) &&
-           (!killed || respawn());
-}
-
-bool Player::leavePlanet() {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        bool killed = false;
-        if (!approach(kRocketAt, kTakeOffPrompt, 25.0, "m") ||
-            !step(
-                "take-off, HUD hidden",
-                [&](const Screen& screen) {
-                    killed = dead(screen);
-                    return killed || (showsScene(screen) && lives(screen) == 0);
-                },
-                60)) {
-            return false;
-        }
-        if (!killed) {
-            return true;
-        }
-        if (!respawn()) {
-            return false;
-        }
-    }
-    return false;
 }
 
 int Player::lives(const Screen& screen) const {
@@ -473,169 +414,6 @@ bool Player::location(const Screen& screen, Point* where) const {
     }
     *where = Point{static_cast<double>(x), static_cast<double>(y)};
     return true;
-}
-
-bool Player::standingAt(Point* where) {
-    Point previous;
-    bool have = false;
-    double previousAt = 0.0;
-    const double deadline = now() + 15.0;
-    while (now() < deadline) {
-        Point reading;
-        if (!location(game.grab(), &reading)) {
-            pause(0.1);
-            continue;
-        }
-        // The HUD shows the location once a second.
-        if (have && now() - previousAt < 1.3) {
-            continue;
-        }
-        if (have && reading.x == previous.x && reading.y == previous.y) {
-            *where = reading;
-            return true;
-        }
-        previous = reading;
-        previousAt = now();
-        have = true;
-    }
-    return false;
-}
-
-void Player::turnTo(double degrees) {
-    int pixels = static_cast<int>(std::lround(-normalised(degrees - yaw) * kMousePixelsPerDegree));
-    yaw = normalised(yaw - pixels / kMousePixelsPerDegree);
-    while (pixels != 0) {
-        const int move = std::max(-kLargestMouseMove, std::min(kLargestMouseMove, pixels));
-        game.moveMouseBy(move, 0);
-        pixels -= move;
-    }
-}
-
-void Player::face(const Point& target) {
-    Point here;
-    if (location(game.grab(), &here)) {
-        turnTo(std::atan2(target.y - here.y, target.x - here.x) * 180.0 / M_PI);
-    }
-}
-
-void Player::walkFor(double seconds) {
-    hold("w");
-    pause(seconds);
-    release("w");
-}
-
-void Player::stop() {
-    for (const char* key : {"w", "a", "Shift_L"}) {
-        release(key);
-    }
-}
-
-void Player::press(const std::string& key) {
-    game.key(key);
-}
-
-bool Player::respawn() {
-    press("space");
-    return step(
-        "respawned", [this](const Screen& screen) { return lives(screen) == 5; }, 60);
-}
-
-bool Player::walkTo(const Point& target, double within, bool settle, double seconds) {
-    const double deadline = now() + seconds;
-    bool running = false;
-    int livesBefore = 0;
-    while (now() < deadline) {
-        const Screen screen = game.grab();
-        Point here;
-        if (dead(screen)) {
-            stop();
-            running = false;
-            if (!respawn()) {
-                return false;
-            }
-            continue;
-        }
-        if (!location(screen, &here)) {
-            continue;
-        }
-        const double bearing = std::atan2(target.y - here.y, target.x - here.x) * 180.0 / M_PI;
-        if (!settle && distance(here, target) <= within) {
-            stop();
-            return true;
-        }
-        if (distance(here, target) > kRunUntil) {
-            if (std::fabs(normalised(bearing - yaw)) > 4.0) {
-                turnTo(bearing);
-            }
-            if (!running) {
-                hold("Shift_L");
-                hold("w");
-                running = true;
-            }
-            // A life lost on the way: a step aside out of the line of fire.
-            const int shown = lives(screen);
-            if (shown > 0 && shown < livesBefore) {
-                hold("a");
-                pause(0.6);
-                release("a");
-            }
-            livesBefore = shown;
-            continue;
-        }
-        stop();
-        running = false;
-        if (!standingAt(&here)) {
-            continue;
-        }
-        const double left = distance(here, target);
-        if (left <= within) {
-            return true;
-        }
-        turnTo(std::atan2(target.y - here.y, target.x - here.x) * 180.0 / M_PI);
-        walkFor(left / kWalkSpeed * 0.8);
-    }
-    stop();
-    game.fail("walk to " + std::to_string(static_cast<int>(target.x)) + " " +
-              std::to_string(static_cast<int>(target.y)));
-    return false;
-}
-
-bool Player::approach(const Point& target, const std::string& prompt, double from, const std::string& key,
-                      Screen* prompted, double* pressedAt) {
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const Screen screen = game.grab();
-        Point here;
-        if (dead(screen)) {
-            respawn();
-            continue;
-        }
-        if (!location(screen, &here) || !walkTo(target, from, false)) {
-            continue;
-        }
-        face(target);
-        Screen seen;
-        bool shown = false;
-        // Short steps, each followed by a look: what the screen shows is where the player
-        // stands, however slowly the screenshots come.
-        for (double walked = 0.0; !shown && walked < 1.5 * from; walked += kStep * kWalkSpeed) {
-            walkFor(kStep);
-            seen = game.grab();
-            shown = showsPrompt(seen, prompt);
-        }
-        if (shown) {
-            if (pressedAt != nullptr) {
-                *pressedAt = now();
-            }
-            press(key);
-            if (prompted != nullptr) {
-                *prompted = seen;
-            }
-            seen.save(game.outputFolder() + "/" + numbered("prompt " + prompt) + ".png");
-            return true;
-        }
-    }
-    game.fail("prompt " + prompt);
-    return false;
 }
 
 bool Player::heardBetween(const GameSession& game, const Samples& capture, const std::string& sound, double from,

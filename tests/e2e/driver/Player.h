@@ -40,12 +40,15 @@ private:
 constexpr const char* kPickUpPrompt = "PRESS G TO PICK UP ARTEFACT";
 constexpr const char* kTakeOffPrompt = "PRESS M TO LEAVE THE PLANET";
 constexpr Point kRocketAt{0.0, 0.0};
+// The violet of the crystal's shards, a colour nothing else on a planet has.
+bool isCrystalShard(const uint8_t* pixel);
 
 class Player {
 public:
     explicit Player(GameSession& game);
 
-    // Waits until the condition holds for the screen and keeps it as the next numbered step.
+    // Waits until the condition holds for the screen and keeps it as the next numbered step;
+    // killed while walking, the player respawns and waits on.
     bool step(const std::string& name, const std::function<bool(const Screen&)>& condition, double seconds);
     Screen screen() { return game.grab(); }
     // Keeps the last screenshot as the next numbered step.
@@ -65,41 +68,63 @@ public:
     // A visit in the steps a player takes: the planet of this level file picked and explored;
     // the landing watched until the player stands by the rocket with the HUD shown; the
     // crystal picked up with G; the rocket boarded with M until the HUD hides for the take-off.
-    // Killed on the way, the player respawns and goes on; killed just as G went down, the
-    // crystal may or may not be taken: the star map's count tells.
+    // Killed on the way, the player respawns and goes on; the crystal is taken once its
+    // pick-up is heard.
     bool landOn(const std::string& levelFile);
     bool land();
-    bool takeCrystal(const std::string& levelFile);
-    bool leavePlanet();
+    // The first tap of the key is given where asked.
+    bool takeCrystal(const std::string& levelFile, double* pickedAt = nullptr);
+    bool leavePlanet(double* boardedAt = nullptr);
     // The crystal's place on the planet of this level file.
     static Point crystalOf(const std::string& levelFile);
 
-    // On foot.
+    // On foot. The player keeps walking (W held) from the landing to the take-off, outside a
+    // wait it asks for itself: a UFO's shot flies at where the eye was when it was fired, so
+    // a walking player is rarely hit and a standing one always is.
     int lives(const Screen& screen) const;
     bool showsPlayingHud(const Screen& screen) const;
     bool showsPrompt(const Screen& screen, const std::string& prompt) const;
     bool location(const Screen& screen, Point* where) const;
-    // The location once it has stood still for a full update: where the player stands now.
-    bool standingAt(Point* where);
+    bool dead(const Screen& screen) const;
     // Turns with the mouse to the heading (degrees, counter-clockwise from +x).
     void turnTo(double degrees);
+    // Walks on along the heading.
+    void walkOn(double degrees);
+    // The first location the HUD shows that it took after this call: a point of the walk
+    // since then. False after the limit.
+    bool freshLocation(Point* where, double seconds = 30.0);
+    // Where the player is now: the HUD's last location carried forward along the player's
+    // own heading and pace since the game took it.
+    Point whereNow() const;
+    // Walks on until that is within `within` of the target; respawns when killed.
+    bool walkTo(const Point& target, double within, double seconds = 300.0);
+    // Turns towards the target from where the player is now.
     void face(const Point& target);
-    // Runs, then walks in short steps, until the location is within `within` of the target;
-    // sidesteps when hit and respawns when killed. Without settle it stops as soon as the HUD
-    // shows a location that near, which may lie a few units behind. False after the limit.
-    bool walkTo(const Point& target, double within, bool settle = true, double seconds = 300.0);
-    // Runs to about `from` units before the target, then walks at it in short steps with a
-    // look after each (what the screen shows is where the player stands, however slowly the
-    // screenshots come) until the HUD shows the prompt, and presses the key. The prompt's
-    // screen is kept as a step and where asked; false after a few tries.
-    bool approach(const Point& target, const std::string& prompt, double from, const std::string& key,
-                  Screen* prompted = nullptr, double* pressedAt = nullptr);
-    bool dead(const Screen& screen) const;
+    // Walks up to the target, straight at what the screen shows of it once it is in sight,
+    // and taps the key between looks while within reach, until done() holds for a look (the
+    // first tap's time is given). Passing the target it walks on and comes back round, never
+    // backing up; killed, it respawns and goes on. Fails only on the step's time limit.
+    struct Errand {
+        std::string name;
+        Point target;
+        double reach = 0.0;  // the game's distance for facing the target
+        std::string key;
+        std::string prompt;
+        // The target on the screen: the column it is centred on, or a negative value.
+        std::function<double(const Screen&, double* size)> sight;
+        std::function<bool(const Screen&, double firstTap)> done;
+        double seconds = 300.0;
+    };
+    bool run(const Errand& errand, double* firstTap = nullptr);
     bool respawn();
     void press(const std::string& key);
     void hold(const std::string& key) { game.keyDown(key); }
     void release(const std::string& key) { game.keyUp(key); }
+    // Stands still: only for a player who means to.
     void stop();
+    // Lives lost on the planets visited so far, a line each, also in "lives lost.txt" of
+    // the session's folder.
+    std::string livesLost() const { return lostReport; }
 
     double now() const { return game.seconds(); }
     // Whether the capture has this sound starting between the two times of the game's clock
@@ -109,12 +134,58 @@ public:
                              double to);
 
 private:
-    void walkFor(double seconds);
+    // One screenshot and what the player reads from it.
+    struct Look {
+        Screen screen;
+        double at = 0.0;
+        double heading = 0.0;
+        bool dead = false;
+        int lives = 0;
+    };
+    // A stretch of walking at one heading and pace, from its start on.
+    struct Leg {
+        double at = 0.0;
+        double heading = 0.0;
+        double speed = 0.0;
+    };
+    Look look();
+    void reckon(const Look& seen);
+    void anchorAt(const Point& where, double at);
+    Point reckonedAt(double at) const;
+    void pace(double speed);
+    void countLives(const Look& seen);
+    void beginVisit(int livesOnLanding);
+    void endVisit();
+    bool heardSince(const std::string& sound, double since) const;
     std::string numbered(const std::string& name);
+    // A line of what the player saw and did, into "player.log" of the session's folder.
+    void note(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
     GameSession& game;
     HudFont font;
     int steps = 0;
     double yaw = 180.0;  // where the player looks on landing: towards the rocket
+    double speed = 0.0;  // units per second of the keys held now
+    bool respawning = false;
+    // Dead reckoning: the HUD's last location with the moment the game took it, and the legs
+    // walked since.
+    Point anchor;
+    double anchoredAt = 0.0;
+    std::vector<Leg> legs;
+    // The location the HUD shows and the span of time within which the game took it.
+    std::string shown;
+    double shownFrom = 0.0;
+    double shownUntil = 0.0;
+    Point shownPoint;
+    double lastLookAt = 0.0;
+    // Readings taken before this moment (the last respawn) belong to another life.
+    double trustFrom = 0.0;
+    // Lives: those at the visit's start or the last respawn, and the last seen.
+    std::string planet;  // the level file of the planet picked last
+    int visitLost = 0;
+    int livesFrom = 0;
+    int livesSeen = 0;
+    std::string lostReport;
 };
 
 }  // namespace e2e

@@ -1,0 +1,542 @@
+// The player on a planet: the landing, walking with the mouse and the keys, the crystal and
+// the rocket, deaths and respawns. The player never stands still unless asked to, keeps
+// track of where it is between the HUD's location updates, and trusts what the screen shows
+// of its target over that reckoning.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <iostream>
+#include <thread>
+
+#include "Player.h"
+#include "support/TestSupport.h"
+
+namespace e2e {
+
+namespace {
+
+const Point kLandedAt{40.0, 0.0};      // where the player stands once the rocket is down, and after a respawn
+const double kLandingHeading = 180.0;  // towards the rocket
+
+const double kWalkSpeed = 5.0;  // units per second on the flat
+const double kRunSpeed = 10.0;
+const double kRunFrom = 30.0;  // units from the target: farther, the player runs
+// The HUD takes the location once a second, in the first frame after the second is over.
+const double kLocationPause = 1.0;
+const double kLongestFrame = 0.3;
+
+const double kMousePixelsPerDegree = 10.0;
+const int kLargestMouseMove = 200;
+const double kMostTurn = 60.0;     // degrees per look: the walk bends rather than pivots
+const double kComeBackFrom = 8.0;  // units past the target before the player turns back
+const double kSightFrom = 30.0;    // units: closer, what the screen shows steers
+const double kTapGap = 0.12;       // seconds between the two taps of a key after a look
+const double kRespawnLimit = 60.0;
+
+// The view's 90-degree vertical field over 720 rows: pixels from the centre per unit of tangent.
+const double kFocalPixels = 360.0;
+const int kCentreColumn = 640;
+// Parts of the window the HUD covers: its texts and lives along the top, the prompts, the gun
+// at the lower right and the compass at the lower left.
+const int kHudTop = 60;
+const int kPromptTop = 112;
+const int kPromptBottom = 152;
+const int kGunLeft = 680;
+const int kGunTop = 390;
+const int kCompassRight = 90;
+const int kCompassTop = 620;
+// The crystal is about 2.5 units tall with its shards: this many pixels at one unit away.
+const double kCrystalPixelsAtOneUnit = 900.0;
+
+void pause(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+double normalised(double degrees) {
+    return std::remainder(degrees, 360.0);
+}
+
+double distance(const Point& a, const Point& b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+double bearing(const Point& from, const Point& to) {
+    return std::atan2(to.y - from.y, to.x - from.x) * 180.0 / M_PI;
+}
+
+// The HUD writes each coordinate truncated towards zero: the middle of what it may stand for.
+double middleOf(double shown) {
+    return shown > 0.0 ? shown + 0.5 : (shown < 0.0 ? shown - 0.5 : 0.0);
+}
+
+bool coveredByHud(int x, int y) {
+    return y < kHudTop || (y >= kPromptTop && y < kPromptBottom) || (x >= kGunLeft && y >= kGunTop) ||
+           (x < kCompassRight && y >= kCompassTop);
+}
+
+// What to look for on the screen: pixels of the target's colours, of which some must be of
+// the colours only the target has.
+struct Sought {
+    int band = 0;   // columns wide
+    int least = 0;  // pixels within the band
+    std::function<bool(const uint8_t*)> colour;
+    int leastTelling = 0;
+    std::function<bool(const uint8_t*)> telling;
+};
+
+// The column of the window around which most pixels of the colours lie, within a band of
+// columns, and the rows those pixels span; -1 when too few are found.
+double densestColumn(const Screen& screen, const Sought& sought, int* rows) {
+    std::vector<int> perColumn(static_cast<size_t>(screen.width), 0);
+    std::vector<int> tellingPerColumn(static_cast<size_t>(screen.width), 0);
+    std::vector<int> top(static_cast<size_t>(screen.width), screen.height);
+    std::vector<int> bottom(static_cast<size_t>(screen.width), -1);
+    for (int y = 0; y < screen.height; ++y) {
+        for (int x = 0; x < screen.width; ++x) {
+            const uint8_t* pixel = screen.at(x, y);
+            if (!coveredByHud(x, y) && sought.colour(pixel)) {
+                ++perColumn[x];
+                tellingPerColumn[x] += sought.telling(pixel);
+                top[x] = std::min(top[x], y);
+                bottom[x] = std::max(bottom[x], y);
+            }
+        }
+    }
+    int best = 0;
+    int bestStart = 0;
+    int sum = 0;
+    for (int x = 0; x < screen.width; ++x) {
+        sum += perColumn[x] - (x >= sought.band ? perColumn[x - sought.band] : 0);
+        if (sum > best) {
+            best = sum;
+            bestStart = x - sought.band + 1;
+        }
+    }
+    double weighted = 0.0;
+    int telling = 0;
+    int highest = screen.height;
+    int lowest = -1;
+    for (int x = std::max(0, bestStart); x < bestStart + sought.band; ++x) {
+        weighted += static_cast<double>(x) * perColumn[x];
+        telling += tellingPerColumn[x];
+        highest = std::min(highest, top[x]);
+        lowest = std::max(lowest, bottom[x]);
+    }
+    if (best < sought.least || telling < sought.leastTelling) {
+        return -1.0;
+    }
+    *rows = lowest - highest + 1;
+    return weighted / best + 0.5;
+}
+
+}  // namespace
+
+bool isCrystalShard(const uint8_t* pixel) {
+    return pixel[2] > 150 && pixel[0] > pixel[1] + 25 && pixel[2] > pixel[0] + 40;
+}
+
+namespace {
+
+// The violet shards, and the cyan core, brighter and greener than any sky or ice.
+bool isCrystal(const uint8_t* pixel) {
+    return isCrystalShard(pixel) || (pixel[2] > 190 && pixel[1] > 170 && pixel[1] > pixel[0] + 80);
+}
+
+// The rocket's nose and stripes: a deep red, whatever the light; redder than any sky, sand or lava.
+bool isRocketRed(const uint8_t* pixel) {
+    return pixel[0] > 50 && pixel[1] * 4 < pixel[0] && pixel[2] * 4 < pixel[0];
+}
+
+double crystalColumn(const Screen& screen, double* away) {
+    // The UFOs' lights are of the core's cyan, never of the shards' violet.
+    static const Sought crystal{80, 20, isCrystal, 5, isCrystalShard};
+    int rows = 0;
+    const double column = densestColumn(screen, crystal, &rows);
+    *away = column >= 0.0 ? kCrystalPixelsAtOneUnit / std::max(rows, 1) : -1.0;
+    return column;
+}
+
+double rocketColumn(const Screen& screen, double* away) {
+    static const Sought rocket{60, 60, isRocketRed, 0, isRocketRed};
+    int rows = 0;
+    *away = -1.0;
+    return densestColumn(screen, rocket, &rows);
+}
+
+}  // namespace
+
+bool Player::landOn(const std::string& levelFile) {
+    return pickPlanet(levelFile) && explore() && land();
+}
+
+bool Player::land() {
+    int livesOnLanding = 0;
+    if (!step(
+            "landing, HUD hidden",
+            [&](const Screen& screen) { return showsScene(screen) && !onStarMap(screen) && lives(screen) == 0; },
+            120) ||
+        !step(
+            "on foot, HUD shown",
+            [&](const Screen& screen) {
+                Point where;
+                // The lives are those the last planet left.
+                livesOnLanding = lives(screen);
+                return showsScene(screen) && showsPlayingHud(screen) && location(screen, &where) &&
+                       distance(where, kLandedAt) < 2.0;
+            },
+            180)) {
+        return false;
+    }
+    yaw = kLandingHeading;
+    speed = 0.0;
+    anchorAt(kLandedAt, now());
+    trustFrom = now();
+    beginVisit(livesOnLanding);
+    note("landed on %s with %d lives", planet.c_str(), livesOnLanding);
+    pace(kWalkSpeed);
+    return true;
+}
+
+Player::Look Player::look() {
+    Look seen;
+    seen.screen = game.grab();
+    seen.at = game.lastGrabAt();
+    seen.heading = yaw;
+    seen.dead = dead(seen.screen);
+    seen.lives = seen.dead ? 0 : lives(seen.screen);
+    reckon(seen);
+    countLives(seen);
+    lastLookAt = seen.at;
+    return seen;
+}
+
+void Player::reckon(const Look& seen) {
+    Point reading;
+    if (seen.dead || !location(seen.screen, &reading)) {
+        return;
+    }
+    const std::string text =
+        std::to_string(static_cast<int>(reading.x)) + " " + std::to_string(static_cast<int>(reading.y));
+    if (text == shown) {
+        return;
+    }
+    // The game took this reading since the last look, and about a second after the last one.
+    double from = lastLookAt;
+    double until = seen.at;
+    if (!shown.empty()) {
+        const double earliest = std::max(from, shownFrom + kLocationPause);
+        const double latest = std::min(until, shownUntil + kLocationPause + kLongestFrame);
+        if (earliest < latest) {
+            from = earliest;
+            until = latest;
+        }
+    }
+    shown = text;
+    shownFrom = from;
+    shownUntil = until;
+    shownPoint = Point{middleOf(reading.x), middleOf(reading.y)};
+    if (from >= trustFrom) {
+        anchorAt(shownPoint, (from + until) / 2.0);
+    }
+}
+
+void Player::anchorAt(const Point& where, double at) {
+    anchor = where;
+    anchoredAt = at;
+    // The leg under way at that moment and those after it.
+    size_t first = 0;
+    while (first + 1 < legs.size() && legs[first + 1].at <= at) {
+        ++first;
+    }
+    legs.erase(legs.begin(), legs.begin() + static_cast<long>(first));
+    if (legs.empty()) {
+        legs.push_back(Leg{at, yaw, speed});
+    }
+}
+
+Point Player::reckonedAt(double at) const {
+    Point where = anchor;
+    for (size_t i = 0; i < legs.size(); ++i) {
+        const double from = std::max(legs[i].at, anchoredAt);
+        const double until = std::min(i + 1 < legs.size() ? legs[i + 1].at : at, at);
+        if (until > from) {
+            const double radians = legs[i].heading * M_PI / 180.0;
+            where.x += legs[i].speed * (until - from) * std::cos(radians);
+            where.y += legs[i].speed * (until - from) * std::sin(radians);
+        }
+    }
+    return where;
+}
+
+Point Player::whereNow() const {
+    return reckonedAt(now());
+}
+
+void Player::pace(double unitsPerSecond) {
+    if (unitsPerSecond == speed) {
+        return;
+    }
+    if (unitsPerSecond >= kRunSpeed) {
+        hold("Shift_L");
+        hold("w");
+    } else if (unitsPerSecond > 0.0) {
+        release("Shift_L");
+        hold("w");
+    } else {
+        for (const char* key : {"w", "a", "Shift_L"}) {
+            release(key);
+        }
+    }
+    speed = unitsPerSecond;
+    legs.push_back(Leg{now(), yaw, speed});
+}
+
+void Player::stop() {
+    pace(0.0);
+    for (const char* key : {"w", "a", "Shift_L"}) {
+        release(key);
+    }
+}
+
+void Player::turnTo(double degrees) {
+    int pixels = static_cast<int>(std::lround(-normalised(degrees - yaw) * kMousePixelsPerDegree));
+    yaw = normalised(yaw - pixels / kMousePixelsPerDegree);
+    while (pixels != 0) {
+        const int move = std::max(-kLargestMouseMove, std::min(kLargestMouseMove, pixels));
+        game.moveMouseBy(move, 0);
+        pixels -= move;
+    }
+    legs.push_back(Leg{now(), yaw, speed});
+}
+
+void Player::walkOn(double degrees) {
+    turnTo(degrees);
+    if (speed == 0.0) {
+        pace(kWalkSpeed);
+    }
+}
+
+void Player::face(const Point& target) {
+    turnTo(bearing(whereNow(), target));
+}
+
+void Player::press(const std::string& key) {
+    game.key(key);
+}
+
+bool Player::respawn() {
+    note("killed at %.1f %.1f; respawn", whereNow().x, whereNow().y);
+    press("space");
+    const double pressedAt = now();
+    respawning = true;
+    const bool back = step(
+        "respawned", [this](const Screen& screen) { return lives(screen) == 5 && !dead(screen); }, kRespawnLimit);
+    respawning = false;
+    if (!back) {
+        return false;
+    }
+    // The camera is put back by the rocket; readings from before belong to the last life.
+    trustFrom = pressedAt;
+    legs.clear();
+    anchorAt(kLandedAt, pressedAt);
+    livesFrom = 5;
+    livesSeen = 5;
+    return true;
+}
+
+bool Player::freshLocation(Point* where, double seconds) {
+    const double since = now();
+    const double deadline = since + seconds;
+    while (now() < deadline) {
+        const Look seen = look();
+        if (seen.dead) {
+            respawn();
+            continue;
+        }
+        if (shownFrom >= since) {
+            *where = shownPoint;
+            return true;
+        }
+    }
+    game.fail("fresh location");
+    return false;
+}
+
+bool Player::walkTo(const Point& target, double within, double seconds) {
+    const double deadline = now() + seconds;
+    while (now() < deadline) {
+        const Look seen = look();
+        if (seen.dead) {
+            if (!respawn()) {
+                break;
+            }
+            continue;
+        }
+        const Point here = whereNow();
+        const double left = distance(here, target);
+        if (left <= within) {
+            return true;
+        }
+        const double turn = normalised(bearing(here, target) - yaw);
+        turnTo(yaw + std::max(-kMostTurn, std::min(kMostTurn, turn)));
+        pace(left > kRunFrom ? kRunSpeed : kWalkSpeed);
+    }
+    game.fail("walk to " + std::to_string(static_cast<int>(target.x)) + " " +
+              std::to_string(static_cast<int>(target.y)));
+    return false;
+}
+
+bool Player::run(const Errand& errand, double* firstTap) {
+    const double deadline = now() + errand.seconds;
+    double tapped = -1.0;
+    bool promptKept = false;
+    while (now() < deadline) {
+        const Look seen = look();
+        if (seen.dead) {
+            if (!respawn()) {
+                break;
+            }
+            continue;
+        }
+        if (errand.done(seen.screen, tapped)) {
+            note("%s", errand.name.c_str());
+            game.keep(numbered(errand.name));
+            if (firstTap != nullptr) {
+                *firstTap = tapped;
+            }
+            return true;
+        }
+        const Point here = whereNow();
+        const double left = distance(here, errand.target);
+        const double reckoned = bearing(here, errand.target);
+        double heading = reckoned;
+        double away = -1.0;
+        const double column = errand.sight(seen.screen, &away);
+        bool sighted = false;
+        if (column >= 0.0 && left < kSightFrom) {
+            const double seenAt = seen.heading - std::atan((column - kCentreColumn) / kFocalPixels) * 180.0 / M_PI;
+            // Near the target the screen decides; farther away only where it agrees with the
+            // reckoning, whose error is a few units.
+            const double agreeWithin = std::max(25.0, std::atan2(8.0, left) * 180.0 / M_PI);
+            if (std::fabs(normalised(seenAt - reckoned)) < agreeWithin) {
+                heading = seenAt;
+                sighted = true;
+            }
+        }
+        const bool prompted = showsPrompt(seen.screen, errand.prompt);
+        if (prompted && !promptKept) {
+            game.keep(numbered("prompt " + errand.prompt));
+            promptKept = true;
+        }
+        note("%s: shown %s, reckoned %.1f %.1f, %.1f left, heading %.0f, seen %s %.0f (%.1f away)%s",
+             errand.name.c_str(), shown.c_str(), here.x, here.y, left, yaw, sighted ? "at" : "no", column, away,
+             prompted ? ", prompted" : "");
+        const double nearFrom = errand.reach + 2.5;
+        const bool near = prompted || left < nearFrom || (sighted && away >= 0.0 && away < nearFrom);
+        const double turn = normalised(heading - yaw);
+        // Past the target: on a little further, then round in a wide bend, never backing up.
+        if (sighted || std::fabs(turn) < 100.0 || left > kComeBackFrom) {
+            turnTo(yaw + std::max(-kMostTurn, std::min(kMostTurn, turn)));
+        }
+        pace(left > kRunFrom && !near ? kRunSpeed : kWalkSpeed);
+        if (near) {
+            if (tapped < 0.0) {
+                tapped = now();
+            }
+            press(errand.key);
+            pause(kTapGap);
+            press(errand.key);
+        }
+    }
+    game.fail(errand.name);
+    return false;
+}
+
+bool Player::heardSince(const std::string& sound, double since) const {
+    const double span = std::max(now() - since + 1.0, 4.0);
+    const Samples tail = game.captureTail(span);
+    const double tailFrom = now() - static_cast<double>(tail.size()) / kSampleRate;
+    for (double at : findPlays(tail, readWavSamples(testing_support::runPath(sound)))) {
+        if (tailFrom + at >= since - 0.5) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Player::takeCrystal(const std::string& levelFile, double* pickedAt) {
+    Errand errand;
+    errand.name = "crystal taken";
+    errand.target = crystalOf(levelFile);
+    errand.reach = 5.0;
+    errand.key = "g";
+    errand.prompt = kPickUpPrompt;
+    errand.sight = crystalColumn;
+    errand.done = [this](const Screen&, double firstTap) {
+        return firstTap >= 0.0 && heardSince("sounds/success.wav", firstTap);
+    };
+    return run(errand, pickedAt);
+}
+
+bool Player::leavePlanet(double* boardedAt) {
+    Errand errand;
+    errand.name = "rocket boarded";
+    errand.target = kRocketAt;
+    errand.reach = 10.0;
+    errand.key = "m";
+    errand.prompt = kTakeOffPrompt;
+    errand.sight = rocketColumn;
+    // The HUD hides while the camera follows the rocket up.
+    errand.done = [this](const Screen& screen, double) {
+        return showsScene(screen) && lives(screen) == 0 && !dead(screen);
+    };
+    const bool boarded = run(errand, boardedAt);
+    stop();
+    if (boarded) {
+        endVisit();
+    }
+    return boarded;
+}
+
+void Player::note(const char* format, ...) {
+    char line[300];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line, sizeof(line), format, arguments);
+    va_end(arguments);
+    FILE* file = fopen((game.outputFolder() + "/player.log").c_str(), "a");
+    if (file != nullptr) {
+        fprintf(file, "%7.2f %s\n", now(), line);
+        fclose(file);
+    }
+}
+
+void Player::beginVisit(int livesOnLanding) {
+    visitLost = 0;
+    livesFrom = livesOnLanding;
+    livesSeen = livesOnLanding;
+}
+
+void Player::countLives(const Look& seen) {
+    if (seen.dead) {
+        visitLost += livesFrom;
+        livesFrom = 0;
+        livesSeen = 0;
+    } else if (seen.lives > 0) {
+        livesSeen = seen.lives;
+    }
+}
+
+void Player::endVisit() {
+    visitLost += std::max(0, livesFrom - livesSeen);
+    livesFrom = livesSeen;
+    char line[200];
+    snprintf(line, sizeof(line), "%s: %d lives lost\n", planet.c_str(), visitLost);
+    lostReport += line;
+    testing_support::writeFile(game.outputFolder() + "/lives lost.txt", lostReport);
+    std::cout << line << std::flush;
+}
+
+}  // namespace e2e
