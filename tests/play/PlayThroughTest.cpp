@@ -5,6 +5,7 @@
 // last time. Every step's screenshot is in build/test-output/playthrough/<test>/.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "GameSession.h"
@@ -18,6 +19,7 @@ using e2e::Point;
 using e2e::Screen;
 
 const char* const kPlanet = "levels/system_1/s1p3.json";
+const double kDeathSoundLength = 3.5;
 
 // The crystal's violet anywhere in the view.
 int crystalPixels(const Screen& screen) {
@@ -199,7 +201,8 @@ TEST(PlayThrough, KilledAmongTheUfosThenRespawned) {
         },
         60));
 
-    const e2e::Samples capture = game.capture();
+    // The death's sound lasts a few seconds, and the respawn may come sooner.
+    const e2e::Samples capture = game.captureAfter(std::max(0.0, killedAt + kDeathSoundLength - player.now()));
     EXPECT_TRUE(Player::heardBetween(game, capture, "sounds/damage_taken_1.wav", onFootAt, killedAt)) << "a hit";
     EXPECT_TRUE(Player::heardBetween(game, capture, "sounds/player_death.wav", aliveAt, killedAt)) << "the death";
     if (HasFailure()) {

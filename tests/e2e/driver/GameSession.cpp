@@ -434,6 +434,17 @@ Samples GameSession::capture() const {
     return readWavSamples(folder + "/capture.wav");
 }
 
+Samples GameSession::captureAfter(double seconds) const {
+    const size_t wanted = capture().size() + static_cast<size_t>(seconds * kSampleRate);
+    const auto deadline = after(seconds + 30.0);
+    Samples samples = capture();
+    while (samples.size() < wanted && Clock::now() < deadline) {
+        pause(100);
+        samples = capture();
+    }
+    return samples;
+}
+
 Samples GameSession::captureTail(double seconds) const {
     const std::string path = folder + "/capture.wav";
     FILE* file = fopen(path.c_str(), "rb");

@@ -92,8 +92,10 @@ public:
     std::string log() const;
     // What the sound device mixed; complete once the game has ended.
     Samples capture() const;
-    // The last seconds of the capture while the game still plays (the device writes it as it mixes).
+    // While the game still plays (the device writes the capture as it mixes): the last
+    // seconds of the capture, and the whole capture once it holds so many seconds more.
     Samples captureTail(double seconds) const;
+    Samples captureAfter(double seconds) const;
     // Records a failed step: keeps the screenshot, the capture and the log.
     void fail(const std::string& step);
 

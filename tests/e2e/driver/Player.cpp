@@ -23,6 +23,8 @@ const float kGlyphWidth = 15.0f;
 const float kGlyphHeight = 25.0f;
 const float kAdvance = 20.0f;
 const double kLeastGlyphMatch = 0.6;
+// Glyph edges that fall on half pixels round either way: texts are read at several alignments.
+const float kAlignments[] = {-1.0f, -0.5f, 0.0f, 0.5f, 1.0f};
 
 // Where the HUD writes: lower left corners from the bottom of the window.
 const float kTitleY = 660.0f;  // the star map's title, at scale 2
@@ -147,13 +149,30 @@ double HudFont::match(const Screen& screen, float x0, float y0, float scale, cha
     return (sumInkLight - sumInk * sumLight / n) / std::sqrt(inkSpread * lightSpread) - whiteAround;
 }
 
+bool HudFont::shows(const Screen& screen, float x, float y, float scale, const std::string& text) const {
+    for (float dy : kAlignments) {
+        for (float dx : {-0.5f, 0.0f, 0.5f}) {
+            size_t cell = 0;
+            while (cell < text.size() &&
+                   (text[cell] == ' ' || match(screen, x + dx + kAdvance * scale * static_cast<float>(cell), y + dy,
+                                               scale, text[cell]) > kLeastGlyphMatch)) {
+                ++cell;
+            }
+            if (cell == text.size()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::string HudFont::read(const Screen& screen, float x, float y, float scale, int cells,
                           const std::string& alphabet) const {
     // Glyph edges that fall on half pixels round either way: the text is read at the
     // alignment where it matches best.
     std::string bestText;
     double bestTotal = -1.0;
-    for (float dy : {-1.0f, -0.5f, 0.0f, 0.5f, 1.0f}) {
+    for (float dy : kAlignments) {
         for (float dx : {-0.5f, 0.0f, 0.5f}) {
             std::string text;
             double total = 0.0;
@@ -397,7 +416,7 @@ bool Player::showsPlayingHud(const Screen& screen) const {
 
 bool Player::showsPrompt(const Screen& screen, const std::string& prompt) const {
     const float x = kWindowWidth / 2.0f - kAdvance * static_cast<float>(prompt.size()) / 2.0f;
-    return font.read(screen, x, kPromptY, 1.0f, static_cast<int>(prompt.size())) == prompt;
+    return font.shows(screen, x, kPromptY, 1.0f, prompt);
 }
 
 bool Player::dead(const Screen& screen) const {

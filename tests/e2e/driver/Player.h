@@ -28,6 +28,9 @@ public:
     // empty) well reads as a space.
     std::string read(const Screen& screen, float x, float y, float scale, int cells,
                      const std::string& alphabet = "") const;
+    // Whether the screen shows this text there: every glyph of it matches well, at one of
+    // the alignments. Far cheaper than reading, for a text known beforehand.
+    bool shows(const Screen& screen, float x, float y, float scale, const std::string& text) const;
 
 private:
     double match(const Screen& screen, float x0, float y0, float scale, char glyph) const;
@@ -101,8 +104,8 @@ public:
     // Turns towards the target from where the player is now.
     void face(const Point& target);
     // Walks up to the target, straight at what the screen shows of it once it is in sight,
-    // and taps the key between looks while within reach, until done() holds for a look (the
-    // first tap's time is given). Passing the target it walks on and comes back round, never
+    // and taps the key between looks while the prompt shows, until done() holds for a look
+    // (the first tap's time is given). Passing the target it walks on and comes back round, never
     // backing up; killed, it respawns and goes on. Fails only on the step's time limit.
     struct Errand {
         std::string name;
@@ -111,8 +114,10 @@ public:
         std::string key;
         std::string prompt;
         // The target on the screen: the column it is centred on, or a negative value.
-        std::function<double(const Screen&, double* size)> sight;
+        std::function<double(const Screen&)> sight;
         std::function<bool(const Screen&, double firstTap)> done;
+        // Done also once the target, tapped near, is no longer in sight where it stood.
+        bool vanishes = false;
         double seconds = 300.0;
     };
     bool run(const Errand& errand, double* firstTap = nullptr);
@@ -153,6 +158,8 @@ private:
     void anchorAt(const Point& where, double at);
     Point reckonedAt(double at) const;
     void pace(double speed);
+    // Turns by up to the turn, as far as the time since the last steer allows.
+    void steer(double turn);
     void countLives(const Look& seen);
     void beginVisit(int livesOnLanding);
     void endVisit();
@@ -167,6 +174,7 @@ private:
     double yaw = 180.0;  // where the player looks on landing: towards the rocket
     double speed = 0.0;  // units per second of the keys held now
     bool respawning = false;
+    double steeredAt = 0.0;
     // Dead reckoning: the HUD's last location with the moment the game took it, and the legs
     // walked since.
     Point anchor;
@@ -177,6 +185,11 @@ private:
     double shownFrom = 0.0;
     double shownUntil = 0.0;
     Point shownPoint;
+    // A new text not yet believed, with when it first showed.
+    std::string candidate;
+    double candidateFrom = 0.0;
+    double candidateUntil = 0.0;
+    int candidateLooks = 0;
     double lastLookAt = 0.0;
     // Readings taken before this moment (the last respawn) belong to another life.
     double trustFrom = 0.0;

@@ -26,13 +26,26 @@ const double kRunFrom = 30.0;  // units from the target: farther, the player run
 // The HUD takes the location once a second, in the first frame after the second is over.
 const double kLocationPause = 1.0;
 const double kLongestFrame = 0.3;
+// Units between a new location and where the reckoning put the player then, beyond which it
+// is believed only after this many looks.
+const double kLargestReckoningError = 15.0;
+const int kLooksToBelieve = 4;
 
 const double kMousePixelsPerDegree = 10.0;
 const int kLargestMouseMove = 200;
-const double kMostTurn = 60.0;     // degrees per look: the walk bends rather than pivots
+// Degrees per second of turning: the walk bends rather than pivots, however often the player
+// looks; a second's worth at most after a slow look.
+const double kTurnRate = 90.0;
+const double kTapEvery = 0.25;     // seconds: the game tests the facing every 0.3
 const double kComeBackFrom = 8.0;  // units past the target before the player turns back
 const double kSightFrom = 30.0;    // units: closer, what the screen shows steers
-const double kTapGap = 0.12;       // seconds between the two taps of a key after a look
+// Taken, the crystal is no longer seen where it must be: within these units of the player
+// and degrees of the view's middle, in this many looks over so many seconds.
+const double kMissingFrom = 4.0;
+const double kMissingUntil = 14.0;
+const double kMissingWithin = 25.0;
+const int kMissingLooks = 3;
+const double kMissingFor = 1.5;
 const double kRespawnLimit = 60.0;
 
 // The view's 90-degree vertical field over 720 rows: pixels from the centre per unit of tangent.
@@ -47,8 +60,6 @@ const int kGunLeft = 680;
 const int kGunTop = 390;
 const int kCompassRight = 90;
 const int kCompassTop = 620;
-// The crystal is about 2.5 units tall with its shards: this many pixels at one unit away.
-const double kCrystalPixelsAtOneUnit = 900.0;
 
 void pause(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -87,20 +98,16 @@ struct Sought {
 };
 
 // The column of the window around which most pixels of the colours lie, within a band of
-// columns, and the rows those pixels span; -1 when too few are found.
-double densestColumn(const Screen& screen, const Sought& sought, int* rows) {
+// columns; -1 when too few are found.
+double densestColumn(const Screen& screen, const Sought& sought) {
     std::vector<int> perColumn(static_cast<size_t>(screen.width), 0);
     std::vector<int> tellingPerColumn(static_cast<size_t>(screen.width), 0);
-    std::vector<int> top(static_cast<size_t>(screen.width), screen.height);
-    std::vector<int> bottom(static_cast<size_t>(screen.width), -1);
     for (int y = 0; y < screen.height; ++y) {
         for (int x = 0; x < screen.width; ++x) {
             const uint8_t* pixel = screen.at(x, y);
             if (!coveredByHud(x, y) && sought.colour(pixel)) {
                 ++perColumn[x];
                 tellingPerColumn[x] += sought.telling(pixel);
-                top[x] = std::min(top[x], y);
-                bottom[x] = std::max(bottom[x], y);
             }
         }
     }
@@ -116,18 +123,13 @@ double densestColumn(const Screen& screen, const Sought& sought, int* rows) {
     }
     double weighted = 0.0;
     int telling = 0;
-    int highest = screen.height;
-    int lowest = -1;
     for (int x = std::max(0, bestStart); x < bestStart + sought.band; ++x) {
         weighted += static_cast<double>(x) * perColumn[x];
         telling += tellingPerColumn[x];
-        highest = std::min(highest, top[x]);
-        lowest = std::max(lowest, bottom[x]);
     }
     if (best < sought.least || telling < sought.leastTelling) {
         return -1.0;
     }
-    *rows = lowest - highest + 1;
     return weighted / best + 0.5;
 }
 
@@ -149,20 +151,15 @@ bool isRocketRed(const uint8_t* pixel) {
     return pixel[0] > 50 && pixel[1] * 4 < pixel[0] && pixel[2] * 4 < pixel[0];
 }
 
-double crystalColumn(const Screen& screen, double* away) {
+double crystalColumn(const Screen& screen) {
     // The UFOs' lights are of the core's cyan, never of the shards' violet.
     static const Sought crystal{80, 20, isCrystal, 5, isCrystalShard};
-    int rows = 0;
-    const double column = densestColumn(screen, crystal, &rows);
-    *away = column >= 0.0 ? kCrystalPixelsAtOneUnit / std::max(rows, 1) : -1.0;
-    return column;
+    return densestColumn(screen, crystal);
 }
 
-double rocketColumn(const Screen& screen, double* away) {
+double rocketColumn(const Screen& screen) {
     static const Sought rocket{60, 60, isRocketRed, 0, isRocketRed};
-    int rows = 0;
-    *away = -1.0;
-    return densestColumn(screen, rocket, &rows);
+    return densestColumn(screen, rocket);
 }
 
 }  // namespace
@@ -220,11 +217,22 @@ void Player::reckon(const Look& seen) {
     const std::string text =
         std::to_string(static_cast<int>(reading.x)) + " " + std::to_string(static_cast<int>(reading.y));
     if (text == shown) {
+        candidate.clear();
         return;
     }
-    // The game took this reading since the last look, and about a second after the last one.
-    double from = lastLookAt;
-    double until = seen.at;
+    // A glyph over a passing UFO or a flash may read wrong: a new text counts once it reads
+    // the same again, and far from where the reckoning puts the player only if it stays.
+    if (text != candidate) {
+        candidate = text;
+        candidateFrom = lastLookAt;
+        candidateUntil = seen.at;
+        candidateLooks = 1;
+        return;
+    }
+    ++candidateLooks;
+    // The game took it before it first showed, and about a second after the last one.
+    double from = candidateFrom;
+    double until = candidateUntil;
     if (!shown.empty()) {
         const double earliest = std::max(from, shownFrom + kLocationPause);
         const double latest = std::min(until, shownUntil + kLocationPause + kLongestFrame);
@@ -233,12 +241,18 @@ void Player::reckon(const Look& seen) {
             until = latest;
         }
     }
+    const Point where{middleOf(reading.x), middleOf(reading.y)};
+    const double at = (from + until) / 2.0;
+    if (distance(where, reckonedAt(at)) > kLargestReckoningError && candidateLooks < kLooksToBelieve) {
+        return;
+    }
     shown = text;
     shownFrom = from;
     shownUntil = until;
-    shownPoint = Point{middleOf(reading.x), middleOf(reading.y)};
+    shownPoint = where;
+    candidate.clear();
     if (from >= trustFrom) {
-        anchorAt(shownPoint, (from + until) / 2.0);
+        anchorAt(shownPoint, at);
     }
 }
 
@@ -311,6 +325,12 @@ void Player::turnTo(double degrees) {
     legs.push_back(Leg{now(), yaw, speed});
 }
 
+void Player::steer(double turn) {
+    const double most = kTurnRate * std::min(1.0, now() - steeredAt);
+    steeredAt = now();
+    turnTo(yaw + std::max(-most, std::min(most, turn)));
+}
+
 void Player::walkOn(double degrees) {
     turnTo(degrees);
     if (speed == 0.0) {
@@ -380,7 +400,7 @@ bool Player::walkTo(const Point& target, double within, double seconds) {
             return true;
         }
         const double turn = normalised(bearing(here, target) - yaw);
-        turnTo(yaw + std::max(-kMostTurn, std::min(kMostTurn, turn)));
+        steer(turn);
         pace(left > kRunFrom ? kRunSpeed : kWalkSpeed);
     }
     game.fail("walk to " + std::to_string(static_cast<int>(target.x)) + " " +
@@ -391,6 +411,10 @@ bool Player::walkTo(const Point& target, double within, double seconds) {
 bool Player::run(const Errand& errand, double* firstTap) {
     const double deadline = now() + errand.seconds;
     double tapped = -1.0;
+    double lastTap = -1.0;
+    bool tappedSinceSeen = false;
+    int missing = 0;
+    double missingSince = 0.0;
     bool promptKept = false;
     while (now() < deadline) {
         const Look seen = look();
@@ -400,20 +424,11 @@ bool Player::run(const Errand& errand, double* firstTap) {
             }
             continue;
         }
-        if (errand.done(seen.screen, tapped)) {
-            note("%s", errand.name.c_str());
-            game.keep(numbered(errand.name));
-            if (firstTap != nullptr) {
-                *firstTap = tapped;
-            }
-            return true;
-        }
         const Point here = whereNow();
         const double left = distance(here, errand.target);
         const double reckoned = bearing(here, errand.target);
         double heading = reckoned;
-        double away = -1.0;
-        const double column = errand.sight(seen.screen, &away);
+        const double column = errand.sight(seen.screen);
         bool sighted = false;
         if (column >= 0.0 && left < kSightFrom) {
             const double seenAt = seen.heading - std::atan((column - kCentreColumn) / kFocalPixels) * 180.0 / M_PI;
@@ -425,29 +440,48 @@ bool Player::run(const Errand& errand, double* firstTap) {
                 sighted = true;
             }
         }
+        // Gone after a tap near it: not in sight where the player looks at its place from close by.
+        const bool inView = left > kMissingFrom && left < kMissingUntil &&
+                            std::fabs(normalised(reckoned - seen.heading)) < kMissingWithin;
+        if (column >= 0.0) {
+            missing = 0;
+            tappedSinceSeen = false;
+        } else if (inView && tappedSinceSeen && missing++ == 0) {
+            missingSince = now();
+        }
         const bool prompted = showsPrompt(seen.screen, errand.prompt);
         if (prompted && !promptKept) {
             game.keep(numbered("prompt " + errand.prompt));
             promptKept = true;
         }
-        note("%s: shown %s, reckoned %.1f %.1f, %.1f left, heading %.0f, seen %s %.0f (%.1f away)%s",
-             errand.name.c_str(), shown.c_str(), here.x, here.y, left, yaw, sighted ? "at" : "no", column, away,
-             prompted ? ", prompted" : "");
-        const double nearFrom = errand.reach + 2.5;
-        const bool near = prompted || left < nearFrom || (sighted && away >= 0.0 && away < nearFrom);
+        note("%s: shown %s, reckoned %.1f %.1f, %.1f left, heading %.0f, seen %s %.0f%s%s, look of %.2f s",
+             errand.name.c_str(), shown.c_str(), here.x, here.y, left, yaw, sighted ? "at" : "no", column,
+             prompted ? ", prompted" : "", missing > 0 ? ", missing" : "", now() - seen.at);
+        if (errand.done(seen.screen, tapped) ||
+            (errand.vanishes && missing >= kMissingLooks && now() - missingSince >= kMissingFor)) {
+            note("%s", errand.name.c_str());
+            game.keep(numbered(errand.name));
+            if (firstTap != nullptr) {
+                *firstTap = tapped;
+            }
+            return true;
+        }
         const double turn = normalised(heading - yaw);
         // Past the target: on a little further, then round in a wide bend, never backing up.
         if (sighted || std::fabs(turn) < 100.0 || left > kComeBackFrom) {
-            turnTo(yaw + std::max(-kMostTurn, std::min(kMostTurn, turn)));
+            steer(turn);
         }
-        pace(left > kRunFrom && !near ? kRunSpeed : kWalkSpeed);
-        if (near) {
+        pace(left > kRunFrom ? kRunSpeed : kWalkSpeed);
+        // Only while the prompt shows: every tap plays a sound, and the game drops a sound whose
+        // turn in its ring of sources comes while that source still plays; no more taps than
+        // the facing tests.
+        if (prompted && now() - lastTap >= kTapEvery) {
             if (tapped < 0.0) {
                 tapped = now();
             }
             press(errand.key);
-            pause(kTapGap);
-            press(errand.key);
+            lastTap = now();
+            tappedSinceSeen = true;
         }
     }
     game.fail(errand.name);
@@ -474,6 +508,8 @@ bool Player::takeCrystal(const std::string& levelFile, double* pickedAt) {
     errand.key = "g";
     errand.prompt = kPickUpPrompt;
     errand.sight = crystalColumn;
+    errand.vanishes = true;
+    // The pick-up's sound, unless the game dropped it for want of a free source.
     errand.done = [this](const Screen&, double firstTap) {
         return firstTap >= 0.0 && heardSince("sounds/success.wav", firstTap);
     };
