@@ -21,6 +21,7 @@ using e2e::Screen;
 
 const int kPlanets = 9;
 const int kVisitsPerPlanet = 3;
+const double kListen = 3.0;  // seconds: longer than the start by which a music is recognised
 
 std::string upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -69,6 +70,8 @@ TEST(AllArtefacts, NineCrystalsThenTheFinalScreen) {
 
     ASSERT_TRUE(player.step(
         "final screen", [&](const Screen& screen) { return showsFinalScreen(player, screen); }, 60));
+    // A moment on the final screen, for its music to be heard.
+    game.captureAfter(kListen);
     game.moveMouse(640, 720 - 179);
     ASSERT_TRUE(player.step(
         "exit hovered",

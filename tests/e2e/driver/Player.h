@@ -185,11 +185,10 @@ private:
     double shownFrom = 0.0;
     double shownUntil = 0.0;
     Point shownPoint;
-    // A new text not yet believed, with when it first showed.
-    std::string candidate;
-    double candidateFrom = 0.0;
-    double candidateUntil = 0.0;
-    int candidateLooks = 0;
+    // The last location read that was doubted, and when the game took it.
+    bool doubted = false;
+    Point doubtedPoint;
+    double doubtedAt = 0.0;
     double lastLookAt = 0.0;
     // Readings taken before this moment (the last respawn) belong to another life.
     double trustFrom = 0.0;

@@ -27,9 +27,9 @@ const double kRunFrom = 30.0;  // units from the target: farther, the player run
 const double kLocationPause = 1.0;
 const double kLongestFrame = 0.3;
 // Units between a new location and where the reckoning put the player then, beyond which it
-// is believed only after this many looks.
+// is doubted.
 const double kLargestReckoningError = 15.0;
-const int kLooksToBelieve = 4;
+const double kConfirmAfter = 0.3;
 
 const double kMousePixelsPerDegree = 10.0;
 const int kLargestMouseMove = 200;
@@ -37,6 +37,7 @@ const int kLargestMouseMove = 200;
 // looks; a second's worth at most after a slow look.
 const double kTurnRate = 90.0;
 const double kTapEvery = 0.25;     // seconds: the game tests the facing every 0.3
+const double kSlowLooks = 0.6;     // seconds between looks: a prompt may come and go unseen
 const double kComeBackFrom = 8.0;  // units past the target before the player turns back
 const double kSightFrom = 30.0;    // units: closer, what the screen shows steers
 // Taken, the crystal is no longer seen where it must be: within these units of the player
@@ -51,6 +52,7 @@ const double kRespawnLimit = 60.0;
 // The view's 90-degree vertical field over 720 rows: pixels from the centre per unit of tangent.
 const double kFocalPixels = 360.0;
 const int kCentreColumn = 640;
+const double kAheadPixels = 200.0;  // from the middle column: well within the facing test's angle
 // Parts of the window the HUD covers: its texts and lives along the top, the prompts, the gun
 // at the lower right and the compass at the lower left.
 const int kHudTop = 60;
@@ -217,22 +219,11 @@ void Player::reckon(const Look& seen) {
     const std::string text =
         std::to_string(static_cast<int>(reading.x)) + " " + std::to_string(static_cast<int>(reading.y));
     if (text == shown) {
-        candidate.clear();
         return;
     }
-    // A glyph over a passing UFO or a flash may read wrong: a new text counts once it reads
-    // the same again, and far from where the reckoning puts the player only if it stays.
-    if (text != candidate) {
-        candidate = text;
-        candidateFrom = lastLookAt;
-        candidateUntil = seen.at;
-        candidateLooks = 1;
-        return;
-    }
-    ++candidateLooks;
-    // The game took it before it first showed, and about a second after the last one.
-    double from = candidateFrom;
-    double until = candidateUntil;
+    // The game took it since the last look, and about a second after the one before.
+    double from = lastLookAt;
+    double until = seen.at;
     if (!shown.empty()) {
         const double earliest = std::max(from, shownFrom + kLocationPause);
         const double latest = std::min(until, shownUntil + kLocationPause + kLongestFrame);
@@ -243,14 +234,27 @@ void Player::reckon(const Look& seen) {
     }
     const Point where{middleOf(reading.x), middleOf(reading.y)};
     const double at = (from + until) / 2.0;
-    if (distance(where, reckonedAt(at)) > kLargestReckoningError && candidateLooks < kLooksToBelieve) {
-        return;
+    // A glyph over a passing UFO or a flash may read wrong. Far from where the reckoning puts
+    // the player, a location counts only when the next one read lies where a walk could take
+    // the player from it.
+    if (distance(where, reckonedAt(at)) > kLargestReckoningError) {
+        const bool confirmed =
+            doubted && at - doubtedAt >= kConfirmAfter &&
+            distance(where, doubtedPoint) <= kRunSpeed * (at - doubtedAt) + kLargestReckoningError / 2;
+        if (!confirmed) {
+            if (!doubted || at - doubtedAt >= kConfirmAfter) {
+                doubted = true;
+                doubtedPoint = where;
+                doubtedAt = at;
+            }
+            return;
+        }
     }
+    doubted = false;
     shown = text;
     shownFrom = from;
     shownUntil = until;
     shownPoint = where;
-    candidate.clear();
     if (from >= trustFrom) {
         anchorAt(shownPoint, at);
     }
@@ -415,6 +419,7 @@ bool Player::run(const Errand& errand, double* firstTap) {
     bool tappedSinceSeen = false;
     int missing = 0;
     double missingSince = 0.0;
+    double previousLookAt = now();
     bool promptKept = false;
     while (now() < deadline) {
         const Look seen = look();
@@ -472,10 +477,15 @@ bool Player::run(const Errand& errand, double* firstTap) {
             steer(turn);
         }
         pace(left > kRunFrom ? kRunSpeed : kWalkSpeed);
-        // Only while the prompt shows: every tap plays a sound, and the game drops a sound whose
-        // turn in its ring of sources comes while that source still plays; no more taps than
-        // the facing tests.
-        if (prompted && now() - lastTap >= kTapEvery) {
+        // While the prompt shows, or well within reach with the target ahead, or within reach
+        // when the looks come too slowly to catch the prompt: every tap plays a sound, and the
+        // game drops a sound whose turn in its ring of sources comes while that source still
+        // plays; no more taps than the facing tests.
+        const bool ahead = sighted && std::fabs(column - kCentreColumn) < kAheadPixels;
+        const bool slowLooks = seen.at - previousLookAt > kSlowLooks;
+        previousLookAt = seen.at;
+        const bool tap = prompted || (ahead && left < errand.reach - 1.0) || (slowLooks && left < errand.reach);
+        if (tap && now() - lastTap >= kTapEvery) {
             if (tapped < 0.0) {
                 tapped = now();
             }
