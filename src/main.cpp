@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -103,6 +104,9 @@ int runGame() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Every log line reaches a file or a pipe as it is written: a killed or crashed game
+    // keeps what it logged.
+    setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     LOG_INFO("Starting application");
     const bool buildMode = isBuildMode(argc, argv);
     const std::vector<std::string> assets = buildAssetList();
