@@ -14,6 +14,7 @@
 #include "core/FileReader.h"
 #include "core/Log.h"
 #include "core/PackageManager.h"
+#include "core/StopSignal.h"
 #include "game/FpsGame.h"
 
 namespace {
@@ -60,6 +61,8 @@ bool checkPackage() {
 }
 
 int runGame() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    install_stop_signal_handlers();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         LOG_ERROR("SDL could not initialize! SDL Error: %s", SDL_GetError());
         return 1;

@@ -145,7 +145,8 @@ void StarMapView::handleEvent(const SDL_Event& event) {
             }
             break;
         default:
-            // The window's close request included: the game ends through its exit button.
+            // The window's close request included: the game ends through its exit button or a
+            // stop signal.
             break;
     }
 }
