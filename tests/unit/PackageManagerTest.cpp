@@ -1,5 +1,5 @@
-// The package writer and reader on packages made on the fly. The layout and checksum of a real
-// build are checked byte by byte, against a CRC of the test's own, by the end-to-end build test.
+// The package's CRC, and its writer and reader on packages made on the fly. The layout and
+// checksum of a real build are checked byte by byte by the end-to-end build test.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -29,7 +29,35 @@ std::string loadEntry(const std::string& dir, const std::string& name, uint32_t*
     return bytes;
 }
 
+// The CRC one bit at a time, straight from its definition.
+uint32_t bitwiseCrc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
 }  // namespace
+
+// The standard CRC-32 values, and every length up to five eight-byte steps with each tail.
+TEST(DataHash, IsTheStandardCrc32) {
+    for (const auto& [bytes, crc] : {std::pair<std::string, uint32_t>("", 0),
+                                     {"abc", 0x352441C2u},
+                                     {"123456789", 0xCBF43926u},
+                                     {std::string(1, '\0'), 0xD202EF8Du},
+                                     {"The quick brown fox jumps over the lazy dog", 0x414FA339u}}) {
+        EXPECT_EQ(get_data_hash(bytes.data(), static_cast<uint32_t>(bytes.size())), crc) << bytes;
+    }
+    std::string bytes;
+    for (int length = 0; length <= 41; ++length) {
+        EXPECT_EQ(get_data_hash(bytes.data(), static_cast<uint32_t>(bytes.size())), bitwiseCrc32(bytes)) << length;
+        bytes.push_back(static_cast<char>(length * 73 + 0xA5));
+    }
+}
 
 // A name given twice is stored twice, and counts twice.
 TEST(PackageWriter, ChecksumIsTheSumOfTheEntriesCrcs) {
