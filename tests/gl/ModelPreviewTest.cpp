@@ -208,3 +208,42 @@ TEST_F(Packaged, SkiesShowTheSunUnderTheLight) {
         render_test::saveScreenshot("skybox_" + std::to_string(index) + "_view.png");
     }
 }
+
+// Mean colour difference between columns (rows, when `rows`) a and b of the window over their middle half.
+static double lineStep(const std::vector<uint8_t>& frame, int a, int b, bool rows) {
+    const int length = rows ? 1280 : 720;
+    double sum = 0.0;
+    for (int i = length / 4; i < 3 * length / 4; ++i) {
+        const size_t pa = rows ? (static_cast<size_t>(a) * 1280 + i) * 4 : (static_cast<size_t>(i) * 1280 + a) * 4;
+        const size_t pb = rows ? (static_cast<size_t>(b) * 1280 + i) * 4 : (static_cast<size_t>(i) * 1280 + b) * 4;
+        for (int c = 0; c < 3; ++c) {
+            sum += std::abs(frame[pa + c] - frame[pb + c]);
+        }
+    }
+    return sum / (3.0 * (length / 2));
+}
+
+// Each generated sky in the game's own sky box runs on across every cube edge without a seam:
+// looking straight at an edge puts it on the middle column (upright edges) or the middle row
+// (edges of the top face), where the colours change no more than on the lines beside it.
+TEST_F(Packaged, SkiesRunOnAcrossEveryCubeEdge) {
+    for (int index = 1; index <= 5; ++index) {
+        const std::string entry = "textures/skybox_" + std::to_string(index) + ".jpg";
+        TexturedCuboid sky(0, 0, 0, 381, 381, 381, entry, "shaders/basic_textured.vs", "shaders/basic_textured.fs");
+        ASSERT_TRUE(sky.setup(UV_MAPPING_CUBE)) << entry;
+        for (const glm::vec3 direction :
+             {glm::vec3(1, 1, 0), glm::vec3(1, -1, 0), glm::vec3(-1, 1, 0), glm::vec3(-1, -1, 0), glm::vec3(1, 0, 1),
+              glm::vec3(-1, 0, 1), glm::vec3(0, 1, 1), glm::vec3(0, -1, 1)}) {
+            render_test::clearWindow(0, 0, 0);
+            Camera camera = render_test::lookingAt(glm::vec3(0.0f), direction);
+            sky.render(&camera, false, glm::vec3(0.0f));
+            const std::vector<uint8_t> frame = testing_support::readPixels(0, 0, 1280, 720);
+            const bool rows = direction.z != 0.0f;
+            const int middle = rows ? 360 : 640;
+            const double nearby = std::max(lineStep(frame, middle - 13, middle - 8, rows),
+                                           lineStep(frame, middle + 7, middle + 12, rows));
+            EXPECT_LE(lineStep(frame, middle - 3, middle + 2, rows), 1.5 * nearby + 2.0)
+                << entry << " looking along " << direction.x << ", " << direction.y << ", " << direction.z;
+        }
+    }
+}
