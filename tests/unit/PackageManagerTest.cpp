@@ -29,21 +29,9 @@ std::string loadEntry(const std::string& dir, const std::string& name, uint32_t*
     return bytes;
 }
 
-// The CRC one bit at a time, straight from its definition.
-uint32_t bitwiseCrc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 }  // namespace
 
-// The standard CRC-32 values, and every length up to five eight-byte steps with each tail.
+// The standard CRC-32 values; the longer ones run through the eight-byte steps and a tail.
 TEST(DataHash, IsTheStandardCrc32) {
     for (const auto& [bytes, crc] : {std::pair<std::string, uint32_t>("", 0),
                                      {"abc", 0x352441C2u},
@@ -51,11 +39,6 @@ TEST(DataHash, IsTheStandardCrc32) {
                                      {std::string(1, '\0'), 0xD202EF8Du},
                                      {"The quick brown fox jumps over the lazy dog", 0x414FA339u}}) {
         EXPECT_EQ(get_data_hash(bytes.data(), static_cast<uint32_t>(bytes.size())), crc) << bytes;
-    }
-    std::string bytes;
-    for (int length = 0; length <= 41; ++length) {
-        EXPECT_EQ(get_data_hash(bytes.data(), static_cast<uint32_t>(bytes.size())), bitwiseCrc32(bytes)) << length;
-        bytes.push_back(static_cast<char>(length * 73 + 0xA5));
     }
 }
 
