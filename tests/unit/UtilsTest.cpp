@@ -35,8 +35,12 @@ TEST(JsonEntryPoint, ParsesOnlyTheGivenBytesAndReportsFailuresOnABareLine) {
 }
 
 // "   [INFO] [000:01:234] Starting application\n": the tag right-aligned to nine characters, then
-// the time since SDL started as minutes, seconds and milliseconds, then the message.
+// the time since SDL started as minutes, seconds and milliseconds, then the message. The lines
+// are written past the first second, so that each field of the stamp has a value of its own.
 TEST(LogLines, CarryTheTagRightAlignedAndTheTimeStamp) {
+    while (SDL_GetTicks() < 1100) {
+        SDL_Delay(50);
+    }
     testing_support::CapturedStdout out;
     const Uint32 before = SDL_GetTicks();
     LOG_INFO("Starting %s", "application");
