@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -13,6 +14,7 @@
 #include "core/FileReader.h"
 #include "core/Log.h"
 #include "core/PackageManager.h"
+#include "core/StopSignal.h"
 #include "game/FpsGame.h"
 
 namespace {
@@ -59,6 +61,8 @@ bool checkPackage() {
 }
 
 int runGame() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    install_stop_signal_handlers();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         LOG_ERROR("SDL could not initialize! SDL Error: %s", SDL_GetError());
         return 1;
@@ -103,6 +107,9 @@ int runGame() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Every log line reaches a file or a pipe as it is written: a killed or crashed game
+    // keeps what it logged.
+    setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     LOG_INFO("Starting application");
     const bool buildMode = isBuildMode(argc, argv);
     const std::vector<std::string> assets = buildAssetList();

@@ -13,7 +13,8 @@ json_value* json_parse_buffer(const char* json, size_t length) {
     char error[json_error_max] = {0};
     json_value* root = json_parse_ex(&settings, json, length, error);
     if (root == nullptr) {
-        printf("%s", error);
+        // On a line of its own: the caller's error line follows it.
+        printf("%s\n", error);
     }
     return root;
 }

@@ -1,6 +1,6 @@
 // The game's one entry point into json-parser. The library already exports json_parse, so
-// ours carries its own name; on failure it prints the parser's message bare, without a
-// newline, and the caller's error line continues it.
+// ours carries its own name; on failure it prints the parser's message as a bare line, with
+// no tag or time stamp, and the caller's error line follows it.
 #pragma once
 
 #include <cstddef>

@@ -4,6 +4,7 @@
 
 #include "core/Log.h"
 #include "core/MailBox.h"
+#include "core/StopSignal.h"
 #include "game/ArtefactManager.h"
 #include "game/EnemyManager.h"
 #include "game/FrameInput.h"
@@ -18,6 +19,9 @@ std::string playLevelPath = "levels/system_1/s1p3.json";
 namespace {
 const char* const kSolarSystemFile = "levels/system_1/s1.json";
 const int kArtefactsInGame = 9;
+// A game ended by a signal is neither a success nor a failed start: it exits as a shell
+// reports a process killed by that signal.
+const int kSignalStatusBase = 128;
 }  // namespace
 
 FpsGame::FpsGame() {
@@ -75,15 +79,18 @@ int FpsGame::gameLoop(SDL_Window* window) {
     }
     int state = VIEW_STATE_STAR_MAP;
     while (true) {
-        if (state == VIEW_STATE_END) {
-            return 0;
+        // Looked at before each view, so that a signal caught while one ends starts no other.
+        const int signal = stop_signal();
+        if (signal != 0) {
+            return kSignalStatusBase + signal;
         }
-        if (state == VIEW_STATE_PLANET) {
-            state = playLevel(playLevelPath, window);
-        }
-        // A take-off leads straight to the star map in the same pass.
-        if (state == VIEW_STATE_STAR_MAP) {
-            state = viewStarSystem(kSolarSystemFile, window, artefactManager->allArtefactsFound());
+        switch (state) {
+            case VIEW_STATE_PLANET: state = playLevel(playLevelPath, window); break;
+            case VIEW_STATE_STAR_MAP:
+                state = viewStarSystem(kSolarSystemFile, window, artefactManager->allArtefactsFound());
+                break;
+            case VIEW_STATE_FAILED: return 1;
+            default: return 0;
         }
     }
 }
@@ -109,12 +116,13 @@ const char* FpsGame::whoIsThere() {
 int FpsGame::viewStarSystem(std::string systemFile, SDL_Window* window, bool allArtefactsFound) {
     StarMapView view(this, std::move(systemFile), allArtefactsFound);
     if (!view.setup()) {
-        return VIEW_STATE_END;
+        return VIEW_STATE_FAILED;
     }
     view.begin(SDL_GetTicks());
     FrameInput input;
-    // The window's close request is ignored on purpose: the game ends through its exit button.
-    while (!exitRequested) {
+    // The window's close request is ignored on purpose: the game ends through its exit button
+    // or a stop signal.
+    while (!exitRequested && stop_signal() == 0) {
         read_frame_input(&input);
         if (!view.frame(input)) {
             break;
@@ -127,7 +135,7 @@ int FpsGame::viewStarSystem(std::string systemFile, SDL_Window* window, bool all
 int FpsGame::playLevel(std::string levelFile, SDL_Window* window) {
     PlanetView view(this, std::move(levelFile));
     if (!view.setup()) {
-        return VIEW_STATE_END;
+        return VIEW_STATE_FAILED;
     }
     view.begin(SDL_GetTicks());
     FrameInput input;
@@ -136,6 +144,6 @@ int FpsGame::playLevel(std::string levelFile, SDL_Window* window) {
         read_frame_input(&input);
         view.frame(input);
         SDL_GL_SwapWindow(window);
-    } while (!exitRequested);
+    } while (!exitRequested && stop_signal() == 0);
     return view.end();
 }

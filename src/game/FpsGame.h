@@ -23,6 +23,8 @@ enum view_state : int {
     VIEW_STATE_PLANET = 0,
     VIEW_STATE_STAR_MAP = 1,
     VIEW_STATE_END = 2,
+    // A view could not be set up: the game ends as a failure.
+    VIEW_STATE_FAILED = 3,
 };
 
 class FpsGame : public MessageReceiver {
@@ -33,7 +35,8 @@ public:
     FpsGame& operator=(const FpsGame&) = delete;
 
     // Runs the game on the calling thread; the result becomes the exit status: 1 when a
-    // long-lived object fails to set up, else 0.
+    // long-lived object or a view fails to set up, 128 plus the signal's number when a stop
+    // signal ended it, else 0.
     int gameLoop(SDL_Window* window);
     // Creates the long-lived objects in their order; false after the failing one's line.
     bool setup();
@@ -41,9 +44,11 @@ public:
     void handleMessage(Message message, MessagePayload* payload) override;
     const char* whoIsThere() override;
 
-    // The star map: VIEW_STATE_PLANET once a planet is launched, else VIEW_STATE_END.
+    // The star map: VIEW_STATE_PLANET once a planet is launched, VIEW_STATE_FAILED when it
+    // cannot be set up, else VIEW_STATE_END.
     int viewStarSystem(std::string systemFile, SDL_Window* window, bool allArtefactsFound);
-    // The planet view: VIEW_STATE_STAR_MAP after a take-off, else VIEW_STATE_END.
+    // The planet view: VIEW_STATE_STAR_MAP after a take-off, VIEW_STATE_FAILED when it
+    // cannot be set up, else VIEW_STATE_END.
     int playLevel(std::string levelFile, SDL_Window* window);
 
     int getLives() const { return lives; }

@@ -198,6 +198,15 @@ void Hud::update(float dt, int x, int y, bool clicked) {
     }
 }
 
+bool Hud::isOverShownButton(int x, int y) const {
+    switch (state) {
+        case HUD_STATE_PAUSE_MENU: return playButton->contains(x, y) || exitButton->contains(x, y);
+        case HUD_STATE_PLANET_SELECTED: return exploreButton->contains(x, y);
+        case HUD_STATE_ALL_FOUND: return exitButton->contains(x, y);
+        default: return false;
+    }
+}
+
 void Hud::render(MatrixOwner* camera, bool showTakeOff, bool showPickup) {
     switch (state) {
         case HUD_STATE_PAUSE_MENU: renderPauseMenu(camera); break;

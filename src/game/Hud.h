@@ -41,6 +41,9 @@ public:
     // The two flags count only while playing: the take-off and pick-up prompts.
     void render(MatrixOwner* camera, bool showTakeOff, bool showPickup);
 
+    // Whether (x, y), origin at the lower left, lies on a button that the state shows.
+    bool isOverShownButton(int x, int y) const;
+
     void setState(hud_state newState);
     hud_state getState() const { return state; }
     void setSolarSystemText(std::string text);

@@ -39,8 +39,7 @@ bool HudButton::setup() {
 }
 
 void HudButton::update(float /*dt*/, int mx, int my, bool clicked) {
-    const glm::vec2 mouse(static_cast<float>(mx), static_cast<float>(my));
-    if (!MathUtil::insideRect(mouse, x, y, width, height)) {
+    if (!contains(mx, my)) {
         if (hovered && quad != nullptr) {
             quad->setTexture(texture);
         }
@@ -57,6 +56,10 @@ void HudButton::update(float /*dt*/, int mx, int my, bool clicked) {
     if (clicked && owner != nullptr) {
         owner->buttonClicked(id);
     }
+}
+
+bool HudButton::contains(int mx, int my) const {
+    return MathUtil::insideRect(glm::vec2(static_cast<float>(mx), static_cast<float>(my)), x, y, width, height);
 }
 
 void HudButton::render(MatrixOwner* camera) {

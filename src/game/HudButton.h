@@ -24,6 +24,8 @@ public:
     bool setup();
     // (mx, my): the cursor with the origin at the window's lower left.
     void update(float dt, int mx, int my, bool clicked);
+    // Strictly inside the rectangle: a point on the border is outside.
+    bool contains(int mx, int my) const;
     void render(MatrixOwner* camera);
 
     bool isHovered() const { return hovered; }

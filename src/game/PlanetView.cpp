@@ -235,7 +235,8 @@ void PlanetView::handleEvent(const SDL_Event& event) {
             break;
         case SDL_KEYUP: handleKeyRelease(event.key.keysym.sym); break;
         default:
-            // The window's close request included: the game ends through its exit button.
+            // The window's close request included: the game ends through its exit button or a
+            // stop signal.
             break;
     }
 }

@@ -105,7 +105,10 @@ void StarMapView::handleEvent(const SDL_Event& event) {
             const glm::vec2 mirrored(kWindowWidth - mouse.x, kWindowHeight - mouse.y);
             glm::vec3 ground = screen_to_world(mirrored, *camera->getPerspectiveMatrix(), camera->getViewMatrix());
             glm::vec2 screen(mouse.x, kWindowHeight - mouse.y);
-            if (hud->getState() != HUD_STATE_ALL_FOUND) {
+            // A release over a shown button belongs to the button, which acted on the press:
+            // a planet under EXPLORE or PLAY must not be picked in the same frame.
+            const bool overButton = hud->isOverShownButton(static_cast<int>(screen.x), static_cast<int>(screen.y));
+            if (hud->getState() != HUD_STATE_ALL_FOUND && !overButton) {
                 solarSystem->mouseClick(event.button.button == SDL_BUTTON_LEFT, ground, screen, camera);
             }
             dragging = false;
@@ -142,7 +145,8 @@ void StarMapView::handleEvent(const SDL_Event& event) {
             }
             break;
         default:
-            // The window's close request included: the game ends through its exit button.
+            // The window's close request included: the game ends through its exit button or a
+            // stop signal.
             break;
     }
 }

@@ -1,10 +1,11 @@
-// The sound system on openal-soft's null device: which source plays what, the music's
-// source going and coming, a music start that fails, and a disabled system. That each sound
-// is heard when played, and that a game sound missing from the package is refused at start-up,
-// the end-to-end tests show on the real binary's capture and log.
+// The sound system on the loopback device, mixing nothing unless asked: which source plays
+// what, the music's source going and coming, a music start that fails, and a disabled system.
+// That each sound is heard when played SoundCaptureTest shows; that a game sound missing from
+// the package is refused at start-up, the end-to-end tests show on the real binary's log.
 #include <gtest/gtest.h>
 
 #include "AudioTestSupport.h"
+#include "LoopbackDevice.h"
 #include "core/MailBox.h"
 #include "core/MessagePayload.h"
 
@@ -37,8 +38,10 @@ TEST_F(SoundSystemTest, NoSoundPlaysNothingAndTheSpecialSourceLeavesThePoolAlone
 }
 
 // The ring is shared and never reset: in a process of its own, as CTest runs each test, the first
-// sound goes to pool source 1, and the eleventh finds source 1 still playing and is dropped.
+// sound goes to pool source 1, and the eleventh finds source 1 still playing and is dropped. No
+// sound and the special source do not turn it.
 TEST_F(SoundSystemTest, ThePoolStartsOnSourceOneAndDropsASoundWhenItsSourceIsBusy) {
+    EXPECT_TRUE(sound.play(SOUND_NONE, false) && sound.play(SOUND_JUMP, true));
     for (int played = 0; played <= SoundSystem::kPoolSize; ++played) {
         EXPECT_TRUE(sound.play(game_sound(played), false));
     }
@@ -81,7 +84,7 @@ TEST_F(SoundSystemTest, MissingMusicFailsOnlyItsStart) {
     EXPECT_EQ(sourceInt(Inspect::musicSource(sound), AL_SOURCE_STATE), AL_PLAYING);
 }
 
-// Disabled, every request succeeds and no source of any kind plays.
+// Disabled, every request succeeds, no source of any kind plays and the output stays silent.
 TEST(SoundSystem, ADisabledSystemSucceedsAndPlaysNothing) {
     testing_support::PackageDir package(audio_testing::toneEntries(3.0, 0.25));
     SoundSystem sound(false);
@@ -91,6 +94,10 @@ TEST(SoundSystem, ADisabledSystemSucceedsAndPlaysNothing) {
     }
     EXPECT_TRUE(sound.startContinousSound("sounds/background_1.wav"));
     EXPECT_EQ(playingSources(false), 0);
+    audio_testing::Capture capture;
+    capture.render(audio_testing::kRenderRate);
+    capture.keep("disabled");
+    EXPECT_TRUE(capture.now() > 0 && audio_testing::peak(capture.samples) == 0);
     sound.stopContinousSound();
 }
 

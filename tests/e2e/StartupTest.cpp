@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "core/AssetList.h"
 #include "support/TestSupport.h"
 
+using testing_support::logMessages;
 using testing_support::readFile;
 using testing_support::runCommand;
 using testing_support::TempDir;
@@ -43,24 +43,6 @@ uint32_t bitwiseCrc32(const std::string& bytes) {
         }
     }
     return ~crc;
-}
-
-// The message texts of the log lines, without tag and time stamp.
-std::vector<std::string> messages(const std::string& output) {
-    static const std::regex line(R"((   \[INFO\]|  \[ERROR\]|\[WARNING\]) \[\d{3,}:\d{2}:\d{3}\] (.*))");
-    std::vector<std::string> texts;
-    size_t start = 0;
-    while (start < output.size()) {
-        size_t end = output.find('\n', start);
-        if (end == std::string::npos) {
-            end = output.size();
-        }
-        const std::string text = output.substr(start, end - start);
-        std::smatch match;
-        texts.push_back(std::regex_match(text, match, line) ? match[2].str() : "<bare> " + text);
-        start = end + 1;
-    }
-    return texts;
 }
 
 std::string assetContent(size_t index, const std::string& name) {
@@ -96,7 +78,7 @@ TEST_F(StartupTest, BuildModeWritesAllEntriesInListOrder) {
     writeFile(folder.file("data.tul"), "an old package is always replaced");
     const auto result = run("-d");
     ASSERT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(messages(result.output), std::vector<std::string>{"Starting application"});
+    EXPECT_EQ(logMessages(result.output), std::vector<std::string>{"Starting application"});
 
     const std::string package = readFile(folder.file("data.tul"));
     ASSERT_GE(package.size(), 12u + 72u * 161u);
@@ -123,9 +105,9 @@ TEST_F(StartupTest, BuildModeFailsWithoutItsInputs) {
     std::remove(folder.file("sounds/jump.wav").c_str());
     const auto result = run("-d");
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(messages(result.output), (std::vector<std::string>{"Starting application",
-                                                                 "Input file sounds/jump.wav does not exist",
-                                                                 "Failed to create package"}));
+    EXPECT_EQ(logMessages(result.output),
+              (std::vector<std::string>{"Starting application", "Input file sounds/jump.wav does not exist",
+                                        "Failed to create package"}));
 }
 
 TEST_F(StartupTest, GameModeRefusesMissingAndDamagedPackages) {
@@ -156,16 +138,20 @@ TEST_F(StartupTest, GameModeRefusesMissingAndDamagedPackages) {
     const std::string shortRead = "Read incorrect number of bytes";
     const Case cases[] = {
         {"missing", "", {start, "Data file missing"}},
-        {"shorter than its header", good.substr(0, 10),
+        {"shorter than its header",
+         good.substr(0, 10),
          {start, exists, "Data file data.tul is shorter than its header", unreadable}},
-        {"cut inside the record table", good.substr(0, 12 + 72 * 100),
+        {"cut inside the record table",
+         good.substr(0, 12 + 72 * 100),
          {start, exists, "Data file data.tul is too short for its 161 records", unreadable}},
         {"cut inside an entry", good.substr(0, good.size() - 5), {start, exists, shortRead, unreadable}},
-        {"count 0xFFFFFFFF", hugeCount,
+        {"count 0xFFFFFFFF",
+         hugeCount,
          {start, exists, "Data file data.tul is too short for its 4294967295 records", unreadable}},
         {"size 0xFFFFFFF0", hugeSize, {start, exists, shortRead, unreadable}},
         {"offset past the end", farOffset, {start, exists, shortRead, unreadable}},
-        {"name without a zero byte", unterminated,
+        {"name without a zero byte",
+         unterminated,
          {start, exists, "Record 160 of data.tul has no terminated name", unreadable}},
         {"wrong checksum", wrongChecksum, {start, exists, "data.tul is corrupted"}},
     };
@@ -176,14 +162,14 @@ TEST_F(StartupTest, GameModeRefusesMissingAndDamagedPackages) {
         }
         const auto result = run("");
         EXPECT_EQ(result.status, 1) << c.what << "\n" << result.output;
-        EXPECT_EQ(messages(result.output), c.lines) << c.what << "\n" << result.output;
+        EXPECT_EQ(logMessages(result.output), c.lines) << c.what << "\n" << result.output;
     }
 }
 
 TEST_F(StartupTest, BuildFlagWithFurtherArgumentsStartsTheGame) {
     const auto result = run("-d extra");
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(messages(result.output), (std::vector<std::string>{"Starting application", "Data file missing"}));
+    EXPECT_EQ(logMessages(result.output), (std::vector<std::string>{"Starting application", "Data file missing"}));
     EXPECT_FALSE(std::ifstream(folder.file("data.tul")).good());
 }
 
@@ -196,7 +182,7 @@ TEST_F(StartupTest, OpensTheWindowAndStopsWithTheGameResult) {
     ASSERT_EQ(run("-d").status, 0);
     const auto result = runCommand(folder.path(), "ALSOFT_DRIVERS=null " + std::string(QUENLOW_BINARY));
     EXPECT_EQ(result.status, 1) << result.output;
-    const std::vector<std::string> lines = messages(result.output);
+    const std::vector<std::string> lines = logMessages(result.output);
     ASSERT_GE(lines.size(), 4u) << result.output;
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 2),
               (std::vector<std::string>{"Starting application", "Data file exists"}));

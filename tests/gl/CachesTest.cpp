@@ -1,8 +1,12 @@
-// The program and texture caches, and the game's shader pairs linked as their drawables use them.
+// The program and texture caches, the game's shader pairs linked as their drawables use them,
+// and the line that names a pending OpenGL error.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "RenderTestKit.h"
+#include "core/Utils.h"
 #include "render/ProgramManager.h"
 #include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
@@ -116,6 +120,20 @@ TEST_F(Caches, TextureFailedLoadsReturnZeroLogAndCacheNothing) {
         EXPECT_TRUE(render_test::hasLogLine(output.finish(), line));
         EXPECT_EQ(textures->getReferenceCount(name), 0);  // nothing cached: the next load tries again
     }
+}
+
+// The error is named with the statement and the place given, and read off so that none is left.
+TEST(GlErrors, APendingErrorIsNamedWithItsPlace) {
+    glGetError();
+    glEnable(0x1234);
+    testing_support::CapturedStdout out;
+    CheckOpenGLError("glEnable(0x1234)", "Scene.cpp", 42);
+    CheckOpenGLError("glEnable(GL_BLEND)", "Scene.cpp", 43);
+    const std::string log = out.finish();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_TRUE(
+        render_test::hasLogLine(log, "GL error 00000500 (INVALID_ENUM), at Scene.cpp:42 - for glEnable(0x1234)"));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace

@@ -1,12 +1,18 @@
-// The sky box, models and their meshes, particles and water drawn into the window.
+// The sky box, models and their meshes, particles, water, the sphere, a line and the
+// normal-mapped quad drawn into the window.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <glm/gtc/type_ptr.hpp>
+
 #include "RenderTestKit.h"
+#include "render/Icosphere.h"
+#include "render/Line.h"
 #include "render/Model.h"
 #include "render/ParticleSystem.h"
 #include "render/TextureManager.h"
 #include "render/TexturedCuboid.h"
+#include "render/TexturedQuad.h"
 #include "render/Water.h"
 
 using render_test::colourNear;
@@ -44,6 +50,9 @@ const uint8_t kGrid[3][3][3] = {{{200, 0, 0}, {0, 200, 0}, {0, 0, 200}},
                                 {{200, 200, 0}, {0, 200, 200}, {200, 0, 200}},
                                 {{100, 50, 0}, {50, 100, 150}, {250, 250, 250}}};
 
+// A 2 x 2 image, rows from the top: red, green over blue, yellow.
+const std::vector<uint8_t> kQuarters = {250, 0, 0, 0, 250, 0, 0, 0, 250, 250, 250, 0};
+
 testing_support::Entries drawableEntries() {
     std::vector<uint8_t> pixels;
     for (int i = 0; i < 48 * 48; ++i) {
@@ -72,6 +81,8 @@ testing_support::Entries drawableEntries() {
     entries.emplace_back("models/garbage.obj", "this is not a model at all \x01\x02");
     entries.emplace_back("flat.obj", objBox("Flat", {"none"}, {0, 0, 0}, {1, 1, 1}, 1));
     entries.emplace_back("textures/particle.bmp", render_test::bmpBytes(2, 2, 3, std::vector<uint8_t>(12, 255)));
+    entries.emplace_back("textures/flat_normal.png", render_test::solidPng(2, 2, 128, 128, 255));
+    entries.emplace_back("textures/quarters.png", render_test::pngBytes(2, 2, 3, kQuarters));
     // A burst of red points that rise one unit per second and live 10 seconds.
     entries.emplace_back("particlesystems/rise.json", R"({"max_particles": 20, "flow": 0,
         "color_start_r": 1, "color_end_r": 1, "size_start": 6, "size_end": 6,
@@ -242,6 +253,86 @@ TEST_F(Drawables, BadModelsFailWithTheirLine) {
         // A model that never got its program gives nothing back to the cache.
         EXPECT_EQ(text.find("was not found"), std::string::npos) << c[0] << ": " << text;
     }
+}
+
+// The texture ranges of each face of a 30 x 20 x 10 box: the dimension mapping repeats once
+// per 10 units of the extents, an unknown mapping takes the default, and the cube mapping
+// leaves the bottom at (0, 0) and gives the top the middle cell.
+TEST_F(Drawables, MappingsGiveTheFacesOfA30By20By10BoxTheirTextureRanges) {
+    const float third = 1 / 3.0f;
+    // Mapping, face (+Y, -Y, +X, -X, +Z, -Z), the face's lowest and highest texture coordinates.
+    const std::tuple<int, int, glm::vec4> cases[] = {{UV_MAPPING_DIMENSION, 4, {0, 0, 3, 2}},
+                                                     {UV_MAPPING_DIMENSION, 2, {0, 0, 2, 1}},
+                                                     {UV_MAPPING_DIMENSION, 0, {0, 0, 3, 1}},
+                                                     {UV_MAPPING_DEFAULT, 3, {0, 0, 1, 1}},
+                                                     {7, 5, {0, 0, 1, 1}},
+                                                     {UV_MAPPING_CUBE, 5, {0, 0, 0, 0}},
+                                                     {UV_MAPPING_CUBE, 4, {third, third, 2 * third, 2 * third}}};
+    for (const auto& [mapping, face, expected] : cases) {
+        TexturedCuboid box(0, 0, 0, 30, 20, 10, "textures/sky.png", "shaders/basic_textured.vs",
+                           "shaders/basic_textured.fs");
+        ASSERT_TRUE(box.setup(static_cast<uv_mapping>(mapping)));
+        glm::vec4 range(1e9f, 1e9f, -1e9f, -1e9f);
+        for (int v = 0; v < 6; ++v) {
+            const glm::vec2 uv = glm::make_vec2(&box.getVertexData()[(face * 6 + v) * 8 + 6]);
+            range = glm::vec4(glm::min(glm::vec2(range), uv), glm::max(glm::vec2(range.z, range.w), uv));
+        }
+        EXPECT_LT(glm::distance(range, expected), 1e-6f) << mapping << " face " << face;
+    }
+}
+
+// One sphere moved and drawn twice in a frame: two silhouettes of the radius built into its
+// vertices, in the colour of its texture, and nothing between them.
+TEST_F(Drawables, SphereSilhouetteAtEachPositionItIsDrawn) {
+    Icosphere sphere(0, 0, 0, "textures/sun.png", 0.0f, 1.0f, 3);
+    ASSERT_TRUE(sphere.setup());
+    Camera camera = render_test::lookingAt(glm::vec3(0, -5, 0), glm::vec3(0, 0, 0));
+    for (float x : {-2.0f, 2.0f}) {
+        sphere.setPos(glm::vec3(x, 0, 0));
+        sphere.render(&camera);
+    }
+    // At distance 5 a unit sphere two units aside spans about 73 pixels of radius round x +-144.
+    const int probes[][3] = {{496, 360, 1}, {784, 360, 1}, {849, 360, 1}, {784, 425, 1},
+                             {884, 360, 0}, {784, 445, 0}, {640, 360, 0}, {396, 360, 0}};  // x, y, sphere seen
+    for (const auto& [x, y, seen] : probes) {
+        EXPECT_TRUE(near(readPixel(x, y), 0, 180 * seen, 60 * seen, 4 * seen)) << x << ", " << y;
+    }
+}
+
+// A yellow line moved from along x onto y is drawn on its new axis at the next draw.
+TEST_F(Drawables, ALineMovedBySetLinePointsIsDrawnOnItsNewAxis) {
+    Line line(glm::vec3(-1, 0, 0), glm::vec3(1, 0, 0), glm::vec3(1, 1, 0));
+    ASSERT_TRUE(line.setup());
+    line.render(&above);
+    EXPECT_TRUE(colourNear(660, 360, 1, 255, 255, 0, 10) && !colourNear(640, 380, 1, 255, 255, 0, 10));
+    line.setLinePoints(glm::vec3(0, -1, 0), glm::vec3(0, 1, 0));
+    render_test::clearWindow(0, 0, 0);
+    line.render(&above);
+    EXPECT_TRUE(!colourNear(660, 360, 1, 255, 255, 0, 10) && colourNear(640, 380, 1, 255, 255, 0, 10));
+}
+
+// A 4 x 2 quad of texture size 1 centred on (1, 2, 3), seen from 7 units above at 51.4 pixels a
+// unit: its image repeats four times across and twice up, flipped upright, at the ambient share
+// of its colours (it sets no light, so the light at the origin lies behind it).
+TEST_F(Drawables, NormalMappedQuadRepeatsItsTextureWhereItIsPlaced) {
+    TexturedQuad quad(0, 0, 0, 4, 2, "textures/quarters.png", "textures/flat_normal.png", "shaders/texture_light.vs",
+                      "shaders/texture_light.fs", 1);
+    ASSERT_TRUE(quad.setup());
+    quad.setPosition(glm::vec3(1, 2, 3));
+    quad.render(&above, nullptr);
+    const float pixelsPerUnit = 360.0f / 7.0f;
+    for (int across = 0; across < 8; ++across) {
+        for (int up = 0; up < 4; ++up) {
+            // Texture coordinates (u, v) at the middle of a quarter; the quad's corner (-1, 1) is (0, 0).
+            const glm::vec2 uv(0.25f + 0.5f * across, 0.25f + 0.5f * up);
+            const glm::vec2 pixel = glm::vec2(640, 360) + pixelsPerUnit * (uv + glm::vec2(-1, 1));
+            const uint8_t* texel = &kQuarters[((up % 2 == 0 ? 2 : 0) + across % 2) * 3];
+            EXPECT_TRUE(near(readPixel(static_cast<int>(pixel.x), static_cast<int>(pixel.y)), texel[0] * 3 / 10,
+                             texel[1] * 3 / 10, texel[2] * 3 / 10, 3))
+                << uv.x << ", " << uv.y;
+        }
+    }
+    EXPECT_FALSE(isLit(804, 463) || isLit(691, 525) || isLit(580, 463) || isLit(691, 405)) << "beyond its edges";
 }
 
 }  // namespace

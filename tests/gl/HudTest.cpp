@@ -1,13 +1,16 @@
-// The HUD drawn from the run folder's package: what each state shows, the cut of the number
-// texts, the muzzle flash and the texture shares.
+// The HUD drawn from the run folder's package: what each state shows, the buttons' hover,
+// blip and click, the cut of the number texts, the muzzle flash and the texture shares.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "RenderTestKit.h"
 #include "core/AssetList.h"
 #include "game/Hud.h"
 #include "render/TextureManager.h"
+#include "sound/GameSound.h"
+#include "support/PlanetFakes.h"
 #include "support/RunAssets.h"
 
 namespace {
@@ -181,6 +184,51 @@ TEST_F(HudTest, MissingPartsOfThePackage) {
         // Whatever was made, every share of a picture went back with the HUD.
         for (const std::string& entry : buildAssetList()) {
             EXPECT_EQ(TextureManager::getInstance()->getReferenceCount(entry), 0) << missing << ": " << entry;
+        }
+    }
+}
+
+// Only the buttons of the current state answer: a press inside a button clicks it in that
+// frame, a held button does not click again, and the border pixels are outside. Entering a
+// button blips once and shows its hover picture; leaving shows the plain one without a sound.
+TEST_F(HudTest, ButtonsHoverOnceClickOnThePressAndIgnoreTheirBorder) {
+    testing_support::MessageLog sent(
+        {MESSAGE_PLAY_GAME_SOUND, MESSAGE_PLAY_BUTTON_CLICKED, MESSAGE_EXIT_GAME, MESSAGE_EXPLORE_BUTTON_CLICKED});
+    Hud hud(HUD_STATE_PAUSE_MENU);
+    ASSERT_TRUE(hud.setup());
+    const int play = MESSAGE_PLAY_BUTTON_CLICKED, exit = MESSAGE_EXIT_GAME, explore = MESSAGE_EXPLORE_BUTTON_CLICKED;
+    const hud_state menu = HUD_STATE_PAUSE_MENU, map = HUD_STATE_STAR_MAP, selected = HUD_STATE_PLANET_SELECTED;
+    // What happens, state, cursor, pressed, blips and clicks so far, the play button hovered.
+    // The play button spans 537 < x < 743 and 288 < y < 358.
+    const std::tuple<const char*, hud_state, int, int, bool, int, std::map<int, int>, bool> steps[] = {
+        {"on the left border", menu, 537, 300, true, 0, {}, false},
+        {"on the bottom border", menu, 600, 288, true, 0, {}, false},
+        {"first pixel inside", menu, 538, 289, false, 1, {}, true},
+        {"moving inside", menu, 600, 300, false, 1, {}, true},
+        {"pressed inside", menu, 600, 300, true, 1, {{play, 1}}, true},
+        {"held: no second click", menu, 600, 300, false, 1, {{play, 1}}, true},
+        {"on the right border", menu, 743, 300, false, 1, {{play, 1}}, false},
+        {"entering with a press", menu, 742, 357, true, 2, {{play, 2}}, true},
+        {"onto the exit button", menu, 640, 180, true, 3, {{play, 2}, {exit, 1}}, false},
+        {"explore is not live on the star map", map, 100, 50, true, 3, {{play, 2}, {exit, 1}}, false},
+        {"explore with a planet selected", selected, 100, 50, true, 4, {{play, 2}, {exit, 1}, {explore, 1}}, false},
+        // The exit button was not updated since the cursor entered it: still hovered, no blip.
+        {"exit on the final screen", HUD_STATE_ALL_FOUND, 640, 180, true, 4, {{play, 2}, {exit, 2}, {explore, 1}}, 0}};
+    for (const auto& [what, state, x, y, pressed, blips, clicks, playHovered] : steps) {
+        hud.setState(state);
+        hud.update(0.016f, x, y, pressed);
+        std::map<int, int> clicked;
+        for (const auto& [message, payload] : sent) {
+            message != MESSAGE_PLAY_GAME_SOUND ? void(++clicked[message]) : void();
+        }
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), std::pair(MESSAGE_PLAY_GAME_SOUND, int(SOUND_UI_BLIPP3))), blips)
+            << what;
+        EXPECT_EQ(clicked, clicks) << what;
+        if (state == HUD_STATE_PAUSE_MENU) {
+            draw(hud);
+            EXPECT_TRUE(
+                imageVisible(playHovered ? "textures/play_button_hover.png" : "textures/play_button.png", 537, 288))
+                << what;
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "RenderTestKit.h"
 #include "core/AssetList.h"
@@ -15,6 +16,7 @@
 #include "game/Level.h"
 #include "game/LevelObjectManager.h"
 #include "game/LevelTile.h"
+#include "render/Model.h"
 #include "render/TexturedCuboid.h"
 #include "render/Water.h"
 #include "support/RunAssets.h"
@@ -248,6 +250,35 @@ TEST_F(PlanetLevel, WhatTheDrawLeavesOutWouldDrawNothing) {
         }
     }
     EXPECT_GT(leftOut, 24 * 5);
+}
+
+// Kinds 0 to 13 are the first forest file's mesh sets, 14 to 20 the second's, each drawn as
+// that file's meshes stood upright on their pivot; the kinds beyond draw nothing, quietly.
+TEST_F(PlanetLevel, ObjectKindsDrawTheirMeshSets) {
+    Camera camera = render_test::lookingAt({3, -9, 5}, {0, 0, 2});
+    const glm::vec3 light(30, -40, 60), at(0, 0, 1);
+    // The kind, the file, the meshes of its set and their pivot.
+    const std::tuple<int, const char*, std::vector<int>, glm::vec3> kinds[] = {
+        {13, "models/forest3/NatureFreePack1.obj", {30, 31, 32, 33, 34, 35, 36, 37, 38}, {6.3f, -4.3f, 0.5f}},
+        {14, "models/forest2/forest_assets.obj", {0, 1}, {0.0f, -1.9f, 1.0f}},
+        {20, "models/forest2/forest_assets.obj", {13, 14}, {-6.0f, 6.1f, 1.0f}}};
+    for (const auto& [kind, entry, meshes, pivot] : kinds) {
+        render_test::clearWindow(0.5f, 0.6f, 0.7f);
+        EXPECT_GT(samplesDrawn([&] { objects.render(&camera, light, kind, at, 1.0f); }), 0u) << kind;
+        const std::vector<uint8_t> byKind = testing_support::readPixels(0, 0, 1280, 720);
+        Model model(entry, "shaders/model.vs", "shaders/model_material.fs", false);
+        ASSERT_TRUE(model.setup());
+        model.createMeshSet(meshes, pivot, glm::vec3(1.5707964f, 0, 0));
+        model.setPosition(at, false);
+        render_test::clearWindow(0.5f, 0.6f, 0.7f);
+        model.renderMeshSet(&camera, light, 0);
+        EXPECT_TRUE(byKind == testing_support::readPixels(0, 0, 1280, 720)) << kind;
+    }
+    testing_support::CapturedStdout output;
+    for (int kind : {21, 22, 1000}) {
+        EXPECT_EQ(samplesDrawn([&] { objects.render(&camera, light, kind, at, 1.0f); }), 0u) << kind;
+    }
+    EXPECT_EQ(output.finish(), "");
 }
 
 }  // namespace

@@ -208,3 +208,127 @@ TEST_F(Packaged, SkiesShowTheSunUnderTheLight) {
         render_test::saveScreenshot("skybox_" + std::to_string(index) + "_view.png");
     }
 }
+
+// Mean colour difference between columns (rows, when `rows`) a and b of the window over their middle half.
+static double lineStep(const std::vector<uint8_t>& frame, int a, int b, bool rows) {
+    const int length = rows ? 1280 : 720;
+    double sum = 0.0;
+    for (int i = length / 4; i < 3 * length / 4; ++i) {
+        const size_t pa = rows ? (static_cast<size_t>(a) * 1280 + i) * 4 : (static_cast<size_t>(i) * 1280 + a) * 4;
+        const size_t pb = rows ? (static_cast<size_t>(b) * 1280 + i) * 4 : (static_cast<size_t>(i) * 1280 + b) * 4;
+        for (int c = 0; c < 3; ++c) {
+            sum += std::abs(frame[pa + c] - frame[pb + c]);
+        }
+    }
+    return sum / (3.0 * (length / 2));
+}
+
+// Each generated sky in the game's own sky box runs on across every cube edge without a seam:
+// looking straight at an edge puts it on the middle column (upright edges) or the middle row
+// (edges of the top face), where the colours change no more than on the lines beside it.
+TEST_F(Packaged, SkiesRunOnAcrossEveryCubeEdge) {
+    for (int index = 1; index <= 5; ++index) {
+        const std::string entry = "textures/skybox_" + std::to_string(index) + ".jpg";
+        TexturedCuboid sky(0, 0, 0, 381, 381, 381, entry, "shaders/basic_textured.vs", "shaders/basic_textured.fs");
+        ASSERT_TRUE(sky.setup(UV_MAPPING_CUBE)) << entry;
+        for (const glm::vec3 direction :
+             {glm::vec3(1, 1, 0), glm::vec3(1, -1, 0), glm::vec3(-1, 1, 0), glm::vec3(-1, -1, 0), glm::vec3(1, 0, 1),
+              glm::vec3(-1, 0, 1), glm::vec3(0, 1, 1), glm::vec3(0, -1, 1)}) {
+            render_test::clearWindow(0, 0, 0);
+            Camera camera = render_test::lookingAt(glm::vec3(0.0f), direction);
+            sky.render(&camera, false, glm::vec3(0.0f));
+            const std::vector<uint8_t> frame = testing_support::readPixels(0, 0, 1280, 720);
+            const bool rows = direction.z != 0.0f;
+            const int middle = rows ? 360 : 640;
+            const double nearby = std::max(lineStep(frame, middle - 13, middle - 8, rows),
+                                           lineStep(frame, middle + 7, middle + 12, rows));
+            EXPECT_LE(lineStep(frame, middle - 3, middle + 2, rows), 1.5 * nearby + 2.0)
+                << entry << " looking along " << direction.x << ", " << direction.y << ", " << direction.z;
+        }
+    }
+}
+
+// Each object's box after its set's scale, quarter turn about x and pivot: forest kinds stand
+// at their pivot (a little into the ground for slopes) at the height a player walking past
+// expects; planets sit on theirs (rings and moons may make them lopsided) within the 5-unit
+// circle that selects them; the rocket's legs reach the tiles' corner at its origin and the
+// exhaust spawns 3 up at its nozzle; the UFO fills the box it is picked with (its own height
+// up), and the spinning crystal is centred on its axis.
+TEST_F(Packaged, MeshSetsSitOnTheirPivots) {
+    constexpr float kAny = 1e9f;
+    // The height range of each forest kind, in the order of the sheets' sets.
+    const glm::vec2 forestHeights[] = {{3, 7},       {3, 7},       {0.2f, 1}, {0.8f, 2.5f}, {0.5f, 1.5f}, {0.3f, 1},
+                                       {0.3f, 1.2f}, {0.1f, 0.6f}, {2.5f, 5}, {0.3f, 0.8f}, {0.3f, 0.9f}, {3, 6},
+                                       {0.3f, 0.9f}, {3.5f, 6.5f}, {4, 8},    {1.5f, 3.5f}, {3, 6},       {3, 7},
+                                       {2.5f, 5},    {0.3f, 1.2f}, {1.5f, 3}};
+    struct Placement {
+        std::string entry, what;
+        std::vector<int> meshes;  // empty: all
+        glm::vec3 pivot;
+        float scale, offCentre;
+        glm::vec2 bottom, height, reach;  // ranges: lowest point, height, farthest side from the pivot
+    };
+    std::vector<Placement> rows = {
+        {"models/spaceship/spaceship.obj",
+         "rocket",
+         {},
+         glm::vec3(0),
+         0.1f,
+         0.3f,
+         {-0.05f, 0.05f},
+         {13, 19},
+         {0, kAny}},
+        {"models/spaceship/spaceship.obj", "nozzle", {2}, glm::vec3(0), 0.1f, 0.3f, {2.7f, 3.3f}, {0, kAny}, {0, 1.5f}},
+        {"models/ufo1/Low_poly_UFO.obj", "ufo", {}, glm::vec3(0), 0.05f, 0.1f, {-kAny, kAny}, {0, kAny}, {1.5f, 2}},
+        {"models/crystal/crystal.obj", "crystal", {}, glm::vec3(0), 1, 0.15f, {-kAny, kAny}, {1.8f, 2.4f}, {0, kAny}}};
+    int forestKind = 0;
+    for (const auto& [entry, name, sets, count] : kSheets) {
+        const bool planets = name == std::string("planets");
+        for (int i = 0; i < count; ++i) {
+            std::vector<int> meshes;
+            for (int mesh = static_cast<int>(sets[i][0]); mesh <= sets[i][1]; ++mesh) {
+                meshes.push_back(mesh);
+            }
+            const glm::vec3 pivot(sets[i][2], sets[i][3], sets[i][4]);
+            planets ? rows.push_back({entry,
+                                      "body" + std::to_string(i),
+                                      meshes,
+                                      pivot,
+                                      1,
+                                      1,
+                                      {-5, 0},
+                                      {0, 10},
+                                      {0, i == 0 ? kAny : 5.0f}})
+                    : rows.push_back({entry,
+                                      name + std::to_string(i),
+                                      meshes,
+                                      pivot,
+                                      1,
+                                      0.6f,
+                                      {-0.5f, 0.02f},
+                                      forestHeights[forestKind++],
+                                      {0, kAny}});
+        }
+    }
+    for (const Placement& row : rows) {
+        SCOPED_TRACE(row.what);
+        Model model(row.entry, "shaders/model.vs", "shaders/model.fs", false);
+        ASSERT_TRUE(model.setup());
+        glm::vec3 low(kAny), high(-kAny);
+        for (size_t i = 0; i < model.getMeshes().size(); ++i) {
+            if (row.meshes.empty() || std::count(row.meshes.begin(), row.meshes.end(), static_cast<int>(i)) != 0) {
+                for (const MeshVertexData& vertex : model.getMeshes()[i]->getVertices()) {
+                    const glm::vec3 upright(vertex.position.x, -vertex.position.z, vertex.position.y);
+                    low = glm::min(low, upright * row.scale - row.pivot);
+                    high = glm::max(high, upright * row.scale - row.pivot);
+                }
+            }
+        }
+        const float height = high.z - low.z, reach = std::max({high.x, -low.x, high.y, -low.y});
+        EXPECT_LE(glm::length(glm::vec2(low + high) * 0.5f), row.offCentre);
+        EXPECT_TRUE(low.z >= row.bottom[0] && low.z <= row.bottom[1]) << "lowest point " << low.z;
+        EXPECT_TRUE(height >= row.height[0] && height <= row.height[1]) << "height " << height;
+        EXPECT_TRUE(reach >= row.reach[0] && reach <= row.reach[1]) << "reach " << reach;
+        EXPECT_TRUE(row.what != "ufo" || std::abs(low.z - height / 2) < 0.05f) << "off its picking box";
+    }
+}

@@ -53,6 +53,20 @@ protected:
     Camera camera{{0, -10, 0}, {0, 0, 1}, {0, 0, 1}, 1280, 720};
 };
 
+// One texel over the whole window reaches every pixel, and the depth test is back on after.
+TEST_F(ScreenQuadTest, FullWindowQuadCoversEveryPixel) {
+    auto full = fullWindow();
+    full->setUV(0.1f, 0.1f, 0.1f, 0.1f);
+    full->render(&camera, false);
+    const std::vector<uint8_t> pixels = testing_support::readPixels(0, 0, 1280, 720);
+    size_t other = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+        other += !(pixels[i] == 30 && pixels[i + 1] == 30 && pixels[i + 2] == 200);
+    }
+    EXPECT_EQ(other, 0u);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+}
+
 // Each change in turn, and its probes: window x, y -> grid column, row (black for a negative column).
 TEST_F(ScreenQuadTest, UvRectanglesPickTheTexelsShown) {
     const std::vector<std::array<int, 4>> probes[] = {

@@ -2,6 +2,8 @@
 // real HUD, solar system and camera.
 #include <gtest/gtest.h>
 
+#include <glm/gtc/constants.hpp>
+
 #include "RenderTestKit.h"
 #include "core/Utils.h"
 #include "game/ArtefactManager.h"
@@ -35,6 +37,9 @@ const SDL_Event kEscape = event(SDL_KEYUP, SDLK_ESCAPE), kMotion = event(SDL_MOU
 
 // SDL's cursor (origin top left) over the middle of the HUD's buttons.
 const glm::ivec2 kPlayButton(640, 720 - 323), kExitButton(640, 720 - 179), kExploreButton(123, 720 - 55);
+// Boxes of the window as SDL counts the cursor (left, top, right, bottom): well inside the
+// explore and play buttons, and an area away from every button.
+const glm::ivec4 kOnExplore(30, 640, 216, 690), kOnPlay(547, 372, 733, 422), kOffButtons(200, 450, 450, 600);
 
 struct StarMapViewTest : ::testing::Test {
     void SetUp() override {
@@ -74,6 +79,26 @@ struct StarMapViewTest : ::testing::Test {
         SolarSystemCamera* camera = view->getCamera();
         return glm::ivec2(
             world_to_screen(body(index)->position, *camera->getPerspectiveMatrix(), camera->getViewMatrix()));
+    }
+    // Moves a planet other than `except` along its orbit until the window shows it inside the
+    // box; its index, or -1 when no orbit crosses the box.
+    int placePlanetIn(glm::ivec4 box, int except = -1) {
+        const auto count = static_cast<int>(view->getSolarSystem()->getBodies().size());
+        for (int index = 1; index < count; ++index) {
+            CelestialBody* planet = body(index);
+            const float angle = planet->orbitAngle;
+            for (int step = 0; step < 1440 && index != except; ++step) {
+                planet->orbitAngle = static_cast<float>(step) * glm::two_pi<float>() / 1440.0f;
+                planet->position = planet->getPosition();
+                const glm::ivec2 at = onScreen(index);
+                if (at.x > box.x && at.x < box.z && at.y > box.y && at.y < box.w) {
+                    return index;
+                }
+            }
+            planet->orbitAngle = angle;
+            planet->position = planet->getPosition();
+        }
+        return -1;
     }
     glm::vec3 eye() { return *view->getCamera()->getPosition(); }
     hud_state hudState() { return view->getHud()->getState(); }
@@ -194,6 +219,53 @@ TEST_F(StarMapViewTest, ExploreEndsTheMapWithThePlanetsLevelUndrawn) {
     EXPECT_FALSE(frame({kLeftDown})) << "the launch frame ends the loop";
     render_test::expectColour(640, 360, {0, 255, 0, 255}, 0);
     EXPECT_TRUE(view->end() == VIEW_STATE_PLANET && playLevelPath == level);
+}
+
+// A release over a shown button belongs to the button, which acted on the press: the planet
+// under it is not picked, even when press and release come in one frame.
+TEST_F(StarMapViewTest, AReleaseOverExploreLaunchesTheSelectedPlanetNotTheOneUnderIt) {
+    open();
+    frames(300);
+    // The camera follows the selected planet: it is moved along its orbit until another
+    // planet's orbit crosses the ground under EXPLORE.
+    int under = -1;
+    for (int eighth = 0; eighth < 8 && under < 0; ++eighth) {
+        body(3)->orbitAngle = static_cast<float>(eighth) * glm::quarter_pi<float>();
+        body(3)->position = body(3)->getPosition();
+        ASSERT_TRUE(clickAt(onScreen(3)));
+        frames(100);
+        under = placePlanetIn(kOnExplore, 3);
+    }
+    ASSERT_GT(under, 0) << "no planet could stand under EXPLORE";
+    const std::string selected = body(3)->levelPath, other = body(under)->levelPath;
+    cursor = onScreen(under);
+    EXPECT_FALSE(frame({kLeftDown, kLeftUp})) << "EXPLORE launches";
+    EXPECT_EQ(view->end(), VIEW_STATE_PLANET);
+    EXPECT_EQ(playLevelPath, selected) << "not " << other;
+}
+
+TEST_F(StarMapViewTest, InThePauseMenuAReleasePicksOnlyAwayFromItsButtons) {
+    open();
+    frames(300);
+    ASSERT_TRUE(frame({kEscape}));
+    const int underPlay = placePlanetIn(kOnPlay);
+    ASSERT_GT(underPlay, 0) << "no planet could stand under PLAY";
+    cursor = onScreen(underPlay);
+    ASSERT_TRUE(frame({kLeftDown, kLeftUp}));
+    EXPECT_TRUE(game.isResumeRequested()) << "PLAY resumes";
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(shown(), std::tuple(HUD_STATE_STAR_MAP, std::string(), "Tauvel solar system", "ARTEFACTS 0/9"))
+        << body(underPlay)->name << " stood under PLAY";
+    EXPECT_FALSE(view->isPaused());
+
+    // Away from the buttons a release still picks while paused, and the menu stays up.
+    ASSERT_TRUE(frame({kEscape}));
+    const int elsewhere = placePlanetIn(kOffButtons);
+    ASSERT_GT(elsewhere, 0) << "no planet could stand away from the buttons";
+    cursor = onScreen(elsewhere);
+    ASSERT_TRUE(frame({kLeftDown, kLeftUp}));
+    EXPECT_EQ(view->getSolarSystem()->getSelectedPlanetName(), body(elsewhere)->levelPath);
+    EXPECT_TRUE(view->isPaused() && hudState() == HUD_STATE_PLANET_SELECTED);
 }
 
 TEST_F(StarMapViewTest, WithEveryArtefactFoundOnlyTheFinalScreenAnswers) {

@@ -1,8 +1,9 @@
 // Stand-ins for the planet around the enemies and projectiles: terrain from a height function
-// (line of sight sampled along the line), and a log of the game sounds and player hits sent.
+// (line of sight sampled along the line), and a log of the messages sent.
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -29,11 +30,13 @@ struct FakeTerrain : LevelQuery {
     std::function<float(float, float)> height = [](float, float) { return 0.0f; };
 };
 
-// The game sounds and player hits sent, with their int payload (-1 without one).
+// The messages sent (by default the game sounds and player hits), with their int payload (-1
+// without one).
 struct MessageLog : MessageReceiver, std::vector<std::pair<Message, int>> {
-    MessageLog() {
-        MailBox::getInstance()->registerReceiver(this, MESSAGE_PLAY_GAME_SOUND);
-        MailBox::getInstance()->registerReceiver(this, MESSAGE_PLAYER_HIT);
+    explicit MessageLog(std::initializer_list<Message> messages = {MESSAGE_PLAY_GAME_SOUND, MESSAGE_PLAYER_HIT}) {
+        for (Message message : messages) {
+            MailBox::getInstance()->registerReceiver(this, message);
+        }
     }
     ~MessageLog() override { MailBox::getInstance()->removeReceiver(this); }
     void handleMessage(Message message, MessagePayload* payload) override {

@@ -4,10 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include "core/PackageManager.h"
 
@@ -111,6 +113,20 @@ CommandResult runCommand(const std::string& dir, const std::string& command) {
     const int status = pipe != nullptr ? pclose(pipe) : -1;
     result.status = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+std::vector<std::string> logMessages(const std::string& output) {
+    static const std::regex line(R"((   \[INFO\]|  \[ERROR\]|\[WARNING\]) \[\d{3,}:\d{2}:\d{3}\] (.*))");
+    std::vector<std::string> texts;
+    size_t start = 0;
+    while (start < output.size()) {
+        const size_t end = std::min(output.find('\n', start), output.size());
+        const std::string text = output.substr(start, end - start);
+        std::smatch match;
+        texts.push_back(std::regex_match(text, match, line) ? match[2].str() : "<bare> " + text);
+        start = end + 1;
+    }
+    return texts;
 }
 
 }  // namespace testing_support

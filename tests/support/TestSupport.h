@@ -79,4 +79,8 @@ struct CommandResult {
 };
 CommandResult runCommand(const std::string& dir, const std::string& command);
 
+// The lines of the game's output: the message of a log line, without its tag and time stamp;
+// "<bare> " and the whole line for any other.
+std::vector<std::string> logMessages(const std::string& output);
+
 }  // namespace testing_support

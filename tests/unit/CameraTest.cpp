@@ -1,8 +1,10 @@
 #include <cmath>
+#include <tuple>
 
 #include <gtest/gtest.h>
 #include <glm/glm.hpp>
 
+#include "game/SolarSystemCamera.h"
 #include "render/Camera.h"
 
 namespace {
@@ -91,6 +93,27 @@ TEST(Camera, FollowingAndOrbitingLeaveTheWalkAlone) {
     camera.reset();
     camera.update(0, 0, 0, 0, 0, false, &flat, 0.016f);
     EXPECT_VEC_NEAR(*camera.getPosition(), glm::vec3(40, 0, 1), 1e-4f);
+}
+
+// The star map's camera in free flight, from (0, -100, 100) looking at the origin: the fly-in
+// from (0, -1000, 100) goes half-way in a tenth of a second, a drag right and down moves the
+// view left and up, and a frame longer than a fifth of a second overshoots where it eases to.
+TEST(SolarSystemCamera, FreeModeFliesInAndPansByEasedSteps) {
+    const float start = 141.42136f;  // the start position's distance: the first zoom
+    SolarSystemCamera camera({0, -100, 100}, glm::vec3(0), {0, 0, 1}, 1280, 720);
+    // The drag of the frame, its length, the eye and the point looked at after it.
+    const std::tuple<glm::vec2, float, glm::vec3, glm::vec3> steps[] = {
+        {{0, 0}, 0.1f, {0, -550, start}, {0, 0, 0}},
+        {{0, 0}, 0.2f, {0, -100, start}, {0, 0, 0}},
+        {{10, 20}, 0.2f, {-1, -98, start}, {-1, 2, 0}},
+        {{-10, 0}, 0.1f, {-0.5f, -98, start}, {-0.5f, 2, 0}},
+        {{0, 0}, 0.4f, {0.5f, -98, start}, {0.5f, 2, 0}}};
+    for (const auto& [drag, dt, eye, centre] : steps) {
+        camera.setOffset(drag);
+        camera.update(dt);
+        EXPECT_VEC_NEAR(*camera.getPosition(), eye, 1e-3f) << dt;
+        EXPECT_VEC_NEAR(seen(camera, centre), glm::vec3(0, 0, -1), 1e-5f) << dt;
+    }
 }
 
 }  // namespace

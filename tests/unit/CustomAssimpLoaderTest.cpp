@@ -75,6 +75,16 @@ TEST(CustomAssimpLoaderStack, PoppingPastTheBottomFails) {
     EXPECT_TRUE(loader.StackSize() == 0u && loader.CurrentDirectory().empty());
 }
 
+// The importer joins a material library's name to the model's folder with the separator, and
+// takes every two paths for the same file: the package has no aliases to tell apart.
+TEST(CustomAssimpLoaderStack, SlashSeparatedPathsThatAllCompareEqual) {
+    CustomAssimpLoader loader("models/ufo1");
+    EXPECT_EQ(loader.StackSize(), 1u);
+    EXPECT_EQ(loader.getOsSeparator(), '/');
+    EXPECT_TRUE(loader.ComparePaths("models/a.mtl", "textures/b.png"));
+    EXPECT_TRUE(loader.PushDirectory("models/rocket") && loader.StackSize() == 2u);
+}
+
 TEST(CustomAssimpIOStreamTest, ReadsCopyOnlyWhatLiesInsideTheEntry) {
     struct Case {
         const char* what;

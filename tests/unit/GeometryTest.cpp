@@ -1,8 +1,10 @@
 // Geometry built without an OpenGL context: the water's vertex grid, the subdivided sphere of
-// the shots, and the frame timing of the animated sprite.
+// the shots with its shared and seam vertices, and the frame timing of the animated sprite.
 #include <gtest/gtest.h>
 
 #include <glm/glm.hpp>
+#include <set>
+#include <tuple>
 
 #include "render/AnimatedSprite.h"
 #include "render/Icosphere.h"
@@ -48,6 +50,33 @@ TEST(Icosphere, CountsRadiiAndNormalsForEachSubdivision) {
             ASSERT_NEAR(glm::length(position), radius, 1e-5f) << passes << " vertex " << i;
             ASSERT_LT(glm::length(at(sphere.getNormals(), i) - position / radius), 1e-5f) << passes << " vertex " << i;
         }
+    }
+}
+
+// After one pass, net points (2, 1) and (4, 1) lie inside the net, so the midpoint of their
+// edge is one vertex that the children of both parents use; net points (1, 0) and (0, 1) lie
+// on the cut, so their midpoint is a vertex of the one parent beside it. A midpoint is a
+// corner of three children of each parent that has it.
+TEST(Icosphere, MidpointsInsideTheNetAreSharedAndSeamMidpointsAreNot) {
+    Icosphere sphere(0, 0, 0, "t.jpg", 0.0f, 1.0f, 1);
+    sphere.buildVerticesSmooth();
+    const float cellS = 186.0f / 2048.0f, cellT = 322.0f / 1024.0f;
+    // The texture point, how many triangles use it.
+    const std::tuple<glm::vec2, int> cases[] = {{{3 * cellS, cellT}, 6}, {{0.5f * cellS, 0.5f * cellT}, 3}};
+    for (const auto& [point, triangles] : cases) {
+        std::set<unsigned int> matching;
+        const std::vector<float>& uv = sphere.getTexCoords();
+        for (unsigned int i = 0; i < sphere.getVertexCount(); ++i) {
+            if (glm::distance(glm::vec2(uv[i * 2], uv[i * 2 + 1]), point) < 1e-6f) {
+                matching.insert(i);
+            }
+        }
+        int used = 0;
+        for (unsigned int index : sphere.getIndices()) {
+            used += static_cast<int>(matching.count(index));
+        }
+        EXPECT_EQ(matching.size(), 1u) << triangles;
+        EXPECT_EQ(used, triangles);
     }
 }
 

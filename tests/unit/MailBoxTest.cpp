@@ -6,6 +6,7 @@
 #include "core/MessagePayload.h"
 #include "game/ArtefactManager.h"
 #include "game/FpsGame.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -102,4 +103,30 @@ TEST(ArtefactManager, CountsEachLevelOnceAgainstItsTotal) {
     EXPECT_TRUE(artefacts.allArtefactsFound() && artefacts.isArtefactFound("levels/system_1/s1p1.json"));
     artefacts.total = 9;
     EXPECT_FALSE(artefacts.allArtefactsFound());
+}
+
+TEST(MailBox, NamesMessagesAndWarnsOnUnknownOnes) {
+    MailBox* box = MailBox::getInstance();
+    EXPECT_STREQ(box->msgToStr(MESSAGE_PLAY_GAME_SOUND), "MESSAGE_PLAY_GAME_SOUND");
+    EXPECT_STREQ(box->msgToStr(MESSAGE_PLAYER_HIT), "MESSAGE_PLAYER_HIT");
+    testing_support::CapturedStdout out;
+    EXPECT_STREQ(box->msgToStr(static_cast<Message>(6)), "Unknown message");
+    const std::string text = out.finish();
+    EXPECT_EQ(text.rfind("[WARNING] [", 0), 0u) << text;
+    EXPECT_NE(text.find("] Unknown message 6\n"), std::string::npos) << text;
+}
+
+TEST(MessagePayload, StartsEmptyAndStoresEachFieldUnchanged) {
+    MessagePayload payload;
+    EXPECT_TRUE(payload.getString().empty() && payload.getInt() == 0 && payload.getDouble() == 0.0 &&
+                payload.getCustom() == nullptr);
+    int target = 0;
+    payload.setString("levels/system_1/s1p3.json");
+    payload.setInt(-17);
+    payload.setDouble(2.5);
+    payload.setCustom(&target);
+    EXPECT_EQ(payload.getString(), "levels/system_1/s1p3.json");
+    EXPECT_EQ(payload.getInt(), -17);
+    EXPECT_EQ(payload.getDouble(), 2.5);
+    EXPECT_EQ(payload.getCustom(), &target);
 }

@@ -76,3 +76,54 @@ TEST(MathUtilGeometry, ContainmentIsStrict) {
         {"fcmp within it", MathUtil::fcmp(1.0f, 1.00005f), true},
     });
 }
+
+// A vector draws x, y, then z, four draws each; a normalized one takes twelve and has length one.
+TEST(MathUtilRandom, VectorsDrawInAxisOrderAndNormalizedOnesHaveLengthOne) {
+    ScriptedRand script({0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0xFF, 0xFF, 0xFF, 0xFE, 0x40, 0, 0, 0, 0x80, 0, 0, 0});
+    EXPECT_LT(glm::distance(MathUtil::getRandomVector(glm::vec3(0.0f), glm::vec3(1.0f)), glm::vec3(1, 2, 3) * 0.001f),
+              1e-7f);
+    EXPECT_EQ(script.draws(), 12);
+    const glm::vec3 v = get_random_normalized_vector();
+    EXPECT_EQ(script.draws(), 24);
+    EXPECT_NEAR(glm::length(v), 1.0f, 1e-6f);
+    EXPECT_TRUE(v.x > 0.8f && v.y < 0.0f);  // 0xFFFFFFFE maps to exactly +1 before normalising
+}
+
+// The helpers beside the ones the game calls: a saw tooth, a distance that stays exact for
+// tiny values, the box surface test with its left-out axes, and the 2D intersections.
+TEST(MathUtilGeometry, SawToothDistanceBoxSurfaceAndIntersections) {
+    for (const auto& [t, expected] : {std::pair(3.0f, 5.0f), {-1.0f, 0.0f}, {0.5f, 2.5f}, {4.0f, 0.0f}}) {
+        EXPECT_FLOAT_EQ(MathUtil::sawTooth(t, 0.0f, 10.0f, 2.0f), expected) << t;
+    }
+    EXPECT_FLOAT_EQ(MathUtil::distance2d({0, 0}, {3, 4}), 5.0f);
+    EXPECT_FLOAT_EQ(MathUtil::distance2d({1e-20f, 0}, {0, 0}), 1e-20f);
+    const glm::vec2 origin(0.0f);
+    expectEach({
+        {"insideRect on the top edge", MathUtil::insideRect({1, 2}, 0, 0, 2, 2), false},
+        {"pointInsideSphere inside", MathUtil::pointInsideSphere({0, 3, 3.9f}, glm::vec3(0), 5), true},
+        {"box surface ignores all",
+         MathUtil::pointInsideBoxSurface(glm::vec3(0), glm::vec3(1), {9, 9, 9}, BOX_AXIS_IGNORE_ALL), true},
+        {"box surface ignores z",
+         MathUtil::pointInsideBoxSurface(glm::vec3(0), glm::vec3(1), {0, 0, 9}, BOX_AXIS_IGNORE_Z), true},
+        {"box surface checks z",
+         MathUtil::pointInsideBoxSurface(glm::vec3(0), glm::vec3(1), {0, 0, 9}, BOX_AXIS_IGNORE_X), false},
+        {"box surface face is outside",
+         MathUtil::pointInsideBoxSurface(glm::vec3(0), glm::vec3(2), {1, 0, 0}, BOX_AXIS_NONE), false},
+        {"segment crossing the circle", MathUtil::circleIntersectsLineSegment(origin, 1, {-5, 0.5f}, {5, 0.5f}), true},
+        {"segment passing by", MathUtil::circleIntersectsLineSegment(origin, 1, {-5, 2}, {5, 2}), false},
+        {"line hits, segment ends before", MathUtil::circleIntersectsLineSegment(origin, 1, {2, 0.5f}, {5, 0.5f}),
+         false},
+        {"vertical segment", MathUtil::circleIntersectsLineSegment(origin, 1, {0.5f, -3}, {0.5f, 3}), true},
+        {"segment of length zero", MathUtil::circleIntersectsLineSegment(origin, 1, {0, 0}, {0, 0}), false},
+        {"circle centre inside, tiny radius", MathUtil::circleIntersectsRectangle(origin, 0.001f, origin, {4, 4}),
+         true},
+        {"circle touching the right edge", MathUtil::circleIntersectsRectangle({2.5f, 0}, 1, origin, {4, 4}), true},
+        {"circle far from the rectangle", MathUtil::circleIntersectsRectangle({9, 9}, 1, origin, {4, 4}), false},
+        {"corner of the first inside the second",
+         MathUtil::rectangleIntersectsRectangle({1.5f, 1.5f}, {2, 2}, origin, {2, 2}), true},
+        {"second wholly inside the first", MathUtil::rectangleIntersectsRectangle(origin, {10, 10}, origin, {2, 2}),
+         false},
+        {"first inside the second", MathUtil::rectangleIntersectsRectangle(origin, {2, 2}, origin, {10, 10}), true},
+        {"ray beside the box", MathUtil::rayIntersectsBox(glm::vec3(0), glm::vec3(2), {-5, 3, 0}, {1, 0, 0}), false},
+    });
+}

@@ -1,5 +1,5 @@
-// The package writer and reader on packages made on the fly. The layout and checksum of a real
-// build are checked byte by byte, against a CRC of the test's own, by the end-to-end build test.
+// The package's CRC, and its writer and reader on packages made on the fly. The layout and
+// checksum of a real build are checked byte by byte by the end-to-end build test.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -30,6 +30,17 @@ std::string loadEntry(const std::string& dir, const std::string& name, uint32_t*
 }
 
 }  // namespace
+
+// The standard CRC-32 values; the longer ones run through the eight-byte steps and a tail.
+TEST(DataHash, IsTheStandardCrc32) {
+    for (const auto& [bytes, crc] : {std::pair<std::string, uint32_t>("", 0),
+                                     {"abc", 0x352441C2u},
+                                     {"123456789", 0xCBF43926u},
+                                     {std::string(1, '\0'), 0xD202EF8Du},
+                                     {"The quick brown fox jumps over the lazy dog", 0x414FA339u}}) {
+        EXPECT_EQ(get_data_hash(bytes.data(), static_cast<uint32_t>(bytes.size())), crc) << bytes;
+    }
+}
 
 // A name given twice is stored twice, and counts twice.
 TEST(PackageWriter, ChecksumIsTheSumOfTheEntriesCrcs) {

@@ -50,4 +50,31 @@ TEST(Text, FontDescriptionsWithoutAtlasSizeAreRefusedAndHugeCellsStayFinite) {
     }
 }
 
+// Three characters at (100, 200), scale 2: the glyphs run from 100 to 210, but the hit area
+// takes three whole advances (to 220) and the glyph height (to 250), borders excluded. The
+// size the HUD centres by stays that of scale 1.
+TEST(Text, HitAreaFollowsTheAdvanceAndScaleAndAFadeHidesForGood) {
+    Text text(100, 200, "abc", "fonts/font1.json", 2.0f, glm::vec3(1));
+    const std::tuple<float, float, bool> points[] = {{101, 201, true},  {205, 225, true},  {219, 249, true},
+                                                     {100, 225, false}, {220, 225, false}, {150, 250, false},
+                                                     {150, 200, false}, {99, 201, false}};
+    for (const auto& [x, y, inside] : points) {
+        EXPECT_EQ(text.positionInsideText(x, y), inside) << x << ", " << y;
+    }
+    EXPECT_EQ(Text::dimensions("abc"), glm::vec2(60, 25));
+    text.setScale(1.0f, false);
+    EXPECT_FALSE(text.positionInsideText(205, 225)) << "the area follows the scale";
+
+    // Two seconds of fading: the alpha falls with the time left and the text stays shown until
+    // that runs out; then it is hidden, and later updates change nothing.
+    text.setFadeToTransparent(2.0f);
+    const std::tuple<float, float, bool> steps[] = {
+        {0.5f, 0.75f, true}, {1.5f, 0, true}, {0.1f, -0.05f, false}, {1, -0.05f, false}};
+    for (const auto& [dt, alpha, visible] : steps) {
+        text.update(dt);
+        EXPECT_NEAR(text.getAlpha(), alpha, 1e-4f) << dt;
+        EXPECT_EQ(text.isVisible(), visible) << dt;
+    }
+}
+
 }  // namespace

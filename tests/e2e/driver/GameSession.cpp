@@ -478,6 +478,10 @@ int GameSession::waitForExit(double seconds) {
     return exitCode;
 }
 
+bool GameSession::sendSignal(int number) {
+    return game > 0 && kill(game, number) == 0;
+}
+
 std::string GameSession::log() const {
     return testing_support::readFile(folder + "/game.log");
 }

@@ -89,6 +89,8 @@ public:
 
     // The exit code once the game has ended on its own, -1 after the limit.
     int waitForExit(double seconds);
+    // Sends the running game a signal, as a terminal's Ctrl+C or a session's logout does.
+    bool sendSignal(int number);
     std::string log() const;
     // What the sound device mixed; complete once the game has ended.
     Samples capture() const;

@@ -1,0 +1,158 @@
+// The generated interface, ground, sky and water pictures in the run folder, decoded with
+// stb_image as the texture cache decodes them: the sizes they are drawn at, clear borders
+// around sprites, opaque buttons, muzzle-flash frames inside their cells, and seamless repeats.
+#include <gtest/gtest.h>
+
+#include <glm/glm.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/AssetList.h"
+#include "support/RunAssets.h"
+
+using testing_support::decodeRunImage;
+using testing_support::Image;
+
+namespace {
+
+// The least and the largest alpha in [x0, x1) x [y0, y1) of a four-channel image.
+std::pair<int, int> alphaRange(const Image& image, int x0, int y0, int x1, int y1) {
+    std::pair<int, int> range{255, 0};
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            range = {std::min<int>(range.first, image.at(x, y)[3]), std::max<int>(range.second, image.at(x, y)[3])};
+        }
+    }
+    return range;
+}
+
+// Every picture of the package decodes; those drawn 1:1 or as a whole window have that size.
+TEST(ImageAssets, EveryPictureDecodesAtTheSizeItIsDrawnAt) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    const std::map<std::string, std::pair<int, int>> sizes = {
+        {"logo.png", {800, 175}},           {"play_button.png", {206, 70}},
+        {"life_indicator.png", {48, 18}},   {"logoicon.png", {32, 64}},
+        {"crosshair_1.png", {64, 64}},      {"hud_gun_2.png", {594, 320}},
+        {"explosion_1.png", {512, 512}},    {"paused_background.jpg", {1280, 720}},
+        {"104382.jpg", {1708, 960}},  // a 0.75 window of it fills 1280 x 720 unmagnified
+        {"sunmap.jpg", {2048, 1024}},       {"particle.bmp", {64, 64}},
+        {"p1_diffuse_map.png", {512, 512}}, {"skybox_1.jpg", {1536, 1536}}};
+    for (const std::string& entry : buildAssetList()) {
+        const std::string extension = entry.substr(entry.rfind('.') + 1);
+        Image image;
+        if (extension == "png" || extension == "jpg" || extension == "bmp" || extension == "tga") {
+            ASSERT_TRUE(decodeRunImage(entry, &image)) << entry;
+            const auto size = sizes.find(entry.substr(entry.find('/') + 1));
+            EXPECT_TRUE(size == sizes.end() || size->second == std::make_pair(image.width, image.height)) << entry;
+        }
+    }
+}
+
+// Sprites drawn with blending are clear around their shape (the gun's quad stops short of the
+// window's right edge: nothing may be cut off there); buttons, drawn without it, are opaque.
+TEST(ImageAssets, SpritesAreClearAroundTheirShapeAndButtonsOpaque) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    enum Cover { kClear, kSomeSolid, kOpaque };
+    const std::tuple<const char*, glm::ivec4, Cover> cases[] = {{"hud_gun_2.png", {0, 0, 594, 1}, kClear},
+                                                                {"hud_gun_2.png", {590, 0, 594, 320}, kClear},
+                                                                {"hud_gun_2.png", {0, 200, 100, 320}, kClear},
+                                                                {"hud_gun_2.png", {300, 200, 400, 300}, kSomeSolid},
+                                                                {"crosshair_1.png", {0, 0, 6, 6}, kClear},
+                                                                {"crosshair_1.png", {58, 58, 64, 64}, kClear},
+                                                                {"crosshair_1.png", {29, 29, 35, 35}, kSomeSolid},
+                                                                {"logo.png", {0, 0, 40, 10}, kClear},
+                                                                {"logo.png", {760, 165, 800, 175}, kClear},
+                                                                {"logo.png", {100, 40, 700, 110}, kSomeSolid},
+                                                                {"logoicon.png", {0, 0, 3, 3}, kClear},
+                                                                {"logoicon.png", {14, 20, 18, 44}, kSomeSolid},
+                                                                {"life_indicator.png", {0, 0, 1, 18}, kClear},
+                                                                {"life_indicator.png", {47, 0, 48, 18}, kClear},
+                                                                {"life_indicator.png", {10, 6, 30, 12}, kSomeSolid},
+                                                                {"sun.png", {0, 0, 8, 8}, kClear},
+                                                                {"sun.png", {236, 236, 276, 276}, kSomeSolid},
+                                                                {"particle.bmp", {0, 0, 64, 1}, kClear},
+                                                                {"particle.bmp", {0, 0, 1, 64}, kClear},
+                                                                {"particle.bmp", {28, 28, 36, 36}, kSomeSolid},
+                                                                {"play_button.png", {0, 0, 206, 70}, kOpaque},
+                                                                {"play_button_hover.png", {0, 0, 206, 70}, kOpaque},
+                                                                {"exit_button.png", {0, 0, 206, 70}, kOpaque},
+                                                                {"exit_button_hover.png", {0, 0, 206, 70}, kOpaque},
+                                                                {"explore_button.png", {0, 0, 206, 70}, kOpaque},
+                                                                {"explore_button_hover.png", {0, 0, 206, 70}, kOpaque}};
+    for (const auto& [entry, box, cover] : cases) {
+        Image image;
+        ASSERT_TRUE(decodeRunImage(std::string("textures/") + entry, &image, 4)) << entry;
+        const auto [least, most] = alphaRange(image, box.x, box.y, box.z, box.w);
+        EXPECT_TRUE(least >= (cover == kOpaque ? 255 : 0) && most <= (cover == kClear ? 0 : 255) &&
+                    (cover != kSomeSolid || most >= 240))
+            << entry << " at " << box.x << "," << box.y << " to " << box.z << "," << box.w;
+    }
+}
+
+// Every frame shows a flash, and no frame inks its cell's border, where the neighbouring
+// frame would show a sliver of it.
+TEST(ImageAssets, EveryMuzzleFlashFrameShowsInsideItsCell) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    Image sheet;
+    ASSERT_TRUE(decodeRunImage("textures/explosion_1.png", &sheet, 4));
+    constexpr int kGrid = 4;
+    const int cell = sheet.width / kGrid, middle = cell / 2;
+    for (int frame = 0; frame < kGrid * kGrid; ++frame) {
+        const int x0 = (frame % kGrid) * cell, y0 = (frame / kGrid) * cell;
+        EXPECT_GT(alphaRange(sheet, x0 + middle - 4, y0 + middle - 4, x0 + middle + 4, y0 + middle + 4).second, 32);
+        EXPECT_EQ(
+            alphaRange(sheet, x0, y0, x0 + cell, y0 + 1).second + alphaRange(sheet, x0, y0, x0 + 1, y0 + cell).second,
+            0)
+            << frame;
+    }
+}
+
+// Mean difference per channel between columns a and b (rows, when `rows`).
+double lineDifference(const Image& image, int a, int b, bool rows) {
+    const int length = rows ? image.width : image.height;
+    double sum = 0.0;
+    for (int i = 0; i < length; ++i) {
+        const uint8_t* p = rows ? image.at(i, a) : image.at(a, i);
+        const uint8_t* q = rows ? image.at(i, b) : image.at(b, i);
+        for (int c = 0; c < image.channels; ++c) {
+            sum += std::abs(p[c] - q[c]);
+        }
+    }
+    return sum / (length * image.channels);
+}
+
+// Pictures that repeat across the ground, the water and the pause menu: across the wrap from
+// the last column to the first (and row) the colours change no more than between neighbouring
+// lines near it. A crack that runs along the border passes, a jump between unrelated content
+// does not.
+TEST(ImageAssets, RepeatedPicturesWrapWithoutSeams) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    std::vector<std::string> entries = {"textures/water.jpg", "textures/water2.png", "textures/lava.jpg",
+                                        "textures/paused_background.jpg"};
+    for (const char* planet : {"p1", "p2", "p3", "p5"}) {
+        for (const char* map : {"diffuse", "normal", "specular"}) {
+            entries.push_back(std::string("textures/") + planet + "_" + map + "_map.png");
+        }
+    }
+    for (const std::string& entry : entries) {
+        Image image;
+        ASSERT_TRUE(decodeRunImage(entry, &image)) << entry;
+        for (bool rows : {false, true}) {
+            const int count = rows ? image.height : image.width;
+            double worstNear = 0.0;
+            for (int i = 1; i <= 4; ++i) {
+                worstNear = std::max({worstNear, lineDifference(image, count - 1 - i, count - i, rows),
+                                      lineDifference(image, i - 1, i, rows)});
+            }
+            EXPECT_LE(lineDifference(image, count - 1, 0, rows), 1.3 * worstNear + 1.0)
+                << entry << (rows ? " rows" : " columns");
+        }
+    }
+}
+
+}  // namespace
