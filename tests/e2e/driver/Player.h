@@ -1,8 +1,10 @@
 // What a person at the keyboard and mouse does with the real game, on top of a GameSession:
 // reads the HUD's texts glyph by glyph against the package's own font, picks a planet on the
-// star map by looking for it on its ring, and on foot turns with the mouse and walks with the
-// keys to a point of the world, steering by the location the HUD shows. Every step it checks
-// leaves a numbered screenshot in the session's folder.
+// star map by looking for it on its ring, and on foot keeps walking, turning with the mouse,
+// towards what it seeks: by where it reckons it is (the HUD's location, a second old at most,
+// carried forward along its own heading and pace) and, once the crystal or the rocket is in
+// sight, by where the screen shows it. Every step it checks leaves a numbered screenshot in
+// the session's folder, and what it saw and did goes to "player.log" there.
 #pragma once
 
 #include <functional>
@@ -72,7 +74,8 @@ public:
     // the landing watched until the player stands by the rocket with the HUD shown; the
     // crystal picked up with G; the rocket boarded with M until the HUD hides for the take-off.
     // Killed on the way, the player respawns and goes on; the crystal is taken once its
-    // pick-up is heard.
+    // pick-up is heard, or once it is gone from where it stood. The lives lost on each planet
+    // go to "lives lost.txt" in the session's folder.
     bool landOn(const std::string& levelFile);
     bool land();
     // The first tap of the key is given where asked.
@@ -104,9 +107,9 @@ public:
     // Turns towards the target from where the player is now.
     void face(const Point& target);
     // Walks up to the target, straight at what the screen shows of it once it is in sight,
-    // and taps the key between looks while the prompt shows, until done() holds for a look
-    // (the first tap's time is given). Passing the target it walks on and comes back round, never
-    // backing up; killed, it respawns and goes on. Fails only on the step's time limit.
+    // and taps the key between looks while the prompt shows or the target is ahead well
+    // within reach, until done() holds for a look (the first tap's time is given). Passing the target it walks on and
+    // comes back round, never backing up; killed, it respawns and goes on. Fails only on the step's time limit.
     struct Errand {
         std::string name;
         Point target;
@@ -127,9 +130,6 @@ public:
     void release(const std::string& key) { game.keyUp(key); }
     // Stands still: only for a player who means to.
     void stop();
-    // Lives lost on the planets visited so far, a line each, also in "lives lost.txt" of
-    // the session's folder.
-    std::string livesLost() const { return lostReport; }
 
     double now() const { return game.seconds(); }
     // Whether the capture has this sound starting between the two times of the game's clock
@@ -197,7 +197,7 @@ private:
     int visitLost = 0;
     int livesFrom = 0;
     int livesSeen = 0;
-    std::string lostReport;
+    std::string lostReport;  // a line a planet, as written to "lives lost.txt"
 };
 
 }  // namespace e2e

@@ -3,12 +3,10 @@
 // track of where it is between the HUD's location updates, and trusts what the screen shows
 // of its target over that reckoning.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <iostream>
-#include <thread>
 
 #include "Player.h"
 #include "support/TestSupport.h"
@@ -62,10 +60,6 @@ const int kGunLeft = 680;
 const int kGunTop = 390;
 const int kCompassRight = 90;
 const int kCompassTop = 620;
-
-void pause(double seconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
 
 double normalised(double degrees) {
     return std::remainder(degrees, 360.0);
