@@ -40,6 +40,11 @@ TEST_F(Caches, ProgramSharesOneProgramUntilTheLastReferenceIsGivenBack) {
     EXPECT_TRUE(glIsProgram(id));
     programs->freeProgram(kVs, kFs, "");
     EXPECT_FALSE(glIsProgram(id));
+    // One give-back too many only says so.
+    testing_support::CapturedStdout output;
+    programs->freeProgram(kVs, kFs, "");
+    EXPECT_TRUE(
+        render_test::hasLogLine(output.finish(), std::string("The program with key ") + kVs + kFs + " was not found"));
 }
 
 TEST_F(Caches, ProgramFailedBuildsReturnNullAndLogEveryTime) {
