@@ -90,8 +90,8 @@ TEST(CustomAssimpLoaderStack, SlashSeparatedPathsThatAllCompareEqual) {
 // A missing entry is answered "no" with the package's line and then the loader's own, and
 // opens nothing; an entry that is there exists and opens with its bytes.
 TEST(CustomAssimpLoaderFiles, AMissingEntryLogsItsLinesAndOpensNothing) {
-    testing_support::PackageDir package(
-        testing_support::Entries{{"models/crate/crate.mtl", "newmtl CrateWood\nKd 0.25 0.5 0.75\n"}});
+    const std::string material = "newmtl CrateWood\nKd 0.25 0.5 0.75\n";
+    testing_support::PackageDir package(testing_support::Entries{{"models/crate/crate.mtl", material}});
     ASSERT_TRUE(package.built);
     CustomAssimpLoader loader("models/crate");
     CapturedStdout captured;
@@ -104,7 +104,9 @@ TEST(CustomAssimpLoaderFiles, AMissingEntryLogsItsLinesAndOpensNothing) {
     EXPECT_TRUE(loader.Exists("models/crate/crate.mtl"));
     Assimp::IOStream* stream = loader.Open("models/crate/crate.mtl", "rb");
     ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->FileSize(), 34u);
+    std::string bytes(stream->FileSize(), '\0');
+    EXPECT_EQ(stream->Read(&bytes[0], 1, bytes.size()), material.size());
+    EXPECT_EQ(bytes, material);
     loader.Close(stream);
 }
 
