@@ -1,9 +1,10 @@
-// The program and texture caches, the game's shader pairs linked as their drawables use them,
-// and the line that names a pending OpenGL error.
+// The program and texture caches, the game's shader pairs linked as their drawables use them
+// and reading their vertex layout, and the line that names a pending OpenGL error.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "RenderTestKit.h"
 #include "core/Utils.h"
@@ -40,6 +41,11 @@ TEST_F(Caches, ProgramSharesOneProgramUntilTheLastReferenceIsGivenBack) {
     EXPECT_TRUE(glIsProgram(id));
     programs->freeProgram(kVs, kFs, "");
     EXPECT_FALSE(glIsProgram(id));
+    // One give-back too many only says so.
+    testing_support::CapturedStdout output;
+    programs->freeProgram(kVs, kFs, "");
+    EXPECT_TRUE(
+        render_test::hasLogLine(output.finish(), std::string("The program with key ") + kVs + kFs + " was not found"));
 }
 
 TEST_F(Caches, ProgramFailedBuildsReturnNullAndLogEveryTime) {
@@ -85,6 +91,25 @@ TEST(GameShaders, LinkWithTheUniformsTheirDrawablesSet) {
         }
     }
 }
+
+// The terrain tile binds no attribute names: its vertex stage reads position, normal and texture
+// coordinates at 0, 1 and 2, where the tile's vertex layout puts them.
+TEST(GameShaders, TheTerrainReadsItsVertexLayout) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
+    ShaderProgram level("shaders/level.vs", "shaders/level.fs", "");
+    ASSERT_TRUE(level.build());
+    std::map<GLint, GLenum> typeAt;
+    for (GLuint i = 0; i < 3; ++i) {
+        char name[64] = {0};
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(level.getId(), i, sizeof name, nullptr, &size, &type, name);
+        typeAt[glGetAttribLocation(level.getId(), name)] = type;
+    }
+    EXPECT_EQ(typeAt, (std::map<GLint, GLenum>{{0, GL_FLOAT_VEC3}, {1, GL_FLOAT_VEC3}, {2, GL_FLOAT_VEC2}}));
+}
+
 TEST_F(Caches, TextureSharesOneTextureUntilTheLastReferenceIsGivenBack) {
     const GLuint first = textures->loadTexture("img/grey.png", false);
     ASSERT_NE(first, 0u);

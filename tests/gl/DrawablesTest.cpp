@@ -1,15 +1,18 @@
-// The sky box, models and their meshes, particles, water, the sphere, a line and the
-// normal-mapped quad drawn into the window.
+// The sky box, models and their meshes, particles, water, the sphere, a line, the
+// normal-mapped quad and the orbit ring drawn into the window.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <glm/gtc/type_ptr.hpp>
 
 #include "RenderTestKit.h"
+#include "render/Circle.h"
 #include "render/Icosphere.h"
 #include "render/Line.h"
 #include "render/Model.h"
 #include "render/ParticleSystem.h"
+#include "render/ProgramManager.h"
+#include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
 #include "render/TexturedCuboid.h"
 #include "render/TexturedQuad.h"
@@ -77,6 +80,15 @@ testing_support::Entries drawableEntries() {
                          "newmtl painted_again\nmap_Kd paint.png\nnewmtl lost\nmap_Kd nowhere.png\n");
     for (const char* image : {"paint", "shine", "bumps", "glow"}) {
         entries.emplace_back(std::string("models/parts/") + image + ".png", render_test::solidPng(2, 2, 20, 200, 40));
+    }
+    // Reads every sampler and the material colour a mesh sets, so that none is optimised away.
+    entries.emplace_back("shaders/probe.fs",
+                         "#version 330 core\nuniform sampler2D texture_diffuse1, texture_diffuse2, texture_specular1;\n"
+                         "uniform vec3 u_diffuse; out vec4 colour;\nvoid main() { colour = texture(texture_diffuse1, "
+                         "vec2(0)) + texture(texture_diffuse2, vec2(0)) + texture(texture_specular1, vec2(0)) + "
+                         "vec4(u_diffuse, 1); }\n");
+    for (const char* ring : {"shaders/circle.vs", "shaders/circle.fs"}) {
+        entries.emplace_back(ring, render_test::assetSource(ring));
     }
     entries.emplace_back("models/garbage.obj", "this is not a model at all \x01\x02");
     entries.emplace_back("flat.obj", objBox("Flat", {"none"}, {0, 0, 0}, {1, 1, 1}, 1));
@@ -232,6 +244,33 @@ TEST_F(Drawables, MeshSetsLandWhereTheirPivotAndTurnPutThem) {
     }
 }
 
+// A textured mesh numbers its samplers per kind in the order of its textures, each on the unit
+// of its place in the list; a mesh without textures sets its material instead and a textured
+// one leaves the material alone.
+TEST_F(Drawables, TexturedMeshesNumberSamplersPerKindAndOthersSetTheirMaterial) {
+    ShaderProgram* program = ProgramManager::getInstance()->loadProgram("shaders/model.vs", "shaders/probe.fs", "");
+    ASSERT_NE(program, nullptr);
+    const std::vector<MeshVertexData> triangle(3, MeshVertexData{});
+    Mesh plain(triangle, {0, 1, 2}, {}, Material{{0.9f, 0.1f, 0.1f}, {0, 0, 0}, {0, 0, 0}, 10});
+    Mesh textured(triangle, {0, 1, 2},
+                  {{0, "texture_diffuse", "a"}, {0, "texture_specular", "b"}, {0, "texture_diffuse", "c"}},
+                  Material{{0, 1, 0}, {0, 0, 0}, {0, 0, 0}, 1});
+    ASSERT_TRUE(plain.setup() && textured.setup());
+    program->use();
+    plain.render(nullptr, program);
+    textured.render(nullptr, program);
+    const GLuint id = program->getId();
+    GLint units[3] = {-1, -1, -1};
+    glm::vec3 diffuse(0.0f);
+    glGetUniformiv(id, glGetUniformLocation(id, "texture_diffuse1"), &units[0]);
+    glGetUniformiv(id, glGetUniformLocation(id, "texture_specular1"), &units[1]);
+    glGetUniformiv(id, glGetUniformLocation(id, "texture_diffuse2"), &units[2]);
+    glGetUniformfv(id, glGetUniformLocation(id, "u_diffuse"), glm::value_ptr(diffuse));
+    EXPECT_EQ(glm::ivec3(units[0], units[1], units[2]), glm::ivec3(0, 1, 2));
+    EXPECT_EQ(diffuse, glm::vec3(0.9f, 0.1f, 0.1f)) << "the textured mesh leaves the material alone";
+    ProgramManager::getInstance()->freeProgram("shaders/model.vs", "shaders/probe.fs", "");
+}
+
 TEST_F(Drawables, BadModelsFailWithTheirLine) {
     // Entry, fragment shader, the line of a failure (none: the set-up succeeds).
     const char* const cases[][3] = {
@@ -333,6 +372,19 @@ TEST_F(Drawables, NormalMappedQuadRepeatsItsTextureWhereItIsPlaced) {
         }
     }
     EXPECT_FALSE(isLit(804, 463) || isLit(691, 525) || isLit(580, 463) || isLit(691, 405)) << "beyond its edges";
+}
+
+// A ring of radius 1 scaled by 3 round its centre (1, 0, 0), seen from 10 above at 36 pixels a
+// unit: 108 pixels round x = 676 in the orbits' colour, and nothing at its centre or outside.
+TEST_F(Drawables, RingAppearsWhereItsScaleAndCentrePutItInItsColour) {
+    Circle circle(1, 0, 0, 1.0f, 100);
+    ASSERT_TRUE(circle.setup());
+    circle.scale = 3.0f;
+    circle.render(&above);
+    const int probes[][3] = {{784, 360, 1}, {568, 360, 1}, {676, 468, 1}, {676, 360, 0}, {826, 360, 0}};  // x, y, ring
+    for (const auto& [x, y, ring] : probes) {
+        EXPECT_EQ(colourNear(x, y, 2, 89, 115, 153, 10), ring != 0) << x << ", " << y;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The HUD drawn from the run folder's package: what each state shows, the buttons' hover,
-// blip and click, the cut of the number texts, the muzzle flash and the texture shares.
+// blip and click, the cut of the number texts, the muzzle flash, the texture shares, and a
+// picture of every state in build/test-output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -231,4 +232,58 @@ TEST_F(HudTest, ButtonsHoverOnceClickOnThePressAndIgnoreTheirBorder) {
                 << what;
         }
     }
+}
+
+// A HUD gives back by name exactly the shares it took: another holder of the same picture keeps
+// its own, and each of two HUDs holds one share of each picture.
+TEST_F(HudTest, TexturesGoBackByNameAndLeaveOtherHoldersTheirShares) {
+    TextureManager* textures = TextureManager::getInstance();
+    ASSERT_NE(textures->loadTexture("textures/logo.png", true), 0u);
+    // The picture, its shares while both HUDs live, and after them.
+    const std::tuple<const char*, int, int> shares[] = {
+        {"textures/logo.png", 3, 1}, {"textures/play_button_hover.png", 2, 0}, {"textures/explosion_1.png", 2, 0}};
+    {
+        Hud first(HUD_STATE_PAUSE_MENU), second(HUD_STATE_PAUSE_MENU);
+        ASSERT_TRUE(first.setup() && second.setup());
+        for (const auto& [entry, during, after] : shares) {
+            EXPECT_EQ(textures->getReferenceCount(entry), during) << entry;
+        }
+    }
+    for (const auto& [entry, during, after] : shares) {
+        EXPECT_EQ(textures->getReferenceCount(entry), after) << entry;
+    }
+    textures->freeTexture("textures/logo.png");
+}
+
+// Every state over a night sky as a player sees it, a cell each, for people to look at in
+// build/test-output/hud_states.png: the pause menu, the star map without and with a planet
+// selected, playing with the take-off prompt and a muzzle flash, dead, and the final screen.
+TEST_F(HudTest, PictureOfEveryState) {
+    Hud hud(HUD_STATE_STAR_MAP);
+    ASSERT_TRUE(hud.setup());
+    hud.setSolarSystemText("Tauvel solar system");
+    hud.setArtefactStatusText("ARTEFACTS 3/9");
+    hud.setFPS(60);
+    hud.setLoc(40.5f, -12.2f);
+    hud.lives = 4;
+    const hud_state states[] = {HUD_STATE_PAUSE_MENU, HUD_STATE_STAR_MAP, HUD_STATE_PLANET_SELECTED,
+                                HUD_STATE_PLAYING,    HUD_STATE_DEAD,     HUD_STATE_ALL_FOUND};
+    const glm::vec3 night(0.04f, 0.05f, 0.12f);
+    for (int cell = 0; cell < 6; ++cell) {
+        hud.setState(states[cell]);
+        states[cell] == HUD_STATE_PLAYING ? hud.fire() : void();
+        hud.update(1.0f / 60.0f, 0, 0, false);
+        hud.update(1.0f / 60.0f, 0, 0, false);
+        render_test::sheetCell(3, 2, cell, glm::vec3(0.0f), glm::vec3(0, 1, 0), night);
+        hud.render(&camera, true, false);  // the camera's window-sized pixel frame, shrunk into the cell
+        glViewport(0, 0, 1280, 720);
+        const std::vector<uint8_t> shown =
+            testing_support::readPixels((cell % 3) * 426, (1 - cell / 3) * 360, 426, 360);
+        size_t drawn = 0;
+        for (size_t i = 0; i < shown.size(); i += 4) {
+            drawn += !testing_support::near({shown[i], shown[i + 1], shown[i + 2], 255}, 10, 13, 31, 3);
+        }
+        EXPECT_GT(drawn, 500u) << "state " << states[cell] << " shows nothing";
+    }
+    render_test::saveScreenshot("hud_states.png");
 }

@@ -196,6 +196,12 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTheCrystal) {
                    !testing_support::near({colour[4 * i], colour[4 * i + 1], colour[4 * i + 2], 255}, 255, 51, 51, 2);
         }
         EXPECT_TRUE(ground == 1280 * 320 / 5 && sky > 1280 * 240 / 5 * 6 / 10) << ground << " " << sky;
+        // The rocket 40 ahead (its body about 3 across), standing on that ground: the depth under
+        // its middle, made linear again over the camera's near and far planes.
+        const glm::vec4 body =
+            *visit.camera.getPerspectiveMatrix() * visit.camera.getViewMatrix() * glm::vec4(0, 0, 15, 1);
+        const float d = depth[int((body.y / body.w + 1) * 360) * 1280 + int((body.x / body.w + 1) * 640)];
+        EXPECT_NEAR(8.0f / (400.01f - (2.0f * d - 1.0f) * 399.99f), 38.0f, 3.0f);
         // Every query reads the player's tile, the point wrapped into it, whatever tile is drawn there.
         LevelTile* tile = visit.level.getCurrentTile();
         const float w = visit.level.getWidth() / 3.0f;
@@ -218,6 +224,30 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTheCrystal) {
             far += differs && glm::distance(glm::vec2((i / 4) % 1280, (i / 4) / 1280), glm::vec2(640, 360)) > 300.0f;
         }
         EXPECT_TRUE(changed > 1000 && far == 0) << changed << " " << far;
+    }
+}
+
+// The facing flags follow the eye at the level's next test, at most 0.3 s later: the rocket's
+// within 10 units and an eighth of a turn of the view, the crystal's within 5 and only while it
+// is there.
+TEST_F(PlanetLevel, FacingFlagsFollowTheEyeAtTheNextTest) {
+    Visit visit(levelEntry(1), &objects);
+    ASSERT_TRUE(visit.ok);
+    const glm::vec3 crystal = visit.level.artefactPosition;
+    const glm::vec2 byCrystal = glm::vec2(crystal) + glm::vec2(3, 1);
+    // Where the eye stands, what it looks at, the crystal there, facing the rocket, facing the crystal.
+    const std::tuple<glm::vec2, glm::vec3, bool, bool, bool> views[] = {
+        {{6, -2}, {0, 0, 14}, true, true, false},   {{6, -2}, {12, -4, 14}, true, false, false},
+        {{12, -2}, {0, 0, 14}, true, false, false}, {byCrystal, crystal, true, false, true},
+        {byCrystal, crystal, false, false, false},  {byCrystal, crystal, true, false, true}};
+    for (const auto& [spot, target, present, rocket, artefact] : views) {
+        visit.level.artefactPresent = present;
+        visit.lookAt(spot, target);
+        for (int frame = 0; frame < 19; ++frame) {
+            visit.step();
+        }
+        EXPECT_TRUE(visit.level.facingRocket == rocket && visit.level.facingArtefact == artefact)
+            << spot.x << ", " << spot.y << " looking at " << target.x << ", " << target.y;
     }
 }
 

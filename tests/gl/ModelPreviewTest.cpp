@@ -1,11 +1,14 @@
 // The packaged models, effects, water and skies drawn as the game draws them, for the pictures
-// in build/test-output; the models' images are all in the package.
+// in build/test-output; the models' images are all in the package, their meshes are those their
+// users cut them into, wound outward.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "RenderTestKit.h"
+#include "core/AssetList.h"
 #include "render/Model.h"
 #include "render/ParticleSystem.h"
 #include "render/ParticleSystemController.h"
@@ -330,5 +333,69 @@ TEST_F(Packaged, MeshSetsSitOnTheirPivots) {
         EXPECT_TRUE(height >= row.height[0] && height <= row.height[1]) << "height " << height;
         EXPECT_TRUE(reach >= row.reach[0] && reach <= row.reach[1]) << "reach " << reach;
         EXPECT_TRUE(row.what != "ufo" || std::abs(low.z - height / 2) < 0.05f) << "off its picking box";
+    }
+}
+
+// Each packaged model as the game imports it. A file cut into mesh sets holds exactly the meshes
+// of its sets: a mesh outside every set would never be drawn. Every mesh is wound
+// counter-clockwise seen from outside (its triangles span a positive volume with the origin), so
+// its generated normals face out and its lit side is the outside. Textured meshes sample inside
+// their images; every image the package holds for a model is one its materials name; each UFO
+// mesh has the diffuse, normal and glow maps its shader samples; and the star outshines every
+// planet.
+TEST_F(Packaged, ModelsImportAsTheirUsersCutAndLightThem) {
+    // The entry, its meshes (0: drawn whole, any number), its UVs flipped as the game loads it.
+    std::vector<std::tuple<std::string, int, bool>> models = {{"models/crystal/crystal.obj", 0, true},
+                                                              {"models/ufo1/Low_poly_UFO.obj", 0, false},
+                                                              {"models/spaceship/spaceship.obj", 0, false}};
+    for (const auto& [entry, name, sets, count] : kSheets) {
+        models.emplace_back(entry, static_cast<int>(sets[count - 1][1]) + 1, name == std::string("planets"));
+    }
+    std::set<std::string> named;
+    for (const auto& [entry, meshCount, flip] : models) {
+        SCOPED_TRACE(entry);
+        Model model(entry, "shaders/model.vs", "shaders/model.fs", flip);
+        ASSERT_TRUE(model.setup());
+        EXPECT_TRUE(meshCount == 0 || static_cast<int>(model.getMeshes().size()) == meshCount)
+            << model.getMeshes().size() << " meshes";
+        std::vector<float> widths;
+        for (size_t index = 0; index < model.getMeshes().size(); ++index) {
+            const Mesh& mesh = *model.getMeshes()[index];
+            const std::vector<MeshVertexData>& v = mesh.getVertices();
+            const std::vector<unsigned int>& corners = mesh.getIndices();
+            double volume = 0.0;
+            for (size_t i = 0; i + 2 < corners.size(); i += 3) {
+                const glm::dvec3 a(v[corners[i]].position), b(v[corners[i + 1]].position),
+                    c(v[corners[i + 2]].position);
+                volume += glm::dot(a, glm::cross(b, c));
+            }
+            EXPECT_GT(volume, 0.0) << "mesh " << index << " is wound inwards";
+            glm::vec3 low(1e9f), high(-1e9f);
+            int outside = 0;
+            for (const MeshVertexData& vertex : v) {
+                low = glm::min(low, vertex.position);
+                high = glm::max(high, vertex.position);
+                outside += glm::any(glm::lessThan(vertex.texCoords, glm::vec2(0.0f))) ||
+                           glm::any(glm::greaterThan(vertex.texCoords, glm::vec2(1.0f)));
+            }
+            EXPECT_TRUE(mesh.getTextures().empty() || outside == 0) << "mesh " << index << " samples outside its image";
+            widths.push_back(std::max(high.x - low.x, high.z - low.z));
+            std::multiset<std::string> kinds;
+            for (const Texture& texture : mesh.getTextures()) {
+                named.insert(Model::getBasePath(entry) + "/" + texture.path);
+                kinds.insert(texture.type);
+            }
+            const std::multiset<std::string> ufoMaps = {"texture_diffuse", "texture_height", "texture_normal"};
+            EXPECT_TRUE(entry != "models/ufo1/Low_poly_UFO.obj" || kinds == ufoMaps)
+                << "mesh " << index << " lacks a map of the UFO's shader";
+        }
+        EXPECT_TRUE(entry != "models/planets/planets.obj" ||
+                    std::max_element(widths.begin(), widths.end()) == widths.begin())
+            << "a planet is wider than the star";
+    }
+    for (const std::string& entry : buildAssetList()) {
+        const bool modelImage = entry.rfind("models/", 0) == 0 && entry.find(".obj") == std::string::npos &&
+                                entry.find(".mtl") == std::string::npos;
+        EXPECT_TRUE(!modelImage || named.count(entry) != 0) << entry << " is in the package but no material names it";
     }
 }

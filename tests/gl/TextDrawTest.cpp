@@ -93,6 +93,24 @@ TEST_F(TextDrawTest, GlyphsAdvanceTwentyTimesScaleWithTheirUpperCaseCells) {
     EXPECT_TRUE(render_test::hasLogLine(log, "Character Q not found in atlas", "[WARNING] ["));
 }
 
+// Blinking texts share one phase, which every update of any text moves on by twice its time:
+// the second text, updated a quarter of pi later, is drawn a quarter period of |sin| behind the
+// first (a^2 + b^2 = 1), each at its alpha, tinted by its colour (green: cell A's red is gone).
+TEST_F(TextDrawTest, BlinkingTextsShareOnePhase) {
+    Text first(100, 100, "A", "fonts/test.json", 2, {0, 1, 0}), second(300, 100, "A", "fonts/test.json", 2, {0, 1, 0});
+    ASSERT_TRUE(first.setup() && second.setup());
+    first.blink = second.blink = true;
+    first.update(3.14159265f / 4);
+    second.update(3.14159265f / 4);
+    first.render(&camera);
+    second.render(&camera);
+    const Rgba a = testing_support::readPixel(115, 125), b = testing_support::readPixel(315, 125);
+    EXPECT_NEAR(a.g * a.g + b.g * b.g, 255 * 255, 2000);
+    EXPECT_NEAR(a.g, first.getAlpha() * 255, 3);
+    EXPECT_NEAR(b.g, second.getAlpha() * 255, 3);
+    EXPECT_EQ(a.r + b.r, 0);
+}
+
 TEST_F(TextDrawTest, BadFontDescriptionsFailCleanly) {
     const std::pair<const char*, const char*> cases[] = {
         {"fonts/broken.json", "Failed to parse level JSON"},

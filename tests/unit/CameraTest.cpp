@@ -116,4 +116,28 @@ TEST(SolarSystemCamera, FreeModeFliesInAndPansByEasedSteps) {
     }
 }
 
+// Following a planet, the look-at point eases towards it at rate 5 and the eye at rate 1 to 20
+// behind and 10 above it, whatever was panned and zoomed before; leaving the planet undoes the
+// pan and the zoom.
+TEST(SolarSystemCamera, FollowingTrailsThePlanetAndLeavingUndoesPanAndZoom) {
+    const float start = 141.42136f;
+    SolarSystemCamera camera({0, -100, 100}, glm::vec3(0), {0, 0, 1}, 1280, 720);
+    camera.update(0.2f);
+    camera.setOffset({100, 100});
+    camera.zoomIn();
+    Point planet({30, 40, 0});
+    camera.setFollowable(&planet);
+    camera.update(0.8f);
+    camera.update(0.2f);
+    // What is left of the eye's way after the two frames: (1 - 0.8) (1 - 0.2).
+    const glm::vec3 eye = glm::vec3(0, -100, start) + (glm::vec3(30, 20, 10) - glm::vec3(0, -100, start)) * 0.84f;
+    EXPECT_VEC_NEAR(*camera.getPosition(), eye, 1e-3f);
+    EXPECT_VEC_NEAR(seen(camera, planet.p), glm::vec3(0, 0, -1), 1e-5f);
+    camera.setFollowable(nullptr);
+    camera.update(0.2f);
+    camera.update(1.0f);
+    EXPECT_VEC_NEAR(*camera.getPosition(), glm::vec3(0, -100, start), 1e-3f);
+    EXPECT_VEC_NEAR(seen(camera, glm::vec3(0)), glm::vec3(0, 0, -1), 1e-5f);
+}
+
 }  // namespace

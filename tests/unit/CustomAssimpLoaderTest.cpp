@@ -1,7 +1,9 @@
 // The importer's file system over the package: material text refused before the importer sees
-// it, imports that once crashed or leaked, and streams that refuse reads past their entry.
+// it, imports that once crashed or leaked, entries it is told are missing, and streams that
+// refuse reads past their entry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -83,6 +85,29 @@ TEST(CustomAssimpLoaderStack, SlashSeparatedPathsThatAllCompareEqual) {
     EXPECT_EQ(loader.getOsSeparator(), '/');
     EXPECT_TRUE(loader.ComparePaths("models/a.mtl", "textures/b.png"));
     EXPECT_TRUE(loader.PushDirectory("models/rocket") && loader.StackSize() == 2u);
+}
+
+// A missing entry is answered "no" with the package's line and then the loader's own, and
+// opens nothing; an entry that is there exists and opens with its bytes.
+TEST(CustomAssimpLoaderFiles, AMissingEntryLogsItsLinesAndOpensNothing) {
+    const std::string material = "newmtl CrateWood\nKd 0.25 0.5 0.75\n";
+    testing_support::PackageDir package(testing_support::Entries{{"models/crate/crate.mtl", material}});
+    ASSERT_TRUE(package.built);
+    CustomAssimpLoader loader("models/crate");
+    CapturedStdout captured;
+    EXPECT_FALSE(loader.Exists("models/crate/missing.mtl"));
+    EXPECT_EQ(loader.Open("models/crate/missing.mtl", "rb"), nullptr);
+    const std::string log = captured.finish();
+    EXPECT_TRUE(log.rfind("  [ERROR] [", 0) == 0 && std::count(log.begin(), log.end(), '\n') == 3) << log;
+    EXPECT_NE(log.find("] Could not find models/crate/missing.mtl in data.tul\n  [ERROR] ["), std::string::npos) << log;
+    EXPECT_NE(log.find("] CustomLoader, models/crate/missing.mtl does not exist!\n"), std::string::npos) << log;
+    EXPECT_TRUE(loader.Exists("models/crate/crate.mtl"));
+    Assimp::IOStream* stream = loader.Open("models/crate/crate.mtl", "rb");
+    ASSERT_NE(stream, nullptr);
+    std::string bytes(stream->FileSize(), '\0');
+    EXPECT_EQ(stream->Read(&bytes[0], 1, bytes.size()), material.size());
+    EXPECT_EQ(bytes, material);
+    loader.Close(stream);
 }
 
 TEST(CustomAssimpIOStreamTest, ReadsCopyOnlyWhatLiesInsideTheEntry) {

@@ -91,4 +91,23 @@ TEST(AnimatedSprite, FramesAdvanceOnePerUpdateDroppingTheExcess) {
     }
 }
 
+// Each play shows every frame once, from the first; a request while playing is ignored, and
+// once the plays are over the sprite plays again.
+TEST(AnimatedSprite, EveryPlayShowsEachFrameOnce) {
+    const std::pair<int, int> plays[] = {{16, 2}, {10, 3}, {1, 1}};  // frames, plays
+    for (const auto& [frameCount, count] : plays) {
+        AnimatedSprite played(0, 0, 64, 64, "sprites/flash.png", frameCount);
+        played.activate(1.0f, count);
+        int shown = 0;
+        for (; played.getPlaysLeft() > 0 && shown < 1000; ++shown) {
+            played.activate(1.0f, 5);
+            played.update(2.0f);
+            EXPECT_EQ(played.getCurrentFrame(), (shown + 1) % frameCount) << frameCount << " frames, update " << shown;
+        }
+        EXPECT_EQ(shown, frameCount * count) << frameCount << " frames";
+        played.activate(1.0f, 1);
+        EXPECT_EQ(played.getPlaysLeft(), 1) << frameCount << " frames";
+    }
+}
+
 }  // namespace

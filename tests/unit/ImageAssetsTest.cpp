@@ -1,6 +1,7 @@
-// The generated interface, ground, sky and water pictures in the run folder, decoded with
+// The generated interface, ground, sky, water and font pictures in the run folder, decoded with
 // stb_image as the texture cache decodes them: the sizes they are drawn at, clear borders
-// around sprites, opaque buttons, muzzle-flash frames inside their cells, and seamless repeats.
+// around sprites, opaque buttons, muzzle-flash frames inside their cells, seamless repeats, and
+// font atlases that match their descriptions.
 #include <gtest/gtest.h>
 
 #include <glm/glm.hpp>
@@ -151,6 +152,44 @@ TEST(ImageAssets, RepeatedPicturesWrapWithoutSeams) {
             }
             EXPECT_LE(lineDifference(image, count - 1, 0, rows), 1.3 * worstNear + 1.0)
                 << entry << (rows ? " rows" : " columns");
+        }
+    }
+}
+
+// Each font description's atlas has the size it declares, and its grid matches the atlas cell
+// for cell: every character but the space has ink in the part of its cell that is drawn, and
+// none in the padding, where the neighbouring glyph would show it. A space samples the one
+// atlas point (0.1, 0.1), which must be clear.
+TEST(FontAssets, DescriptionsMatchTheirAtlas) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    for (const char* description : {"fonts/font1.json", "fonts/font2.json"}) {
+        SCOPED_TRACE(description);
+        const testing_support::JsonTree root = testing_support::readRunJson(description);
+        ASSERT_NE(root, nullptr);
+        auto number = [&](const char* key) {
+            return static_cast<int>(testing_support::jsonNumber(testing_support::jsonMember(root.get(), key)));
+        };
+        const int width = number("characterWidthInTexture"), height = number("characterHeightInTexture");
+        const int hp = number("horizontalPadding"), vp = number("verticalPadding");
+        Image atlas;
+        ASSERT_TRUE(
+            decodeRunImage(testing_support::jsonText(testing_support::jsonMember(root.get(), "texture")), &atlas, 4));
+        EXPECT_TRUE(atlas.width == number("textureWidth") && atlas.height == number("textureHeight"));
+        EXPECT_EQ(atlas.at(atlas.width / 10, atlas.height / 10)[3], 0);
+        const json_value* rows = testing_support::jsonMember(root.get(), "rows");
+        ASSERT_TRUE(rows != nullptr && rows->type == json_array);
+        for (unsigned row = 0; row < rows->u.array.length; ++row) {
+            const std::string line = testing_support::jsonText(rows->u.array.values[row]);
+            for (int column = 0; column < static_cast<int>(line.size()); ++column) {
+                const int x0 = column * width, y0 = static_cast<int>(row) * height, x1 = x0 + width, y1 = y0 + height;
+                ASSERT_TRUE(x1 <= atlas.width && y1 <= atlas.height) << line[column];
+                const int ink = alphaRange(atlas, x0 + hp, y0 + vp, x1 - hp, y1 - vp).second;
+                EXPECT_TRUE(line[column] == ' ' || ink > 200) << "no glyph for " << line[column];
+                const int inkOutside = std::max(
+                    {alphaRange(atlas, x0, y0, x1, y0 + vp).second, alphaRange(atlas, x0, y1 - vp, x1, y1).second,
+                     alphaRange(atlas, x0, y0, x0 + hp, y1).second, alphaRange(atlas, x1 - hp, y0, x1, y1).second});
+                EXPECT_EQ(inkOutside, 0) << "ink in the padding of " << line[column];
+            }
         }
     }
 }

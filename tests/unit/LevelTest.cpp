@@ -1,5 +1,5 @@
 // The level without a window: the torus, the description walk, the line of sight over a
-// terrain of the test's own; the rocket's flights and engine.
+// terrain of the test's own; the rocket's flights and engine; the random object kind.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "game/Level.h"
+#include "game/LevelObjectManager.h"
 #include "game/Rocket.h"
 #include "support/ScriptedRand.h"
 #include "support/TestSupport.h"
@@ -155,6 +156,18 @@ TEST(Rocket, FlightsFollowTheirCurvesAndStatesAndSteerTheEngine) {
     rocket.getVelocity(velocity);
     const float angle = static_cast<float>(7.0 / 6.283185307179586);
     EXPECT_LT(glm::distance(velocity, glm::vec3(10.0f * std::cos(angle), 10.0f * std::sin(angle), 7.6f)), 1e-5f);
+}
+
+// Four rand() values pick an entry of the level's list, wrapping past its end; an empty list
+// gives the kind that draws nothing, without a draw.
+TEST(LevelObjects, RandomKindComesFromTheLevelsList) {
+    LevelObjectManager objects;
+    testing_support::ScriptedRand rand({0, 0, 0, 2, 0, 0, 0, 4});
+    EXPECT_EQ(objects.getRandomObject(), kLevelObjectKinds);
+    objects.kinds = {3, 5, 8};
+    EXPECT_EQ(objects.getRandomObject(), 8);
+    EXPECT_EQ(objects.getRandomObject(), 5);
+    EXPECT_EQ(rand.draws(), 8);
 }
 
 }  // namespace
