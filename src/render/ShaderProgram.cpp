@@ -93,12 +93,23 @@ void ShaderProgram::use() {
     glUseProgram(programId);
 }
 
+ShaderProgram::MatrixLocations ShaderProgram::getMatrixLocations() const {
+    MatrixLocations locations;
+    locations.world = glGetUniformLocation(programId, "u_world_matrix");
+    locations.view = glGetUniformLocation(programId, "u_view_matrix");
+    locations.projection = glGetUniformLocation(programId, "u_projection_matrix");
+    return locations;
+}
+
 void ShaderProgram::setCameraMatrices(MatrixOwner* camera, const glm::mat4& world) {
+    setCameraMatrices(camera, world, getMatrixLocations());
+}
+
+void ShaderProgram::setCameraMatrices(MatrixOwner* camera, const glm::mat4& world, const MatrixLocations& locations) {
     const glm::mat4 view = camera->getViewMatrix();
-    glUniformMatrix4fv(glGetUniformLocation(programId, "u_world_matrix"), 1, GL_FALSE, glm::value_ptr(world));
-    glUniformMatrix4fv(glGetUniformLocation(programId, "u_view_matrix"), 1, GL_FALSE, glm::value_ptr(view));
-    glUniformMatrix4fv(glGetUniformLocation(programId, "u_projection_matrix"), 1, GL_FALSE,
-                       glm::value_ptr(*camera->getPerspectiveMatrix()));
+    glUniformMatrix4fv(locations.world, 1, GL_FALSE, glm::value_ptr(world));
+    glUniformMatrix4fv(locations.view, 1, GL_FALSE, glm::value_ptr(view));
+    glUniformMatrix4fv(locations.projection, 1, GL_FALSE, glm::value_ptr(*camera->getPerspectiveMatrix()));
 }
 
 void ShaderProgram::printShaderLog(GLuint shader) {

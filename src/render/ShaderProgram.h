@@ -20,9 +20,18 @@ public:
     // Creates, compiles and links; false after the failing stage's log lines.
     bool build();
     void use();
+    // Where the three matrices of every world-space shader live, for a drawable that draws
+    // often enough to look them up once.
+    struct MatrixLocations {
+        GLint world = -1;
+        GLint view = -1;
+        GLint projection = -1;
+    };
+    MatrixLocations getMatrixLocations() const;
     // Sets u_world_matrix to world and u_view_matrix and u_projection_matrix to the camera's
     // view and perspective, as every world-space shader reads them. The program must be in use.
     void setCameraMatrices(MatrixOwner* camera, const glm::mat4& world);
+    void setCameraMatrices(MatrixOwner* camera, const glm::mat4& world, const MatrixLocations& locations);
     GLuint getId() const { return programId; }
     void printShaderLog(GLuint shader);
     void printProgramLog(GLuint program);

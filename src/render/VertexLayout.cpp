@@ -4,6 +4,22 @@
 
 namespace {
 
+// The attributes of the buffer bound to GL_ARRAY_BUFFER, into the bound vertex array.
+void setFloatAttributes(std::initializer_list<int> fieldSizes) {
+    GLsizei stride = 0;
+    for (int size : fieldSizes) {
+        stride += static_cast<GLsizei>(size * sizeof(float));
+    }
+    GLuint location = 0;
+    uintptr_t offset = 0;
+    for (int size : fieldSizes) {
+        glVertexAttribPointer(location, size, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+        glEnableVertexAttribArray(location);
+        ++location;
+        offset += static_cast<uintptr_t>(size) * sizeof(float);
+    }
+}
+
 void createVertexArray(const float* data, size_t floatCount, const unsigned int* indices, size_t indexCount,
                        std::initializer_list<int> fieldSizes, GLuint* vertexArray, GLuint* vertexBuffer,
                        GLuint* indexBuffer) {
@@ -18,19 +34,7 @@ void createVertexArray(const float* data, size_t floatCount, const unsigned int*
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * sizeof(unsigned int)), indices,
                      GL_STATIC_DRAW);
     }
-
-    GLsizei stride = 0;
-    for (int size : fieldSizes) {
-        stride += static_cast<GLsizei>(size * sizeof(float));
-    }
-    GLuint location = 0;
-    uintptr_t offset = 0;
-    for (int size : fieldSizes) {
-        glVertexAttribPointer(location, size, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
-        glEnableVertexAttribArray(location);
-        ++location;
-        offset += static_cast<uintptr_t>(size) * sizeof(float);
-    }
+    setFloatAttributes(fieldSizes);
     glBindVertexArray(0);
 }
 
@@ -45,6 +49,17 @@ void create_indexed_float_vertex_array(const float* data, size_t floatCount, con
                                        size_t indexCount, std::initializer_list<int> fieldSizes, GLuint* vertexArray,
                                        GLuint* vertexBuffer, GLuint* indexBuffer) {
     createVertexArray(data, floatCount, indices, indexCount, fieldSizes, vertexArray, vertexBuffer, indexBuffer);
+}
+
+void create_vertex_array_over(GLuint vertexBuffer, std::initializer_list<int> fieldSizes, GLuint* vertexArray,
+                              GLuint* indexBuffer) {
+    glGenVertexArrays(1, vertexArray);
+    glBindVertexArray(*vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glGenBuffers(1, indexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, *indexBuffer);
+    setFloatAttributes(fieldSizes);
+    glBindVertexArray(0);
 }
 
 void upload_float_vertices(GLuint vertexBuffer, const float* data, size_t floatCount) {

@@ -20,6 +20,12 @@ void create_indexed_float_vertex_array(const float* data, size_t floatCount, con
                                        size_t indexCount, std::initializer_list<int> fieldSizes, GLuint* vertexArray,
                                        GLuint* vertexBuffer, GLuint* indexBuffer);
 
+// A second vertex array over an existing vertex buffer, with an index buffer of its own that
+// is left empty for indices uploaded later. Leaves vertex array 0 bound; the vertex buffer
+// stays with its first vertex array.
+void create_vertex_array_over(GLuint vertexBuffer, std::initializer_list<int> fieldSizes, GLuint* vertexArray,
+                              GLuint* indexBuffer);
+
 // Uploads the whole buffer again (GL_STATIC_DRAW, as the first upload).
 void upload_float_vertices(GLuint vertexBuffer, const float* data, size_t floatCount);
 
