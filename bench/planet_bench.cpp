@@ -76,6 +76,7 @@ void BM_PlanetCombatFrame(benchmark::State& state) {
     state.counters["bare_ms"] = bareTotal / static_cast<double>(state.iterations());
     state.counters["frame_to_bare"] = frameTotal / bareTotal;
     state.counters["projectiles"] = gView->getProjectileManager()->getActiveCount();
+    state.counters["sphere_triangles"] = gView->getProjectileManager()->getSentTriangleCount();
 }
 BENCHMARK(BM_PlanetCombatFrame)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3.0);
 

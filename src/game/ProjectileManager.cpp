@@ -99,12 +99,14 @@ void ProjectileManager::render(MatrixOwner* camera) {
     if (mpProjectiles == nullptr || sphere == nullptr) {
         return;
     }
+    glm::vec3 centres[kPoolSize];
+    int count = 0;
     for (int i = 0; i < kPoolSize; ++i) {
         if (mpProjectiles[i].active) {
-            sphere->setPos(mpProjectiles[i].position);
-            sphere->render(camera);
+            centres[count++] = mpProjectiles[i].position;
         }
     }
+    sphere->renderAt(camera, centres, count);
 }
 
 const Projectile* ProjectileManager::getProjectile(int index) const {
@@ -120,4 +122,8 @@ int ProjectileManager::getActiveCount() const {
         count += mpProjectiles[i].active ? 1 : 0;
     }
     return count;
+}
+
+unsigned int ProjectileManager::getSentTriangleCount() const {
+    return sphere != nullptr ? sphere->getSentTriangleCount() : 0;
 }

@@ -37,6 +37,8 @@ public:
     // Record index of the pool; null when out of range.
     const Projectile* getProjectile(int index) const;
     int getActiveCount() const;
+    // Triangles of the shared sphere that the last render sent, over every projectile.
+    unsigned int getSentTriangleCount() const;
 
 private:
     Icosphere* sphere = nullptr;

@@ -1,6 +1,7 @@
 // A textured sphere made by subdividing an icosahedron whose 20 faces lie flat on the
 // texture as one net. Vertices are shared wherever the texture allows; the net's seams keep
 // their own. The radius is built into the vertices; the sphere is moved by a translation.
+// Drawn at many places in a frame, it sends only the triangles that can reach a pixel.
 #pragma once
 
 #include <GL/glew.h>
@@ -11,9 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "render/ShaderProgram.h"
+
 class LevelQuery;
 class MatrixOwner;
-class ShaderProgram;
+class ScreenFootprint;
+struct SampleSet;
 
 class Icosphere {
 public:
@@ -26,6 +30,10 @@ public:
     bool setup();
     void setPos(const glm::vec3& position);
     void render(MatrixOwner* camera);
+    // Draws the sphere centred at each point in turn, with the pixels that setPos and render
+    // for each would give. A sphere wholly outside the view is passed over, and of the others
+    // only the triangles that can cover a pixel's sample are sent to the renderer.
+    void renderAt(MatrixOwner* camera, const glm::vec3* centres, int count);
     void update(float seconds, LevelQuery* level);
 
     // The mesh alone, without GL: the base net, the subdivision passes and the interleaving.
@@ -40,10 +48,18 @@ public:
     // Position, normal and texture coordinate of each vertex: 8 floats a vertex.
     const std::vector<float>& getInterleavedVertices() const { return interleavedVertices; }
     float getAngle() const { return rotationAngle; }
+    // Triangles that the last renderAt sent, over every sphere it drew.
+    unsigned int getSentTriangleCount() const { return static_cast<unsigned int>(sentIndices.size() / 3); }
     glm::vec3 getPos() const { return glm::vec3(x, y, z); }
 
 private:
     using TexCoord = std::pair<float, float>;
+    // The triangles that the passes made of one triangle, which lie within `thickness` of
+    // the flat triangle between the patch's three corners.
+    struct Patch {
+        unsigned int corners[3];
+        float thickness;
+    };
 
     std::vector<float> computeIcosahedronVertices() const;
     void subdivideVerticesSmooth();
@@ -60,6 +76,18 @@ private:
     glm::vec3 positionOf(unsigned int index) const;
     TexCoord texCoordOf(unsigned int index) const;
     void createBuffers();
+    void buildPatches();
+    Patch patchOf(size_t firstIndex, size_t count) const;
+    bool smoothingKeepsToPixelCentres();
+    glm::mat4 worldMatrixAt(const glm::vec3& centre) const;
+    double pixelMarginNow() const;
+    // Append the triangles of the patch, or the one triangle, that may cover one of the
+    // samples `within`.
+    void pickTriangles(const ScreenFootprint& footprint, size_t level, size_t patch, const SampleSet& within);
+    void pickTriangle(const ScreenFootprint& footprint, size_t triangle, const SampleSet& within);
+    // Where the footprint's sphere shows the vertex.
+    const glm::dvec2& seen(const ScreenFootprint& footprint, unsigned int vertex);
+    void drawSent(MatrixOwner* camera);
 
     std::string texturePath;
     float radius;
@@ -83,4 +111,30 @@ private:
     glm::vec3 rotationAxis = glm::vec3(0.0f, 0.0f, 1.0f);
     float rotationAngle = 0.0f;
     float rotationSpeed;
+
+    // Level 0 holds the triangles made of each of the 20 base triangles; level k + 1 the four
+    // parts that the next pass made of each patch of level k, down to four triangles. Each
+    // patch is one run of the indices, and its parts follow each other in it.
+    std::vector<std::vector<Patch>> patches;
+    float boundingRadius = 0.0f;  // of every vertex, from the centre
+    ShaderProgram::MatrixLocations matrixLocations;
+    GLint samplerLocation = -1;
+    int subpixelBits = 0;
+    // A smoothing rasterizer makes fragments where a triangle only touches a pixel.
+    bool smoothingCoversWholePixels = true;
+    // What renderAt sends: the chosen triangles of every sphere in one index buffer, drawn
+    // over the same vertices, and each sphere's world matrix and share of it.
+    struct SentDraw {
+        glm::mat4 world;
+        size_t firstIndex;
+        size_t indexCount;
+    };
+    std::vector<unsigned int> sentIndices;
+    std::vector<SentDraw> sentDraws;
+    // Where the sphere being picked shows each vertex, valid where the stamp is current.
+    std::vector<glm::dvec2> seenVertices;
+    std::vector<unsigned int> seenStamps;
+    unsigned int seenStamp = 0;
+    GLuint sentVertexArray = 0;
+    GLuint sentIndexBuffer = 0;
 };
