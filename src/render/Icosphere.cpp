@@ -40,6 +40,11 @@ constexpr double kUnitRoundoff = 1.0 / 16777216.0;  // 2^-24
 constexpr size_t kChildrenPerPatch = 4;
 // Samples across the screen for each triangle across a patch at which the patch is sent whole.
 constexpr int kSamplesPerTriangleKeptWhole = 2;
+// The passes that make a net patch of 64 triangles of one, and how wide, as a share of the
+// net's corner weights, the allowance around a sample may be before the net is not worth
+// following down.
+constexpr int kNetPasses = 3;
+constexpr double kNetAllowanceLimit = 0.25;
 
 struct NetPoint {
     float a;
@@ -121,6 +126,53 @@ glm::dvec3 closestPointOnTriangle(const glm::dvec3& p, const glm::dvec3& a, cons
     return a + ab * (vb * denominator) + ac * (vc * denominator);
 }
 
+// The weights of the three corners of a triangle at each corner of the 64 triangles that
+// three passes make of it, in the order of the indices.
+std::vector<glm::dvec3> netCornerWeights() {
+    std::vector<glm::dvec3> corners = {glm::dvec3(1, 0, 0), glm::dvec3(0, 1, 0), glm::dvec3(0, 0, 1)};
+    for (int pass = 0; pass < kNetPasses; ++pass) {
+        std::vector<glm::dvec3> parts;
+        for (size_t i = 0; i < corners.size(); i += 3) {
+            const glm::dvec3 a = corners[i];
+            const glm::dvec3 b = corners[i + 1];
+            const glm::dvec3 c = corners[i + 2];
+            const glm::dvec3 ab = (a + b) * 0.5;
+            const glm::dvec3 bc = (b + c) * 0.5;
+            const glm::dvec3 ca = (a + c) * 0.5;
+            parts.insert(parts.end(), {a, ab, ca, ab, b, bc, ab, bc, ca, ca, bc, c});
+        }
+        corners = std::move(parts);
+    }
+    return corners;
+}
+
+// Follows a point given by its corner weights (a, b, c) down the parts that passes make of
+// a triangle, to the triangles within `allowance` of it (in weights, one for each corner),
+// and calls `reached` with each one's number among them.
+template <typename Reached>
+void followDown(double a, double b, double c, const glm::dvec3& allowance, int passes, unsigned int number,
+                const Reached& reached) {
+    if (passes == 0) {
+        reached(number);
+        return;
+    }
+    const glm::dvec3 twice = allowance * 2.0;
+    // The parts (a, ab, ca), (ab, b, bc), (ab, bc, ca) and (ca, bc, c), in their order.
+    if (a >= 0.5 - allowance.x) {
+        followDown(2.0 * a - 1.0, 2.0 * b, 2.0 * c, twice, passes - 1, number * 4, reached);
+    }
+    if (b >= 0.5 - allowance.y) {
+        followDown(2.0 * a, 2.0 * b - 1.0, 2.0 * c, twice, passes - 1, number * 4 + 1, reached);
+    }
+    if (a <= 0.5 + allowance.x && b <= 0.5 + allowance.y && c <= 0.5 + allowance.z) {
+        followDown(1.0 - 2.0 * c, 1.0 - 2.0 * a, 1.0 - 2.0 * b, glm::dvec3(twice.z, twice.x, twice.y), passes - 1,
+                   number * 4 + 2, reached);
+    }
+    if (c >= 0.5 - allowance.z) {
+        followDown(2.0 * a, 2.0 * b, 2.0 * c - 1.0, twice, passes - 1, number * 4 + 3, reached);
+    }
+}
+
 }  // namespace
 
 Icosphere::Icosphere(float x, float y, float z, std::string texturePath, float rotationSpeed, float radius,
@@ -181,6 +233,13 @@ void Icosphere::buildPatches() {
         }
         patches.push_back(std::move(level));
     }
+    netPatches.clear();
+    if (patches.size() >= kNetPasses) {
+        netLevel = patches.size() - kNetPasses;
+        for (size_t patch = 0; patch < patches[netLevel].size(); ++patch) {
+            netPatches.push_back(netPatchOf(patch));
+        }
+    }
     double farthest = 0.0;
     for (unsigned int i = 0; i < vertexCount; ++i) {
         farthest = std::max(farthest, glm::length(glm::dvec3(positionOf(i))));
@@ -209,6 +268,36 @@ Icosphere::Patch Icosphere::patchOf(size_t firstIndex, size_t count) const {
     }
     patch.thickness = roundedUp(thickest);
     return patch;
+}
+
+Icosphere::NetPatch Icosphere::netPatchOf(size_t patch) const {
+    static const std::vector<glm::dvec3> weights = netCornerWeights();
+    const Patch& part = patches[netLevel][patch];
+    const glm::dvec3 a(positionOf(part.corners[0]));
+    const glm::dvec3 b(positionOf(part.corners[1]));
+    const glm::dvec3 c(positionOf(part.corners[2]));
+    const glm::dvec3 normal = glm::normalize(glm::cross(b - a, c - a));
+    // Measured along the normal as stored, in floats.
+    NetPatch net{};
+    net.normal = glm::vec3(normal);
+    const glm::dvec3 unit(net.normal);
+    double lowest = 0.0;
+    double highest = 0.0;
+    double across = 0.0;
+    const size_t firstIndex = patch * weights.size();
+    for (size_t i = 0; i < weights.size(); ++i) {
+        const glm::dvec3 inNet = weights[i].x * a + weights[i].y * b + weights[i].z * c;
+        const glm::dvec3 offset = glm::dvec3(positionOf(indices[firstIndex + i])) - inNet;
+        const double along = glm::dot(offset, unit) / glm::dot(unit, unit);
+        lowest = std::min(lowest, along);
+        highest = std::max(highest, along);
+        across = std::max(across, glm::length(offset - along * unit));
+    }
+    net.lowest = -roundedUp(-lowest);
+    net.highest = roundedUp(highest);
+    net.across = roundedUp(across + std::max(-lowest, highest) * std::abs(glm::length(unit) - 1.0) * 2.0);
+    net.longestSide = roundedUp(std::max({glm::length(b - a), glm::length(c - b), glm::length(a - c)}));
+    return net;
 }
 
 bool Icosphere::smoothingKeepsToPixelCentres() {
@@ -386,6 +475,9 @@ void Icosphere::pickTriangles(const ScreenFootprint& footprint, size_t level, si
         sentIndices.insert(sentIndices.end(), begin, begin + static_cast<std::ptrdiff_t>(patchTriangles * 3));
         return;
     }
+    if (level == netLevel && !netPatches.empty() && near.listed >= 0 && pickFromNet(footprint, patch, near)) {
+        return;
+    }
     // A sample that a part can cover, the whole patch can.
     for (size_t child = patch * kChildrenPerPatch; child < (patch + 1) * kChildrenPerPatch; ++child) {
         if (passesBelow == 1) {
@@ -394,6 +486,49 @@ void Icosphere::pickTriangles(const ScreenFootprint& footprint, size_t level, si
             pickTriangles(footprint, level + 1, child, near);
         }
     }
+}
+
+bool Icosphere::pickFromNet(const ScreenFootprint& footprint, size_t patch, const SampleSet& near) {
+    const NetPatch& net = netPatches[patch];
+    const Patch& part = patches[netLevel][patch];
+    // The net as placed, moved along its normal by the middle of its vertices' range.
+    const glm::dvec2 lift = footprint.onScreen(net.normal) * (0.5 * (static_cast<double>(net.lowest) + net.highest));
+    const glm::dvec2 a = seen(footprint, part.corners[0]) + lift;
+    const glm::dvec2 b = seen(footprint, part.corners[1]) + lift;
+    const glm::dvec2 c = seen(footprint, part.corners[2]) + lift;
+    // A sample's corner weights in that net, and the allowance around it in pixels, in
+    // weights: over the net's height above the side facing each corner.
+    const double twiceArea = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    const double allowance = footprint.bendAllowance(net.normal, net.lowest, net.highest, net.across, net.longestSide) +
+                             footprint.getSlack();
+    const glm::dvec3 inWeights =
+        allowance / std::abs(twiceArea) * glm::dvec3(glm::length(c - b), glm::length(a - c), glm::length(b - a));
+    if (!(std::max({inWeights.x, inWeights.y, inWeights.z}) < kNetAllowanceLimit)) {
+        return false;
+    }
+    // The net's triangles reached, by their number in it, which is their order in the indices.
+    uint64_t reached = 0;
+    const size_t firstTriangle = patch << (2 * kNetPasses);
+    for (int i = 0; i < near.listed; ++i) {
+        const glm::dvec2& sample = near.samples[i];
+        const double weightA = ((c.x - b.x) * (sample.y - b.y) - (c.y - b.y) * (sample.x - b.x)) / twiceArea;
+        const double weightB = ((a.x - c.x) * (sample.y - c.y) - (a.y - c.y) * (sample.x - c.x)) / twiceArea;
+        followDown(weightA, weightB, 1.0 - weightA - weightB, inWeights, kNetPasses, 0, [&](unsigned int number) {
+            const unsigned int* corners = &indices[(firstTriangle + number) * 3];
+            if ((reached >> number & 1u) == 0 &&
+                footprint.reaches(sample, seen(footprint, corners[0]), seen(footprint, corners[1]),
+                                  seen(footprint, corners[2]))) {
+                reached |= uint64_t{1} << number;
+            }
+        });
+    }
+    for (unsigned int number = 0; reached != 0; ++number, reached >>= 1) {
+        if ((reached & 1u) != 0) {
+            const unsigned int* corners = &indices[(firstTriangle + number) * 3];
+            sentIndices.insert(sentIndices.end(), corners, corners + 3);
+        }
+    }
+    return true;
 }
 
 void Icosphere::pickTriangle(const ScreenFootprint& footprint, size_t triangle, const SampleSet& within) {

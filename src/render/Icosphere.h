@@ -60,6 +60,17 @@ private:
         unsigned int corners[3];
         float thickness;
     };
+    // A patch of 64 triangles, which the last three passes made of one, against the same made
+    // of its three corners on their plane: a regular net. Its vertices lie between `lowest`
+    // and `highest` from their places in the net along the net's normal, and within `across`
+    // of them otherwise.
+    struct NetPatch {
+        glm::vec3 normal;
+        float lowest;
+        float highest;
+        float across;
+        float longestSide;
+    };
 
     std::vector<float> computeIcosahedronVertices() const;
     void subdivideVerticesSmooth();
@@ -78,6 +89,7 @@ private:
     void createBuffers();
     void buildPatches();
     Patch patchOf(size_t firstIndex, size_t count) const;
+    NetPatch netPatchOf(size_t patch) const;
     bool smoothingKeepsToPixelCentres();
     glm::mat4 worldMatrixAt(const glm::vec3& centre) const;
     double pixelMarginNow() const;
@@ -85,6 +97,9 @@ private:
     // samples `within`.
     void pickTriangles(const ScreenFootprint& footprint, size_t level, size_t patch, const SampleSet& within);
     void pickTriangle(const ScreenFootprint& footprint, size_t triangle, const SampleSet& within);
+    // The same for a patch of 64 triangles and a few samples: each sample is followed down
+    // the net to the triangles that may cover it. False when the net is seen too edge-on.
+    bool pickFromNet(const ScreenFootprint& footprint, size_t patch, const SampleSet& near);
     // Where the footprint's sphere shows the vertex.
     const glm::dvec2& seen(const ScreenFootprint& footprint, unsigned int vertex);
     void drawSent(MatrixOwner* camera);
@@ -116,6 +131,9 @@ private:
     // parts that the next pass made of each patch of level k, down to four triangles. Each
     // patch is one run of the indices, and its parts follow each other in it.
     std::vector<std::vector<Patch>> patches;
+    // The patches of the level that holds 64 triangles each, as nets; none with fewer passes.
+    std::vector<NetPatch> netPatches;
+    size_t netLevel = 0;
     float boundingRadius = 0.0f;  // of every vertex, from the centre
     ShaderProgram::MatrixLocations matrixLocations;
     GLint samplerLocation = -1;

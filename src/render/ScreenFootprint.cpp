@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <glm/gtc/matrix_access.hpp>
 
@@ -10,9 +11,6 @@ namespace {
 // The division by w and the viewport transform round in single precision, relative to the
 // size of the window co-ordinate: sixteen times the unit roundoff is wide of that.
 constexpr double kRelativeRounding = 1.0 / 1048576.0;
-// A triangle whose reach holds more samples than this in its box is taken as covering one
-// without a closer look.
-constexpr int kSamplesLookedAt = 16;
 
 }  // namespace
 
@@ -52,6 +50,9 @@ ScreenFootprint::ScreenFootprint(const glm::dmat4& objectToClip, const glm::ivec
     // distance can move on the screen, is at most this.
     const double atCentre = glm::length(glm::dvec2(glm::length(towardsX), glm::length(towardsY)));
     stretch = atCentre * (w / nearest) * (1.0 + reach * alongW / nearest);
+    stretchAtOrigin = atCentre;
+    eyeRate = alongW / w;
+    regionReach = reach;
     // Taking 1 / (1 + t) as 1 - t leaves out u.d t^2 / (w^2 (1 + t)).
     const double t = reach * alongW / w;
     const double secondOrder = atCentre * reach * t * t / (1.0 - t);
@@ -106,6 +107,36 @@ int ScreenFootprint::narrow(const glm::dvec2& a, const glm::dvec2& b, const glm:
     }
     // No more than a pixel's worth of samples each way when the box spans fewer than two.
     return 1 + static_cast<int>(std::min(highX - lowX, highY - lowY));
+}
+
+bool ScreenFootprint::reaches(const glm::dvec2& sample, const glm::dvec2& a, const glm::dvec2& b,
+                              const glm::dvec2& c) const {
+    if (!bounded) {
+        return true;
+    }
+    const glm::dvec2 low = glm::min(glm::min(a, b), c) - slack;
+    const glm::dvec2 high = glm::max(glm::max(a, b), c) + slack;
+    return low.x <= sample.x && sample.x <= high.x && low.y <= sample.y && sample.y <= high.y &&
+           isNear(sample, a, b, c, slack);
+}
+
+double ScreenFootprint::bendAllowance(const glm::vec3& normal, double lowest, double highest, double across,
+                                      double longestSide) const {
+    if (!bounded) {
+        return std::numeric_limits<double>::infinity();
+    }
+    // place(d) is P + (J d)(1 - q.d) for d from the origin: J's rows are towardsX and towardsY,
+    // q is towardsEye. Moving a point by e = e_n n + e_a moves its place by
+    // (J e)(1 - q.d) - (J d)(q.e): that is (J n) e_n, which the middle of the range takes up
+    // to half of it, and the rest, J e_a being at most |J| |e_a|.
+    const double alongNormal = glm::length(onScreen(normal));
+    const double farthest = std::max(std::abs(lowest), std::abs(highest));
+    const double bend = eyeRate * regionReach;
+    const double moved = alongNormal * (0.5 * (highest - lowest) + farthest * bend) +
+                         stretchAtOrigin * across * (1.0 + bend) + stretchAtOrigin * bend * (farthest + across);
+    // The places of a triangle's points differ from the weighted places of its corners by the
+    // quadratic part, (J e)(q.e) for e at most the longest side.
+    return moved + stretchAtOrigin * eyeRate * longestSide * longestSide;
 }
 
 bool ScreenFootprint::isNear(const glm::dvec2& point, const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c,

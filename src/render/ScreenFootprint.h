@@ -9,7 +9,7 @@
 #include <glm/glm.hpp>
 
 // Samples of the viewport that some geometry may cover: every one in a box of them, or a
-// few listed.
+// few listed; a box of no more than kListed is listed.
 struct SampleSet {
     static constexpr int kListed = 16;
     int listed;                   // how many of `samples` hold the set; -1: the whole box
@@ -46,6 +46,23 @@ public:
     int narrow(const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c, float thickness, const SampleSet& within,
                SampleSet* near) const;
     static constexpr int kUnbounded = INT_MAX;
+    // Whether the sample lies within reach of the triangle whose corners are placed at a, b
+    // and c, what counts being the triangle itself, moved by the rounding and snapped.
+    bool reaches(const glm::dvec2& sample, const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c) const;
+    // How far from its place a point of the region, moved by the rounding and snapped, can be
+    // seen, in pixels.
+    double getSlack() const { return slack; }
+    // How far on the screen a move along `direction` by one object unit goes, at the origin.
+    glm::dvec2 onScreen(const glm::vec3& direction) const {
+        return glm::dvec2(glm::dot(towardsX, glm::dvec3(direction)), glm::dot(towardsY, glm::dvec3(direction)));
+    }
+    // How far, in pixels, the place of a point of the region can lie from where the places of
+    // a triangle's corners put it by their weights, moved on by onScreen(normal) times the
+    // middle of [lowest, highest], when the point itself lies that far from its weighted spot
+    // along the triangle's unit `normal` and within `across` of it otherwise. `longestSide` is
+    // the triangle's; the triangle lies in the region.
+    double bendAllowance(const glm::vec3& normal, double lowest, double highest, double across,
+                         double longestSide) const;
 
 private:
     // Whether a point lies within `reach` of the triangle abc on the screen; some a little
@@ -65,6 +82,9 @@ private:
     glm::dvec3 towardsY = glm::dvec3(0.0);
     glm::dvec3 towardsEye = glm::dvec3(0.0);
     double stretch = 0.0;  // how far a point of the region can move on the screen per object unit
+    double stretchAtOrigin = 0.0;
+    double eyeRate = 0.0;  // |rowW| / w at the origin
+    double regionReach = 0.0;
     // How far from its place a point of the region, moved by the rounding and snapped, can
     // be seen.
     double slack = 0.0;
