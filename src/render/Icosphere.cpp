@@ -38,8 +38,9 @@ constexpr double kRoundingUlps = 16.0;
 constexpr double kUnitRoundoff = 1.0 / 16777216.0;  // 2^-24
 // Each pass makes four triangles of one.
 constexpr size_t kChildrenPerPatch = 4;
-// Samples across the screen for each triangle across a patch at which the patch is sent whole.
-constexpr int kSamplesPerTriangleKeptWhole = 2;
+// How wide on the screen, in pixels, a patch's triangles are when it is sent whole: about half
+// of them cover a sample then, and drawing the rest costs less than picking them out.
+constexpr double kTriangleWidthKeptWhole = 0.6;
 // The passes that make a net patch of 64 triangles of one, and how wide, as a share of the
 // net's corner weights, the allowance around a sample may be before the net is not worth
 // following down.
@@ -464,18 +465,23 @@ void Icosphere::pickTriangles(const ScreenFootprint& footprint, size_t level, si
     if (across == 0) {
         return;
     }
-    // A patch is an n x n net of triangles; once it spans some samples for each of them,
-    // nearly all of its parts would be kept, and testing them costs more than it saves. So is
-    // a patch that reaches the eye's plane.
+    // A patch is an n x n net of triangles; once they are a good part of a pixel wide, so
+    // many of them would be kept that testing them costs more than drawing them all. So is a
+    // patch that reaches the eye's plane.
     const size_t passesBelow = patches.size() - level;
     const size_t patchTriangles = indices.size() / 3 / patches[level].size();
-    if (across >= kSamplesPerTriangleKeptWhole << passesBelow) {
+    const glm::dvec2& a = seen(footprint, part.corners[0]);
+    const glm::dvec2& b = seen(footprint, part.corners[1]);
+    const glm::dvec2& c = seen(footprint, part.corners[2]);
+    const double longestSide =
+        std::sqrt(std::max({glm::dot(b - a, b - a), glm::dot(c - b, c - b), glm::dot(a - c, a - c)}));
+    if (across == ScreenFootprint::kUnbounded || longestSide >= kTriangleWidthKeptWhole * (1 << passesBelow)) {
         // The patch's triangles, in the order that a whole draw sends them.
         const auto begin = indices.begin() + static_cast<std::ptrdiff_t>(patch * patchTriangles * 3);
         sentIndices.insert(sentIndices.end(), begin, begin + static_cast<std::ptrdiff_t>(patchTriangles * 3));
         return;
     }
-    if (level == netLevel && !netPatches.empty() && near.listed >= 0 && pickFromNet(footprint, patch, near)) {
+    if (level == netLevel && !netPatches.empty() && pickFromNet(footprint, patch, near)) {
         return;
     }
     // A sample that a part can cover, the whole patch can.
@@ -509,11 +515,15 @@ bool Icosphere::pickFromNet(const ScreenFootprint& footprint, size_t patch, cons
     // The net's triangles reached, by their number in it, which is their order in the indices.
     uint64_t reached = 0;
     const size_t firstTriangle = patch << (2 * kNetPasses);
-    for (int i = 0; i < near.listed; ++i) {
-        const glm::dvec2& sample = near.samples[i];
+    const auto follow = [&](const glm::dvec2& sample) {
         const double weightA = ((c.x - b.x) * (sample.y - b.y) - (c.y - b.y) * (sample.x - b.x)) / twiceArea;
         const double weightB = ((a.x - c.x) * (sample.y - c.y) - (a.y - c.y) * (sample.x - c.x)) / twiceArea;
-        followDown(weightA, weightB, 1.0 - weightA - weightB, inWeights, kNetPasses, 0, [&](unsigned int number) {
+        const double weightC = 1.0 - weightA - weightB;
+        // Outside the net by more than the allowance: nothing to follow.
+        if (weightA < -inWeights.x || weightB < -inWeights.y || weightC < -inWeights.z) {
+            return;
+        }
+        followDown(weightA, weightB, weightC, inWeights, kNetPasses, 0, [&](unsigned int number) {
             const unsigned int* corners = &indices[(firstTriangle + number) * 3];
             if ((reached >> number & 1u) == 0 &&
                 footprint.reaches(sample, seen(footprint, corners[0]), seen(footprint, corners[1]),
@@ -521,6 +531,17 @@ bool Icosphere::pickFromNet(const ScreenFootprint& footprint, size_t patch, cons
                 reached |= uint64_t{1} << number;
             }
         });
+    };
+    if (near.listed >= 0) {
+        for (int i = 0; i < near.listed; ++i) {
+            follow(near.samples[i]);
+        }
+    } else {
+        for (int row = near.first.y; row < near.first.y + near.size.y; ++row) {
+            for (int column = near.first.x; column < near.first.x + near.size.x; ++column) {
+                follow(glm::dvec2(column + 0.5, row + 0.5));
+            }
+        }
     }
     for (unsigned int number = 0; reached != 0; ++number, reached >>= 1) {
         if ((reached & 1u) != 0) {

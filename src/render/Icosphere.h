@@ -97,7 +97,7 @@ private:
     // samples `within`.
     void pickTriangles(const ScreenFootprint& footprint, size_t level, size_t patch, const SampleSet& within);
     void pickTriangle(const ScreenFootprint& footprint, size_t triangle, const SampleSet& within);
-    // The same for a patch of 64 triangles and a few samples: each sample is followed down
+    // The same for a patch of 64 triangles and the samples it may cover: each is followed down
     // the net to the triangles that may cover it. False when the net is seen too edge-on.
     bool pickFromNet(const ScreenFootprint& footprint, size_t patch, const SampleSet& near);
     // Where the footprint's sphere shows the vertex.
