@@ -38,14 +38,8 @@ constexpr double kRoundingUlps = 16.0;
 constexpr double kUnitRoundoff = 1.0 / 16777216.0;  // 2^-24
 // Each pass makes four triangles of one.
 constexpr size_t kChildrenPerPatch = 4;
-// How wide on the screen, in pixels, a patch's triangles are when it is sent whole: about half
-// of them cover a sample then, and drawing the rest costs less than picking them out.
-constexpr double kTriangleWidthKeptWhole = 0.6;
-// The passes that make a net patch of 64 triangles of one, and how wide, as a share of the
-// net's corner weights, the allowance around a sample may be before the net is not worth
-// following down.
-constexpr int kNetPasses = 3;
-constexpr double kNetAllowanceLimit = 0.25;
+// Normals stored as floats, and the dot products taken with them, are this far off at most.
+constexpr double kFacingRounding = 1e-6;
 
 struct NetPoint {
     float a;
@@ -127,53 +121,6 @@ glm::dvec3 closestPointOnTriangle(const glm::dvec3& p, const glm::dvec3& a, cons
     return a + ab * (vb * denominator) + ac * (vc * denominator);
 }
 
-// The weights of the three corners of a triangle at each corner of the 64 triangles that
-// three passes make of it, in the order of the indices.
-std::vector<glm::dvec3> netCornerWeights() {
-    std::vector<glm::dvec3> corners = {glm::dvec3(1, 0, 0), glm::dvec3(0, 1, 0), glm::dvec3(0, 0, 1)};
-    for (int pass = 0; pass < kNetPasses; ++pass) {
-        std::vector<glm::dvec3> parts;
-        for (size_t i = 0; i < corners.size(); i += 3) {
-            const glm::dvec3 a = corners[i];
-            const glm::dvec3 b = corners[i + 1];
-            const glm::dvec3 c = corners[i + 2];
-            const glm::dvec3 ab = (a + b) * 0.5;
-            const glm::dvec3 bc = (b + c) * 0.5;
-            const glm::dvec3 ca = (a + c) * 0.5;
-            parts.insert(parts.end(), {a, ab, ca, ab, b, bc, ab, bc, ca, ca, bc, c});
-        }
-        corners = std::move(parts);
-    }
-    return corners;
-}
-
-// Follows a point given by its corner weights (a, b, c) down the parts that passes make of
-// a triangle, to the triangles within `allowance` of it (in weights, one for each corner),
-// and calls `reached` with each one's number among them.
-template <typename Reached>
-void followDown(double a, double b, double c, const glm::dvec3& allowance, int passes, unsigned int number,
-                const Reached& reached) {
-    if (passes == 0) {
-        reached(number);
-        return;
-    }
-    const glm::dvec3 twice = allowance * 2.0;
-    // The parts (a, ab, ca), (ab, b, bc), (ab, bc, ca) and (ca, bc, c), in their order.
-    if (a >= 0.5 - allowance.x) {
-        followDown(2.0 * a - 1.0, 2.0 * b, 2.0 * c, twice, passes - 1, number * 4, reached);
-    }
-    if (b >= 0.5 - allowance.y) {
-        followDown(2.0 * a, 2.0 * b - 1.0, 2.0 * c, twice, passes - 1, number * 4 + 1, reached);
-    }
-    if (a <= 0.5 + allowance.x && b <= 0.5 + allowance.y && c <= 0.5 + allowance.z) {
-        followDown(1.0 - 2.0 * c, 1.0 - 2.0 * a, 1.0 - 2.0 * b, glm::dvec3(twice.z, twice.x, twice.y), passes - 1,
-                   number * 4 + 2, reached);
-    }
-    if (c >= 0.5 - allowance.z) {
-        followDown(2.0 * a, 2.0 * b, 2.0 * c - 1.0, twice, passes - 1, number * 4 + 3, reached);
-    }
-}
-
 }  // namespace
 
 Icosphere::Icosphere(float x, float y, float z, std::string texturePath, float rotationSpeed, float radius,
@@ -229,76 +176,106 @@ void Icosphere::buildPatches() {
     const size_t triangleCount = indices.size() / 3;
     for (size_t perPatch = triangleCount / std::size(kBaseTriangles); perPatch > 1; perPatch /= kChildrenPerPatch) {
         std::vector<Patch> level;
-        for (size_t first = 0; first + perPatch * 3 <= indices.size(); first += perPatch * 3) {
-            level.push_back(patchOf(first, perPatch * 3));
+        for (size_t first = 0; first + perPatch <= triangleCount; first += perPatch) {
+            level.push_back(patchOf(first, perPatch));
         }
         patches.push_back(std::move(level));
-    }
-    netPatches.clear();
-    if (patches.size() >= kNetPasses) {
-        netLevel = patches.size() - kNetPasses;
-        for (size_t patch = 0; patch < patches[netLevel].size(); ++patch) {
-            netPatches.push_back(netPatchOf(patch));
-        }
     }
     double farthest = 0.0;
     for (unsigned int i = 0; i < vertexCount; ++i) {
         farthest = std::max(farthest, glm::length(glm::dvec3(positionOf(i))));
     }
     boundingRadius = roundedUp(farthest);
+    buildFacings();
     seenVertices.assign(vertexCount, glm::dvec2(0.0));
     seenStamps.assign(vertexCount, 0);
 }
 
-Icosphere::Patch Icosphere::patchOf(size_t firstIndex, size_t count) const {
+void Icosphere::buildFacings() {
+    // Each triangle's outward normal and how far its plane passes the centre, with the least
+    // of that; how far any normal strays from the direction of its triangle's corners.
+    facings.clear();
+    double nearest = boundingRadius;
+    double tilt = 0.0;
+    for (size_t i = 0; i + 2 < indices.size(); i += 3) {
+        const glm::dvec3 a(positionOf(indices[i]));
+        const glm::dvec3 b(positionOf(indices[i + 1]));
+        const glm::dvec3 c(positionOf(indices[i + 2]));
+        glm::dvec3 normal = glm::normalize(glm::cross(b - a, c - a));
+        normal = glm::dot(normal, a + b + c) < 0.0 ? -normal : normal;
+        const glm::vec3 stored(normal);
+        const double offset = std::min(
+            {glm::dot(glm::dvec3(stored), a), glm::dot(glm::dvec3(stored), b), glm::dot(glm::dvec3(stored), c)});
+        facings.emplace_back(stored, -roundedUp(-offset));
+        nearest = std::min(nearest, offset);
+        for (const glm::dvec3& corner : {a, b, c}) {
+            tilt = std::max(tilt, glm::length(normal - glm::normalize(corner)));
+        }
+    }
+    innerRadius = nearest > 0.0 ? -roundedUp(-nearest) : 0.0f;
+    normalTilt = roundedUp(tilt + kFacingRounding);
+    // Each patch's normals lie within a cone about their mean direction.
+    for (std::vector<Patch>& level : patches) {
+        const size_t perPatch = facings.size() / level.size();
+        for (size_t patch = 0; patch < level.size(); ++patch) {
+            glm::dvec3 sum(0.0);
+            for (size_t triangle = patch * perPatch; triangle < (patch + 1) * perPatch; ++triangle) {
+                sum += glm::dvec3(glm::vec3(facings[triangle]));
+            }
+            const glm::dvec3 axis = glm::normalize(sum);
+            double leastCos = 1.0;
+            double leastOffset = boundingRadius;
+            for (size_t triangle = patch * perPatch; triangle < (patch + 1) * perPatch; ++triangle) {
+                leastCos = std::min(leastCos, glm::dot(axis, glm::dvec3(glm::vec3(facings[triangle]))));
+                leastOffset = std::min(leastOffset, static_cast<double>(facings[triangle].w));
+            }
+            level[patch].axis = glm::vec3(axis);
+            // The axis as stored, and the cone widened for its rounding.
+            leastCos = std::min(leastCos, 1.0) - kFacingRounding;
+            level[patch].spreadCos = static_cast<float>(leastCos);
+            level[patch].spreadSin = roundedUp(std::sqrt(std::max(0.0, 1.0 - leastCos * leastCos)));
+            level[patch].leastOffset = static_cast<float>(leastOffset);
+        }
+    }
+}
+
+bool Icosphere::patchFacesAway(const Patch& patch) const {
+    // A triangle faces away from the eye e when e.n stays below its plane's offset; over the
+    // patch's cone of normals e.n is at most |e| cos(angle to the axis - the cone's spread).
+    const double towards = glm::dot(eyeDirection, glm::dvec3(patch.axis));
+    if (!(towards < patch.spreadCos)) {
+        return false;
+    }
+    const double most =
+        eyeDistance * (towards * patch.spreadCos + std::sqrt(std::max(0.0, 1.0 - towards * towards)) * patch.spreadSin);
+    return most + facingMargin < patch.leastOffset;
+}
+
+bool Icosphere::triangleFacesAway(size_t triangle) const {
+    const glm::vec4& facing = facings[triangle];
+    return glm::dot(glm::dvec3(glm::vec3(facing)), eyeInObject) + facingMargin < facing.w;
+}
+
+Icosphere::Patch Icosphere::patchOf(size_t firstTriangle, size_t triangles) const {
     // A pass keeps a triangle's corners as the first corner of its first part, the second of
     // its second and the third of its fourth, so the patch's corners are those of its first,
     // its (n - 1) / 3rd and its last triangle.
+    const size_t first = firstTriangle * 3;
+    const size_t count = triangles * 3;
     Patch patch{};
-    const size_t triangles = count / 3;
-    patch.corners[0] = indices[firstIndex];
-    patch.corners[1] = indices[firstIndex + (triangles - 1) / 3 * 3 + 1];
-    patch.corners[2] = indices[firstIndex + count - 1];
+    patch.corners[0] = indices[first];
+    patch.corners[1] = indices[first + (triangles - 1) / 3 * 3 + 1];
+    patch.corners[2] = indices[first + count - 1];
     const glm::dvec3 a(positionOf(patch.corners[0]));
     const glm::dvec3 b(positionOf(patch.corners[1]));
     const glm::dvec3 c(positionOf(patch.corners[2]));
     double thickest = 0.0;
-    for (size_t i = firstIndex; i < firstIndex + count; ++i) {
+    for (size_t i = first; i < first + count; ++i) {
         const glm::dvec3 point(positionOf(indices[i]));
         thickest = std::max(thickest, glm::length(point - closestPointOnTriangle(point, a, b, c)));
     }
     patch.thickness = roundedUp(thickest);
     return patch;
-}
-
-Icosphere::NetPatch Icosphere::netPatchOf(size_t patch) const {
-    static const std::vector<glm::dvec3> weights = netCornerWeights();
-    const Patch& part = patches[netLevel][patch];
-    const glm::dvec3 a(positionOf(part.corners[0]));
-    const glm::dvec3 b(positionOf(part.corners[1]));
-    const glm::dvec3 c(positionOf(part.corners[2]));
-    const glm::dvec3 normal = glm::normalize(glm::cross(b - a, c - a));
-    // Measured along the normal as stored, in floats.
-    NetPatch net{};
-    net.normal = glm::vec3(normal);
-    const glm::dvec3 unit(net.normal);
-    double lowest = 0.0;
-    double highest = 0.0;
-    double across = 0.0;
-    const size_t firstIndex = patch * weights.size();
-    for (size_t i = 0; i < weights.size(); ++i) {
-        const glm::dvec3 inNet = weights[i].x * a + weights[i].y * b + weights[i].z * c;
-        const glm::dvec3 offset = glm::dvec3(positionOf(indices[firstIndex + i])) - inNet;
-        const double along = glm::dot(offset, unit) / glm::dot(unit, unit);
-        lowest = std::min(lowest, along);
-        highest = std::max(highest, along);
-        across = std::max(across, glm::length(offset - along * unit));
-    }
-    net.lowest = -roundedUp(-lowest);
-    net.highest = roundedUp(highest);
-    net.across = roundedUp(across + std::max(-lowest, highest) * std::abs(glm::length(unit) - 1.0) * 2.0);
-    net.longestSide = roundedUp(std::max({glm::length(b - a), glm::length(c - b), glm::length(a - c)}));
-    return net;
 }
 
 bool Icosphere::smoothingKeepsToPixelCentres() {
@@ -406,6 +383,7 @@ void Icosphere::renderAt(MatrixOwner* camera, const glm::vec3* centres, int coun
     glm::ivec4 viewport(0);
     glGetIntegerv(GL_VIEWPORT, glm::value_ptr(viewport));
     const double pixelMargin = pixelMarginNow();
+    const bool farSideMayHide = depthHidesFarSide(pixelMargin);
     const double viewShift = std::abs(view[3].x) + std::abs(view[3].y) + std::abs(view[3].z);
     for (int i = 0; i < count; ++i) {
         const glm::vec3& centre = centres[i];
@@ -422,18 +400,33 @@ void Icosphere::renderAt(MatrixOwner* camera, const glm::vec3* centres, int coun
         const size_t first = sentIndices.size();
         const ScreenFootprint footprint(objectToClip, viewport, glm::vec3(0.0f), boundingRadius, roundingReach,
                                         pixelMargin);
-        const SampleSet everySample = SampleSet::box(viewport);
         if (++seenStamp == 0) {
             std::fill(seenStamps.begin(), seenStamps.end(), 0);
             seenStamp = 1;
         }
-        if (patches.empty()) {
-            for (size_t triangle = 0; triangle < indexCount / 3; ++triangle) {
-                pickTriangle(footprint, triangle, everySample);
-            }
+        // Where the near side hides the far side, the far side's triangles draw nothing that
+        // stays: they are left out, with the eye in the sphere's own space to tell them.
+        hiddenRadius = 0.0;
+        if (farSideMayHide) {
+            eyeInObject =
+                glm::dvec3(glm::inverse(glm::dmat4(view) * glm::dmat4(world)) * glm::dvec4(0.0, 0.0, 0.0, 1.0));
+            eyeDistance = glm::length(eyeInObject);
+            eyeDirection = eyeInObject / eyeDistance;
+            facingMargin = kFacingRounding * (eyeDistance + boundingRadius);
+            hiddenRadius = footprint.farSideHidden(innerRadius, boundingRadius * normalTilt);
         }
-        for (size_t patch = 0; !patches.empty() && patch < patches.front().size(); ++patch) {
-            pickTriangles(footprint, 0, patch, everySample);
+        // A shot that reaches the eye's plane can fill any part of the view: it is drawn whole.
+        // Of the others, the triangles are picked in the order that a whole draw sends them.
+        if (!footprint.isBounded()) {
+            sentIndices.insert(sentIndices.end(), indices.begin(), indices.end());
+        } else if (patches.empty()) {
+            for (size_t triangle = 0; triangle < indices.size() / 3; ++triangle) {
+                pickTriangle(footprint, triangle);
+            }
+        } else {
+            for (size_t patch = 0; patch < patches.front().size(); ++patch) {
+                pickPatch(footprint, 0, patch);
+            }
         }
         if (sentIndices.size() > first) {
             sentDraws.push_back({world, first, sentIndices.size() - first});
@@ -457,106 +450,44 @@ double Icosphere::pixelMarginNow() const {
     return (wholePixels ? 0.5 : 0.0) + snapping;
 }
 
-void Icosphere::pickTriangles(const ScreenFootprint& footprint, size_t level, size_t patch, const SampleSet& within) {
+bool Icosphere::depthHidesFarSide(double pixelMargin) const {
+    // Only where a pixel shows its nearest fragment alone: depth test on and passing the
+    // nearer, nearer being lower, no blending, stencil or smoothed coverage.
+    GLint depthFunction = 0;
+    GLfloat depthRange[2] = {};
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    glGetFloatv(GL_DEPTH_RANGE, depthRange);
+    return innerRadius > 0.0f && pixelMargin < 0.5 && glIsEnabled(GL_DEPTH_TEST) == GL_TRUE &&
+           glIsEnabled(GL_BLEND) == GL_FALSE && glIsEnabled(GL_STENCIL_TEST) == GL_FALSE &&
+           (depthFunction == GL_LESS || depthFunction == GL_LEQUAL) && depthRange[0] == 0.0f && depthRange[1] == 1.0f;
+}
+
+void Icosphere::pickPatch(const ScreenFootprint& footprint, size_t level, size_t patch) {
     const Patch& part = patches[level][patch];
-    SampleSet near;
-    const int across = footprint.narrow(seen(footprint, part.corners[0]), seen(footprint, part.corners[1]),
-                                        seen(footprint, part.corners[2]), part.thickness, within, &near);
-    if (across == 0) {
-        return;
-    }
-    // A patch is an n x n net of triangles; once they are a good part of a pixel wide, so
-    // many of them would be kept that testing them costs more than drawing them all. So is a
-    // patch that reaches the eye's plane.
-    const size_t passesBelow = patches.size() - level;
-    const size_t patchTriangles = indices.size() / 3 / patches[level].size();
     const glm::dvec2& a = seen(footprint, part.corners[0]);
     const glm::dvec2& b = seen(footprint, part.corners[1]);
     const glm::dvec2& c = seen(footprint, part.corners[2]);
-    const double longestSide =
-        std::sqrt(std::max({glm::dot(b - a, b - a), glm::dot(c - b, c - b), glm::dot(a - c, a - c)}));
-    if (across == ScreenFootprint::kUnbounded || longestSide >= kTriangleWidthKeptWhole * (1 << passesBelow)) {
-        // The patch's triangles, in the order that a whole draw sends them.
-        const auto begin = indices.begin() + static_cast<std::ptrdiff_t>(patch * patchTriangles * 3);
-        sentIndices.insert(sentIndices.end(), begin, begin + static_cast<std::ptrdiff_t>(patchTriangles * 3));
-        return;
-    }
-    if (level == netLevel && !netPatches.empty() && pickFromNet(footprint, patch, near)) {
+    if (!footprint.nearSample(a, b, c, part.thickness) ||
+        (hiddenRadius > 0.0 && footprint.nearCentre(a, b, c, part.thickness, hiddenRadius) && patchFacesAway(part))) {
         return;
     }
     // A sample that a part can cover, the whole patch can.
     for (size_t child = patch * kChildrenPerPatch; child < (patch + 1) * kChildrenPerPatch; ++child) {
-        if (passesBelow == 1) {
-            pickTriangle(footprint, child, near);
+        if (level + 1 < patches.size()) {
+            pickPatch(footprint, level + 1, child);
         } else {
-            pickTriangles(footprint, level + 1, child, near);
+            pickTriangle(footprint, child);
         }
     }
 }
 
-bool Icosphere::pickFromNet(const ScreenFootprint& footprint, size_t patch, const SampleSet& near) {
-    const NetPatch& net = netPatches[patch];
-    const Patch& part = patches[netLevel][patch];
-    // The net as placed, moved along its normal by the middle of its vertices' range.
-    const glm::dvec2 lift = footprint.onScreen(net.normal) * (0.5 * (static_cast<double>(net.lowest) + net.highest));
-    const glm::dvec2 a = seen(footprint, part.corners[0]) + lift;
-    const glm::dvec2 b = seen(footprint, part.corners[1]) + lift;
-    const glm::dvec2 c = seen(footprint, part.corners[2]) + lift;
-    // A sample's corner weights in that net, and the allowance around it in pixels, in
-    // weights: over the net's height above the side facing each corner.
-    const double twiceArea = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-    const double allowance = footprint.bendAllowance(net.normal, net.lowest, net.highest, net.across, net.longestSide) +
-                             footprint.getSlack();
-    const glm::dvec3 inWeights =
-        allowance / std::abs(twiceArea) * glm::dvec3(glm::length(c - b), glm::length(a - c), glm::length(b - a));
-    if (!(std::max({inWeights.x, inWeights.y, inWeights.z}) < kNetAllowanceLimit)) {
-        return false;
-    }
-    // The net's triangles reached, by their number in it, which is their order in the indices.
-    uint64_t reached = 0;
-    const size_t firstTriangle = patch << (2 * kNetPasses);
-    const auto follow = [&](const glm::dvec2& sample) {
-        const double weightA = ((c.x - b.x) * (sample.y - b.y) - (c.y - b.y) * (sample.x - b.x)) / twiceArea;
-        const double weightB = ((a.x - c.x) * (sample.y - c.y) - (a.y - c.y) * (sample.x - c.x)) / twiceArea;
-        const double weightC = 1.0 - weightA - weightB;
-        // Outside the net by more than the allowance: nothing to follow.
-        if (weightA < -inWeights.x || weightB < -inWeights.y || weightC < -inWeights.z) {
-            return;
-        }
-        followDown(weightA, weightB, weightC, inWeights, kNetPasses, 0, [&](unsigned int number) {
-            const unsigned int* corners = &indices[(firstTriangle + number) * 3];
-            if ((reached >> number & 1u) == 0 &&
-                footprint.reaches(sample, seen(footprint, corners[0]), seen(footprint, corners[1]),
-                                  seen(footprint, corners[2]))) {
-                reached |= uint64_t{1} << number;
-            }
-        });
-    };
-    if (near.listed >= 0) {
-        for (int i = 0; i < near.listed; ++i) {
-            follow(near.samples[i]);
-        }
-    } else {
-        for (int row = near.first.y; row < near.first.y + near.size.y; ++row) {
-            for (int column = near.first.x; column < near.first.x + near.size.x; ++column) {
-                follow(glm::dvec2(column + 0.5, row + 0.5));
-            }
-        }
-    }
-    for (unsigned int number = 0; reached != 0; ++number, reached >>= 1) {
-        if ((reached & 1u) != 0) {
-            const unsigned int* corners = &indices[(firstTriangle + number) * 3];
-            sentIndices.insert(sentIndices.end(), corners, corners + 3);
-        }
-    }
-    return true;
-}
-
-void Icosphere::pickTriangle(const ScreenFootprint& footprint, size_t triangle, const SampleSet& within) {
+void Icosphere::pickTriangle(const ScreenFootprint& footprint, size_t triangle) {
     const unsigned int* corners = &indices[triangle * 3];
-    SampleSet near;
-    if (footprint.narrow(seen(footprint, corners[0]), seen(footprint, corners[1]), seen(footprint, corners[2]), 0.0f,
-                         within, &near) != 0) {
+    const glm::dvec2& a = seen(footprint, corners[0]);
+    const glm::dvec2& b = seen(footprint, corners[1]);
+    const glm::dvec2& c = seen(footprint, corners[2]);
+    if (footprint.nearSample(a, b, c, 0.0f) &&
+        !(hiddenRadius > 0.0 && footprint.nearCentre(a, b, c, 0.0f, hiddenRadius) && triangleFacesAway(triangle))) {
         sentIndices.insert(sentIndices.end(), corners, corners + 3);
     }
 }

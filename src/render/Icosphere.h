@@ -17,7 +17,6 @@
 class LevelQuery;
 class MatrixOwner;
 class ScreenFootprint;
-struct SampleSet;
 
 class Icosphere {
 public:
@@ -59,17 +58,12 @@ private:
     struct Patch {
         unsigned int corners[3];
         float thickness;
-    };
-    // A patch of 64 triangles, which the last three passes made of one, against the same made
-    // of its three corners on their plane: a regular net. Its vertices lie between `lowest`
-    // and `highest` from their places in the net along the net's normal, and within `across`
-    // of them otherwise.
-    struct NetPatch {
-        glm::vec3 normal;
-        float lowest;
-        float highest;
-        float across;
-        float longestSide;
+        // The triangles' outward normals lie within the cone about `axis` whose half-angle has
+        // this cosine and sine, and their planes pass the centre at leastOffset or farther.
+        glm::vec3 axis;
+        float spreadCos;
+        float spreadSin;
+        float leastOffset;
     };
 
     std::vector<float> computeIcosahedronVertices() const;
@@ -88,18 +82,19 @@ private:
     TexCoord texCoordOf(unsigned int index) const;
     void createBuffers();
     void buildPatches();
-    Patch patchOf(size_t firstIndex, size_t count) const;
-    NetPatch netPatchOf(size_t patch) const;
+    Patch patchOf(size_t firstTriangle, size_t triangles) const;
+    void buildFacings();
+    // Whether every triangle of the patch, or the triangle, turns its back on eyeInObject.
+    bool patchFacesAway(const Patch& patch) const;
+    bool triangleFacesAway(size_t triangle) const;
+    // Whether the draw's state lets the near side of a closed surface hide its far side.
+    bool depthHidesFarSide(double pixelMargin) const;
     bool smoothingKeepsToPixelCentres();
     glm::mat4 worldMatrixAt(const glm::vec3& centre) const;
     double pixelMarginNow() const;
-    // Append the triangles of the patch, or the one triangle, that may cover one of the
-    // samples `within`.
-    void pickTriangles(const ScreenFootprint& footprint, size_t level, size_t patch, const SampleSet& within);
-    void pickTriangle(const ScreenFootprint& footprint, size_t triangle, const SampleSet& within);
-    // The same for a patch of 64 triangles and the samples it may cover: each is followed down
-    // the net to the triangles that may cover it. False when the net is seen too edge-on.
-    bool pickFromNet(const ScreenFootprint& footprint, size_t patch, const SampleSet& near);
+    // Append the triangles of the patch, or the one triangle, that may cover a sample.
+    void pickPatch(const ScreenFootprint& footprint, size_t level, size_t patch);
+    void pickTriangle(const ScreenFootprint& footprint, size_t triangle);
     // Where the footprint's sphere shows the vertex.
     const glm::dvec2& seen(const ScreenFootprint& footprint, unsigned int vertex);
     void drawSent(MatrixOwner* camera);
@@ -131,10 +126,18 @@ private:
     // parts that the next pass made of each patch of level k, down to four triangles. Each
     // patch is one run of the indices, and its parts follow each other in it.
     std::vector<std::vector<Patch>> patches;
-    // The patches of the level that holds 64 triangles each, as nets; none with fewer passes.
-    std::vector<NetPatch> netPatches;
-    size_t netLevel = 0;
     float boundingRadius = 0.0f;  // of every vertex, from the centre
+    float innerRadius = 0.0f;     // of every point of every triangle
+    float normalTilt = 0.0f;      // how far a unit normal lies from the unit direction of a corner
+    // Each triangle's outward unit normal, and how far its plane passes the centre.
+    std::vector<glm::vec4> facings;
+    // For the sphere being picked: the eye in its own space, the margin for the facing tests
+    // and how far from its centre's place its far side is hidden, 0 for nowhere.
+    glm::dvec3 eyeInObject = glm::dvec3(0.0);
+    glm::dvec3 eyeDirection = glm::dvec3(0.0);
+    double eyeDistance = 0.0;
+    double facingMargin = 0.0;
+    double hiddenRadius = 0.0;
     ShaderProgram::MatrixLocations matrixLocations;
     GLint samplerLocation = -1;
     int subpixelBits = 0;

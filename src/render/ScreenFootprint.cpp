@@ -12,19 +12,45 @@ namespace {
 // size of the window co-ordinate: sixteen times the unit roundoff is wide of that.
 constexpr double kRelativeRounding = 1.0 / 1048576.0;
 
-}  // namespace
+// Two window depths that differ by less than this may be taken for one by the renderer,
+// which interpolates them in single precision and keeps 24 bits: sixteen of its steps, far
+// more than that rounding.
+constexpr double kDepthTie = 1.0 / 1048576.0;
 
-SampleSet SampleSet::box(const glm::ivec4& viewport) {
-    SampleSet all{};
-    all.first = glm::ivec2(viewport.x, viewport.y);
-    all.size = glm::ivec2(viewport[2], viewport[3]);
-    all.listed = -1;
-    return all;
+// The fewest pixels that a move of one object unit within a plane of equal w makes at w = 1:
+// the smaller singular value of the screen's rows on that plane.
+double leastPixelsPerUnit(const glm::dmat4& objectToClip, const glm::dvec2& half) {
+    const glm::dvec3 alongW = glm::normalize(glm::dvec3(glm::row(objectToClip, 3)));
+    const glm::dvec3 helper = std::abs(alongW.x) < 0.6 ? glm::dvec3(1, 0, 0) : glm::dvec3(0, 1, 0);
+    const glm::dvec3 first = glm::normalize(glm::cross(alongW, helper));
+    const glm::dvec3 second = glm::cross(alongW, first);
+    const glm::dvec3 rowX = glm::dvec3(glm::row(objectToClip, 0)) * half.x;
+    const glm::dvec3 rowY = glm::dvec3(glm::row(objectToClip, 1)) * half.y;
+    const glm::dvec2 columnA(glm::dot(rowX, first), glm::dot(rowY, first));
+    const glm::dvec2 columnB(glm::dot(rowX, second), glm::dot(rowY, second));
+    const double p = glm::dot(columnA, columnA);
+    const double q = glm::dot(columnA, columnB);
+    const double r = glm::dot(columnB, columnB);
+    return std::sqrt(std::max(0.5 * (p + r) - std::sqrt(0.25 * (p - r) * (p - r) + q * q), 0.0));
 }
+
+// A box of no more samples than this is tested sample by sample.
+constexpr int kTestedSamples = 4;
+
+// Window co-ordinates are brought within this much of 0 before they are rounded, so that
+// truncation after adding it rounds down, without a library call.
+constexpr double kRoundingOffset = 1048576.0;
+
+int roundedDown(double value) {
+    return static_cast<int>(std::clamp(value, -0.5 * kRoundingOffset, 0.5 * kRoundingOffset) + kRoundingOffset) -
+           static_cast<int>(kRoundingOffset);
+}
+
+}  // namespace
 
 ScreenFootprint::ScreenFootprint(const glm::dmat4& objectToClip, const glm::ivec4& viewport, const glm::vec3& centre,
                                  double radius, double roundingReach, double pixelMargin)
-    : origin(centre) {
+    : origin(centre), viewport(viewport), objectToClip(objectToClip), roundingReach(roundingReach) {
     const glm::dvec4 rowX = glm::row(objectToClip, 0);
     const glm::dvec4 rowY = glm::row(objectToClip, 1);
     const glm::dvec4 rowW = glm::row(objectToClip, 3);
@@ -42,101 +68,106 @@ ScreenFootprint::ScreenFootprint(const glm::dmat4& objectToClip, const glm::ivec
     // A point moved by d from the centre is seen at x/w + u.d / (w^2 (1 + rowW.d / w)), with
     // u = w rowX - x rowW; likewise for y.
     const glm::dvec2 half(0.5 * viewport[2], 0.5 * viewport[3]);
-    towardsX = (w * glm::dvec3(rowX) - x * glm::dvec3(rowW)) * (half.x / (w * w));
-    towardsY = (w * glm::dvec3(rowY) - y * glm::dvec3(rowW)) * (half.y / (w * w));
-    towardsEye = glm::dvec3(rowW) / w;
-    originOnScreen = glm::dvec2(viewport.x, viewport.y) + (glm::dvec2(x, y) / w + 1.0) * half;
+    const glm::dvec3 towardsX = (w * glm::dvec3(rowX) - x * glm::dvec3(rowW)) * (half.x / (w * w));
+    const glm::dvec3 towardsY = (w * glm::dvec3(rowY) - y * glm::dvec3(rowW)) * (half.y / (w * w));
+    const glm::dvec2 corner(viewport.x, viewport.y);
+    toScreenX = rowX * half.x + rowW * (corner.x + half.x);
+    toScreenY = rowY * half.y + rowW * (corner.y + half.y);
+    toW = rowW;
+    originOnScreen = corner + (glm::dvec2(x, y) / w + 1.0) * half;
     // The derivative of that over the region, which says how far a point moved by a given
     // distance can move on the screen, is at most this.
     const double atCentre = glm::length(glm::dvec2(glm::length(towardsX), glm::length(towardsY)));
     stretch = atCentre * (w / nearest) * (1.0 + reach * alongW / nearest);
-    stretchAtOrigin = atCentre;
-    eyeRate = alongW / w;
+    centreW = w;
     regionReach = reach;
-    // Taking 1 / (1 + t) as 1 - t leaves out u.d t^2 / (w^2 (1 + t)).
-    const double t = reach * alongW / w;
-    const double secondOrder = atCentre * reach * t * t / (1.0 - t);
     const double farthest = glm::length(originOnScreen) + stretch * reach;
-    slack = secondOrder + stretch * roundingReach + pixelMargin * 1.4142135623730951 + kRelativeRounding * farthest;
+    slack = stretch * roundingReach + pixelMargin * 1.4142135623730951 + kRelativeRounding * farthest;
     bounded = std::isfinite(farthest + slack);
 }
 
-int ScreenFootprint::narrow(const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c, float thickness,
-                            const SampleSet& within, SampleSet* near) const {
-    if (!bounded) {
-        *near = within;
-        return kUnbounded;
-    }
-    // A triangle is seen as the triangle of its corners' places; each point counted lands
-    // within `reach` of it, so in this box.
-    const double reach = slack + stretch * static_cast<double>(thickness);
-    const double lowX = std::min(std::min(a.x, b.x), c.x) - reach;
-    const double lowY = std::min(std::min(a.y, b.y), c.y) - reach;
-    const double highX = std::max(std::max(a.x, b.x), c.x) + reach;
-    const double highY = std::max(std::max(a.y, b.y), c.y) + reach;
-    near->listed = 0;
-    const auto take = [&](const glm::dvec2& sample) {
-        if (lowX <= sample.x && sample.x <= highX && lowY <= sample.y && sample.y <= highY &&
-            isNear(sample, a, b, c, reach)) {
-            near->samples[near->listed++] = sample;
-        }
-    };
-    if (within.listed >= 0) {
-        for (int i = 0; i < within.listed; ++i) {
-            take(within.samples[i]);
-        }
-    } else {
-        near->size.x = samplesBetween(lowX, highX, within.first.x, within.size.x, &near->first.x);
-        near->size.y =
-            near->size.x == 0 ? 0 : samplesBetween(lowY, highY, within.first.y, within.size.y, &near->first.y);
-        if (near->size.y == 0) {
-            return 0;
-        }
-        if (near->size.x * near->size.y > SampleSet::kListed) {
-            near->listed = -1;
-            return std::min(near->size.x, near->size.y);
-        }
-        for (int row = near->first.y; row < near->first.y + near->size.y; ++row) {
-            for (int column = near->first.x; column < near->first.x + near->size.x; ++column) {
-                take(glm::dvec2(column + 0.5, row + 0.5));
-            }
-        }
-    }
-    if (near->listed == 0) {
-        return 0;
-    }
-    // No more than a pixel's worth of samples each way when the box spans fewer than two.
-    return 1 + static_cast<int>(std::min(highX - lowX, highY - lowY));
-}
-
-bool ScreenFootprint::reaches(const glm::dvec2& sample, const glm::dvec2& a, const glm::dvec2& b,
-                              const glm::dvec2& c) const {
+bool ScreenFootprint::nearSample(const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c, float thickness) const {
     if (!bounded) {
         return true;
     }
-    const glm::dvec2 low = glm::min(glm::min(a, b), c) - slack;
-    const glm::dvec2 high = glm::max(glm::max(a, b), c) + slack;
-    return low.x <= sample.x && sample.x <= high.x && low.y <= sample.y && sample.y <= high.y &&
-           isNear(sample, a, b, c, slack);
+    // Each point counted lands within `reach` of the triangle of the corners' places, so in
+    // this box.
+    const double reach = slack + stretch * static_cast<double>(thickness);
+    const glm::dvec2 low = glm::min(glm::min(a, b), c) - reach;
+    const glm::dvec2 high = glm::max(glm::max(a, b), c) + reach;
+    // Pixel i has its sample at i + 0.5: the first at or after low, the last at or before
+    // high, within the viewport.
+    const glm::ivec2 first(std::max(-roundedDown(0.5 - low.x), viewport.x),
+                           std::max(-roundedDown(0.5 - low.y), viewport.y));
+    const glm::ivec2 last(std::min(roundedDown(high.x - 0.5), viewport.x + viewport[2] - 1),
+                          std::min(roundedDown(high.y - 0.5), viewport.y + viewport[3] - 1));
+    if (!(first.x <= last.x && first.y <= last.y)) {
+        return false;
+    }
+    if ((last.x - first.x + 1) * (last.y - first.y + 1) > kTestedSamples) {
+        return true;
+    }
+    for (int row = first.y; row <= last.y; ++row) {
+        for (int column = first.x; column <= last.x; ++column) {
+            if (isNear(glm::dvec2(column + 0.5, row + 0.5), a, b, c, reach)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
-double ScreenFootprint::bendAllowance(const glm::vec3& normal, double lowest, double highest, double across,
-                                      double longestSide) const {
+double ScreenFootprint::farSideHidden(double innerRadius, double leastHalfChord) const {
     if (!bounded) {
-        return std::numeric_limits<double>::infinity();
+        return 0.0;
     }
-    // place(d) is P + (J d)(1 - q.d) for d from the origin: J's rows are towardsX and towardsY,
-    // q is towardsEye. Moving a point by e = e_n n + e_a moves its place by
-    // (J e)(1 - q.d) - (J d)(q.e): that is (J n) e_n, which the middle of the range takes up
-    // to half of it, and the rest, J e_a being at most |J| |e_a|.
-    const double alongNormal = glm::length(onScreen(normal));
-    const double farthest = std::max(std::abs(lowest), std::abs(highest));
-    const double bend = eyeRate * regionReach;
-    const double moved = alongNormal * (0.5 * (highest - lowest) + farthest * bend) +
-                         stretchAtOrigin * across * (1.0 + bend) + stretchAtOrigin * bend * (farthest + across);
-    // The places of a triangle's points differ from the weighted places of its corners by the
-    // quadratic part, (J e)(q.e) for e at most the longest side.
-    return moved + stretchAtOrigin * eyeRate * longestSide * longestSide;
+    // Depth must grow with w alone, z / w = depthBase - depthScale / w with depthScale > 0,
+    // and the region must lie between the near and far planes.
+    const glm::dvec4 rowZ = glm::row(objectToClip, 2);
+    const glm::dvec4 rowW = glm::row(objectToClip, 3);
+    const double alongW = glm::length(glm::dvec3(rowW));
+    const double depthBase = glm::dot(glm::dvec3(rowZ), glm::dvec3(rowW)) / (alongW * alongW);
+    const glm::dvec4 depthRest = rowZ - depthBase * rowW;
+    const double depthScale = -depthRest.w;
+    const glm::dvec4 point(origin, 1.0);
+    const double nearMargin = glm::dot(rowZ + rowW, point) - glm::length(glm::dvec3(rowZ + rowW)) * regionReach;
+    const double farMargin = glm::dot(rowW - rowZ, point) - glm::length(glm::dvec3(rowW - rowZ)) * regionReach;
+    if (!(depthScale > 0.0) || glm::length(glm::dvec3(depthRest)) > 1e-9 * std::abs(depthScale) ||
+        !(nearMargin > 0.0) || !(farMargin > 0.0)) {
+        return 0.0;
+    }
+    // How steeply w grows along a line of sight, at least: at a corner of the view.
+    const glm::dmat4 clipToObject = glm::inverse(objectToClip);
+    double steepest = 1.0;
+    for (const glm::dvec2 corner : {glm::dvec2(-1, -1), glm::dvec2(1, -1), glm::dvec2(-1, 1), glm::dvec2(1, 1)}) {
+        const glm::dvec4 nearer = clipToObject * glm::dvec4(corner, -1.0, 1.0);
+        const glm::dvec4 farther = clipToObject * glm::dvec4(corner, 1.0, 1.0);
+        const glm::dvec3 direction = glm::normalize(glm::dvec3(farther) / farther.w - glm::dvec3(nearer) / nearer.w);
+        steepest = std::min(steepest, std::abs(glm::dot(direction, glm::dvec3(rowW))) / alongW);
+    }
+    // A line of sight that passes the centre at m meets two such surfaces at least
+    // 2 sqrt(inner^2 - m^2) apart, in w that much times alongW * steepest, less the rounding
+    // of each; their window depths then differ by depthScale / 2 times that over farW^2.
+    const double farW = centreW + regionReach * alongW;
+    const double halfGap =
+        std::max((kDepthTie * farW * farW / depthScale + roundingReach * alongW) / (alongW * steepest), leastHalfChord);
+    const double pixelsPerUnit = leastPixelsPerUnit(objectToClip, glm::dvec2(0.5 * viewport[2], 0.5 * viewport[3]));
+    if (!(halfGap < innerRadius) || !(pixelsPerUnit > 0.0)) {
+        return 0.0;
+    }
+    // The sample must also lie within the nearer surface as the renderer has it: `slack`
+    // inside the inner ball's outline.
+    const double passing = std::sqrt(innerRadius * innerRadius - halfGap * halfGap) - slack * farW / pixelsPerUnit;
+    return passing > 0.0 ? passing * pixelsPerUnit / centreW : 0.0;
+}
+
+bool ScreenFootprint::nearCentre(const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c, float thickness,
+                                 double radius) const {
+    const double reach = slack + stretch * static_cast<double>(thickness);
+    const glm::dvec2 low = glm::min(glm::min(a, b), c) - reach - originOnScreen;
+    const glm::dvec2 high = glm::max(glm::max(a, b), c) + reach - originOnScreen;
+    const glm::dvec2 farthest = glm::max(-low, high);
+    return glm::dot(farthest, farthest) < radius * radius;
 }
 
 bool ScreenFootprint::isNear(const glm::dvec2& point, const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c,
@@ -161,15 +192,4 @@ bool ScreenFootprint::isNear(const glm::dvec2& point, const glm::dvec2& a, const
         rightOfAll = rightOfAll && (sides[i] <= 0.0 || close);
     }
     return leftOfAll || rightOfAll;
-}
-
-int ScreenFootprint::samplesBetween(double low, double high, int first, int count, int* firstSample) {
-    // Pixel first + i has its sample at first + i + 0.5. Both ends are brought to within a
-    // pixel of the row, where truncation rounds them up and down without a library call.
-    const double lowest = std::clamp(low - first - 0.5, -1.0, count + 1.0);
-    const double highest = std::clamp(high - first - 0.5, -1.0, count + 1.0);
-    const int lowIndex = std::max(0, count + 3 - static_cast<int>(count + 3 - lowest));
-    const int highIndex = std::min(count - 1, static_cast<int>(highest + 2.0) - 2);
-    *firstSample = first + lowIndex;
-    return std::max(0, highIndex - lowIndex + 1);
 }

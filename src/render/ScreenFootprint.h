@@ -4,21 +4,7 @@
 // leave it out without changing a pixel.
 #pragma once
 
-#include <climits>
-
 #include <glm/glm.hpp>
-
-// Samples of the viewport that some geometry may cover: every one in a box of them, or a
-// few listed; a box of no more than kListed is listed.
-struct SampleSet {
-    static constexpr int kListed = 16;
-    int listed;                   // how many of `samples` hold the set; -1: the whole box
-    glm::ivec2 first;             // the box's lowest column and row
-    glm::ivec2 size;              // its columns and rows
-    glm::dvec2 samples[kListed];  // where they lie, in pixels
-
-    static SampleSet box(const glm::ivec4& viewport);
-};
 
 class ScreenFootprint {
 public:
@@ -30,61 +16,54 @@ public:
     ScreenFootprint(const glm::dmat4& objectToClip, const glm::ivec4& viewport, const glm::vec3& centre, double radius,
                     double roundingReach, double pixelMargin);
 
-    // Where a point of the region is seen, in pixels, to within `slack`: 1 / (1 + t) is taken
-    // as 1 - t.
+    // False when the region reaches the eye's plane and can fill any part of the view.
+    bool isBounded() const { return bounded; }
+    // Where a point is seen, in pixels: without the renderer's rounding, which `slack` covers
+    // for the points of the region.
     glm::dvec2 place(const glm::vec3& point) const {
-        const glm::dvec3 offset = glm::dvec3(point) - origin;
-        return originOnScreen + glm::dvec2(glm::dot(towardsX, offset), glm::dot(towardsY, offset)) *
-                                    (1.0 - glm::dot(towardsEye, offset));
+        const glm::dvec4 at(glm::dvec3(point), 1.0);
+        return glm::dvec2(glm::dot(toScreenX, at), glm::dot(toScreenY, at)) / glm::dot(toW, at);
     }
-    // Of the samples `within`, those that lie within reach of the triangle whose corners are
-    // placed at a, b and c go to `near`: within `thickness` of it, moved by the rounding and
-    // snapped. Its corners, and whatever lies within `thickness` of it that counts, must lie
-    // in the region. Gives about how many samples that reach spans in its narrower direction,
-    // 0 when `near` is empty, and kUnbounded, with `near` as `within`, when the region reaches
-    // the eye's plane and can fill any part of the view.
-    int narrow(const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c, float thickness, const SampleSet& within,
-               SampleSet* near) const;
-    static constexpr int kUnbounded = INT_MAX;
-    // Whether the sample lies within reach of the triangle whose corners are placed at a, b
-    // and c, what counts being the triangle itself, moved by the rounding and snapped.
-    bool reaches(const glm::dvec2& sample, const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c) const;
+    // Whether a sample of the viewport may lie within reach of the triangle whose corners are
+    // placed at a, b and c: within `thickness` of it, moved by the rounding and snapped. Its
+    // corners, and whatever lies within `thickness` of it that counts, must lie in the region.
+    // Some samples a little farther off count too, never fewer.
+    bool nearSample(const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c, float thickness) const;
     // How far from its place a point of the region, moved by the rounding and snapped, can be
     // seen, in pixels.
     double getSlack() const { return slack; }
-    // How far on the screen a move along `direction` by one object unit goes, at the origin.
-    glm::dvec2 onScreen(const glm::vec3& direction) const {
-        return glm::dvec2(glm::dot(towardsX, glm::dvec3(direction)), glm::dot(towardsY, glm::dvec3(direction)));
-    }
-    // How far, in pixels, the place of a point of the region can lie from where the places of
-    // a triangle's corners put it by their weights, moved on by onScreen(normal) times the
-    // middle of [lowest, highest], when the point itself lies that far from its weighted spot
-    // along the triangle's unit `normal` and within `across` of it otherwise. `longestSide` is
-    // the triangle's; the triangle lies in the region.
-    double bendAllowance(const glm::vec3& normal, double lowest, double highest, double across,
-                         double longestSide) const;
+    // Where a closed surface of the region that encloses the ball of `innerRadius` about the
+    // centre hides its far side: within the returned distance, in pixels, of the centre's
+    // place, the line of sight through a sample passes the ball's surface at least
+    // `leastHalfChord` from its middle, the sample lies inside the near side as the renderer
+    // draws it, and the far side's depth there exceeds the near side's by more than the
+    // renderer's rounding, whichever is drawn first. 0 where no sample is sure of it: the
+    // region crosses the near or far plane, or lies too far off for the depth to part them.
+    double farSideHidden(double innerRadius, double leastHalfChord) const;
+    // Whether every sample that nearSample would count for the triangle lies within `radius`
+    // of the centre's place.
+    bool nearCentre(const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c, float thickness,
+                    double radius) const;
 
 private:
     // Whether a point lies within `reach` of the triangle abc on the screen; some a little
     // farther off pass too, never fewer.
     static bool isNear(const glm::dvec2& point, const glm::dvec2& a, const glm::dvec2& b, const glm::dvec2& c,
                        double reach);
-    // The samples in [low, high] of a row of `count` pixels starting at `first`: the first
-    // one's index and how many.
-    static int samplesBetween(double low, double high, int first, int count, int* firstSample);
 
     bool bounded = false;
     glm::dvec3 origin;
-    glm::dvec2 originOnScreen = glm::dvec2(0.0);
-    // Pixels per object unit along x and y of the screen at the origin, and how w grows
-    // relative to the origin's: together they place any point of the region.
-    glm::dvec3 towardsX = glm::dvec3(0.0);
-    glm::dvec3 towardsY = glm::dvec3(0.0);
-    glm::dvec3 towardsEye = glm::dvec3(0.0);
-    double stretch = 0.0;  // how far a point of the region can move on the screen per object unit
-    double stretchAtOrigin = 0.0;
-    double eyeRate = 0.0;  // |rowW| / w at the origin
+    glm::ivec4 viewport;
+    glm::dmat4 objectToClip;
+    double roundingReach;
+    double centreW = 0.0;
     double regionReach = 0.0;
+    glm::dvec2 originOnScreen = glm::dvec2(0.0);
+    // Window x and y times w, and w, of a point.
+    glm::dvec4 toScreenX = glm::dvec4(0.0);
+    glm::dvec4 toScreenY = glm::dvec4(0.0);
+    glm::dvec4 toW = glm::dvec4(0.0, 0.0, 0.0, 1.0);
+    double stretch = 0.0;  // how far a point of the region can move on the screen per object unit
     // How far from its place a point of the region, moved by the rounding and snapped, can
     // be seen.
     double slack = 0.0;

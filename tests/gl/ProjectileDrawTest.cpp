@@ -1,6 +1,8 @@
 // The UFOs' shots drawn as the planet view draws them, held pixel for pixel against the same
 // fight with every shot drawn whole, one by one, through the sphere's own draw: shots in view
-// near and far, out of view, cut by the near plane and around the eye.
+// near and far, out of view, cut by the near plane and around the eye; crowds of shots whose
+// outlines meet, where the near side's depth only just parts from the far side's; and states
+// of the draw in which the far side shows through.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -54,8 +56,11 @@ struct ShotScene : ::testing::Test {
             projectiles->add(shot, glm::vec3(1.0f, 0.0f, 0.0f), 0.0f, 0);
         }
     }
-    // The fight as the planet view draws it, the shots by `drawShots`; the window read back.
-    std::vector<uint8_t> frame(const View& view, const std::function<void(Camera&)>& drawShots) {
+    // The fight as the planet view draws it, the shots by `drawShots` in the state that
+    // `setState` leaves; the window read back.
+    std::vector<uint8_t> frame(
+        const View& view, const std::function<void(Camera&)>& drawShots,
+        const std::function<void()>& setState = [] {}) {
         glEnable(GL_POLYGON_SMOOTH);
         glEnable(GL_PROGRAM_POINT_SIZE);
         render_test::clearWindow(0.3f, 0.1f, 0.2f);
@@ -64,7 +69,11 @@ struct ShotScene : ::testing::Test {
                             : render_test::sheetCell(2, 1, view.cell, view.eye, view.target, {0.49f, 0.61f, 0.77f});
         floor.render(&camera, false, kLight);
         manager.render(&camera, kLight);
+        setState();
         drawShots(camera);
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
         glViewport(0, 0, 1280, 720);
         glDisable(GL_POLYGON_SMOOTH);
         return testing_support::readPixels(0, 0, 1280, 720);
@@ -126,6 +135,9 @@ TEST_F(ShotScene, EveryPixelIsThatOfTheShotsDrawnWhole) {
         {"the near plane cutting a shot open", eye, ahead, {{0.105f, 0.0f, 0.0f}, {4.0f, 0.5f, 0.2f}}, -1, 0.75f},
         {"the eye inside a shot", eye, ahead, {{0.02f, 0.03f, 0.0f}, {3.0f, 0.0f, 0.0f}}, -1, 0.75f},
         {"every shot out of view", eye, ahead, {{-3.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 4.0f}, {1.0f, 5.0f, 0.0f}}, -1, 0.0f},
+        // Only the near side of a shot seen whole in the middle of the view is sent, and of
+        // that only what lies over samples.
+        {"one shot three units ahead", eye, ahead, {{3.0f, 0.1f, 0.05f}}, -1, 0.05f},
         // Far from the origin the renderer rounds coarsely, and the savings shrink with it.
         {"from far out on the plain", glm::vec3(2400.0f, -1800.0f, 3.0f), glm::vec3(2390.0f, -1795.0f, 3.5f), fight, -1,
          1.0f},
@@ -168,5 +180,58 @@ TEST_F(ShotScene, RandomFightsMatchPixelForPixel) {
         const std::vector<uint8_t> saved = frame(view, [&](Camera& camera) { projectiles->render(&camera); });
         const std::vector<uint8_t> reference = frame(view, [&](Camera& camera) { drawWhole(camera); });
         EXPECT_EQ(differingPixels(saved, reference), 0) << "round " << round;
+    }
+}
+
+// Shots crowding the view at a few units, their outlines over one another: where the far
+// side's depth comes closest to the near side's, and a shot's far side is seen past another's
+// outline.
+TEST_F(ShotScene, CrowdsOfShotsMatchPixelForPixel) {
+    std::mt19937 random(29);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    const glm::vec3 eye(10.0f, -20.0f, 2.0f), ahead(10.0f, -10.0f, 3.0f);
+    for (int round = 0; round < 6; ++round) {
+        std::vector<Offset> crowd;
+        for (int shot = 0; shot < ProjectileManager::kPoolSize; ++shot) {
+            const float distance = 0.8f + 7.0f * std::abs(unit(random));
+            crowd.push_back({distance, 0.5f * distance * unit(random), 0.4f * distance * unit(random)});
+        }
+        const View view{"crowd", eye, ahead, crowd, round % 2 == 0 ? -1 : 1, 1.0f};
+        std::vector<glm::vec3> at;
+        for (const Offset& offset : view.shots) {
+            at.push_back(placed(view, offset));
+        }
+        fire(at);
+        const std::vector<uint8_t> saved = frame(view, [&](Camera& camera) { projectiles->render(&camera); });
+        const std::vector<uint8_t> reference = frame(view, [&](Camera& camera) { drawWhole(camera); });
+        EXPECT_EQ(differingPixels(saved, reference), 0) << "round " << round;
+    }
+}
+
+// Drawn where a pixel does not show its nearest fragment alone, the far side shows through
+// and must be drawn as before.
+TEST_F(ShotScene, TheFarSideIsDrawnWhereItShows) {
+    const glm::vec3 eye(0.0f, -50.0f, 2.0f), ahead(0.0f, -40.0f, 4.7f);
+    const std::pair<const char*, std::function<void()>> states[] = {
+        {"added up",
+         [] {
+             glEnable(GL_BLEND);
+             glBlendFunc(GL_ONE, GL_ONE);
+         }},
+        {"without the depth test", [] { glDisable(GL_DEPTH_TEST); }},
+        {"every fragment passing", [] { glDepthFunc(GL_ALWAYS); }},
+    };
+    const View view{"state", eye, ahead, {{1.0f, 0.1f, 0.0f}, {3.0f, -0.5f, 0.2f}, {8.0f, 1.0f, 0.5f}}, -1, 1.0f};
+    std::vector<glm::vec3> at;
+    for (const Offset& offset : view.shots) {
+        at.push_back(placed(view, offset));
+    }
+    fire(at);
+    for (const auto& [what, setState] : states) {
+        const std::vector<uint8_t> saved = frame(
+            view, [&](Camera& camera) { projectiles->render(&camera); }, setState);
+        const std::vector<uint8_t> reference = frame(
+            view, [&](Camera& camera) { drawWhole(camera); }, setState);
+        EXPECT_EQ(differingPixels(saved, reference), 0) << what;
     }
 }
