@@ -1,5 +1,6 @@
 // The sound system on the loopback device, mixing nothing unless asked: which source plays
-// what, the music's source going and coming, a music start that fails, and a disabled system.
+// what, the music's source going and coming, a music start that fails, the error lines and a
+// disabled system.
 // That each sound is heard when played SoundCaptureTest shows; that a game sound missing from
 // the package is refused at start-up, the end-to-end tests show on the real binary's log.
 #include <gtest/gtest.h>
@@ -82,6 +83,25 @@ TEST_F(SoundSystemTest, MissingMusicFailsOnlyItsStart) {
     EXPECT_TRUE(sound.play(SOUND_GUN_1, false) && poolSourcesPlaying() == 1);
     EXPECT_TRUE(sound.startContinousSound("sounds/background_1.wav"));
     EXPECT_EQ(sourceInt(Inspect::musicSource(sound), AL_SOURCE_STATE), AL_PLAYING);
+}
+
+// An error is logged once, with its code and name; a release step of 1 and above is named.
+TEST_F(SoundSystemTest, ErrorLinesNameTheCodeAndStep) {
+    const ALuint notASource = 987654;
+    const std::pair<int, const char*> cases[] = {
+        {0, "OpenAL error (40961): AL_INVALID_NAME\n"},
+        {-3, "OpenAL error (40961): AL_INVALID_NAME\n"},
+        {6, "OpenAL error 6 (40961): AL_INVALID_NAME\n"},
+    };
+    for (const auto& [step, line] : cases) {
+        alSourcePlay(notASource);
+        testing_support::CapturedStdout captured;
+        EXPECT_TRUE(sound.checkALError(step)) << step;
+        EXPECT_FALSE(sound.checkALError(step)) << step;
+        const std::string log = captured.finish();
+        EXPECT_EQ(log.rfind("  [ERROR] [", 0), 0u) << log;
+        EXPECT_EQ(log.substr(log.find("] ", 11) + 2), line) << step;
+    }
 }
 
 // Disabled, every request succeeds, no source of any kind plays and the output stays silent.
