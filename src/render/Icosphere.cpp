@@ -452,12 +452,15 @@ double Icosphere::pixelMarginNow() const {
 
 bool Icosphere::depthHidesFarSide(double pixelMargin) const {
     // Only where a pixel shows its nearest fragment alone: depth test on and passing the
-    // nearer, nearer being lower, no blending, stencil or smoothed coverage.
+    // nearer, nearer being lower, depth written (else the side drawn last shows), no blending,
+    // stencil or smoothed coverage.
     GLint depthFunction = 0;
+    GLboolean depthWrites = GL_FALSE;
     GLfloat depthRange[2] = {};
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     glGetFloatv(GL_DEPTH_RANGE, depthRange);
-    return innerRadius > 0.0f && pixelMargin < 0.5 && glIsEnabled(GL_DEPTH_TEST) == GL_TRUE &&
+    return innerRadius > 0.0f && pixelMargin < 0.5 && glIsEnabled(GL_DEPTH_TEST) == GL_TRUE && depthWrites == GL_TRUE &&
            glIsEnabled(GL_BLEND) == GL_FALSE && glIsEnabled(GL_STENCIL_TEST) == GL_FALSE &&
            (depthFunction == GL_LESS || depthFunction == GL_LEQUAL) && depthRange[0] == 0.0f && depthRange[1] == 1.0f;
 }

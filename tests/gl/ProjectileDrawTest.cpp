@@ -74,6 +74,7 @@ struct ShotScene : ::testing::Test {
         glDisable(GL_BLEND);
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LESS);
+        glDepthMask(GL_TRUE);
         glViewport(0, 0, 1280, 720);
         glDisable(GL_POLYGON_SMOOTH);
         return testing_support::readPixels(0, 0, 1280, 720);
@@ -220,6 +221,7 @@ TEST_F(ShotScene, TheFarSideIsDrawnWhereItShows) {
          }},
         {"without the depth test", [] { glDisable(GL_DEPTH_TEST); }},
         {"every fragment passing", [] { glDepthFunc(GL_ALWAYS); }},
+        {"without depth writes", [] { glDepthMask(GL_FALSE); }},
     };
     const View view{"state", eye, ahead, {{1.0f, 0.1f, 0.0f}, {3.0f, -0.5f, 0.2f}, {8.0f, 1.0f, 0.5f}}, -1, 1.0f};
     std::vector<glm::vec3> at;
