@@ -15,9 +15,8 @@ constexpr int kLast = 127;
 
 // Tiles meet in any order, so every edge lies at one height, and the rocket (base 12 up, feet
 // half a unit below) stands on the flat shared corner of four tiles; the ground stays below the
-// flying saucers. Each lake lies in a basin: ground under the water inside the square, a shore
-// above it all along both the square the game tests for wading and the one unit smaller grid
-// it draws.
+// flying saucers, nearly all of it well below them. Each lake lies in a basin: ground under the water inside the
+// square, a shore above it all along both the square the game tests for wading and the one unit smaller grid it draws.
 TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
     SKIP_WITHOUT_RUN_ASSETS();
     testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
@@ -30,6 +29,7 @@ TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
         const float border = tile.getElevation(0.0f, 0.0f);
         EXPECT_TRUE(border <= 12.05f && border >= 11.5f) << border;
         float lowest = 1e9f, highest = -1e9f;
+        size_t belowSaucers = 0;
         for (const TerrainVertex& vertex : tile.getVertices()) {
             const glm::vec2 p(vertex.position);
             const glm::vec2 corner(p.x < 64 ? 0 : kLast, p.y < 64 ? 0 : kLast);
@@ -38,8 +38,10 @@ TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
                 << p.x << "," << p.y;
             lowest = std::min(lowest, vertex.position.z);
             highest = std::max(highest, vertex.position.z);
+            belowSaucers += vertex.position.z < 18.0f;
         }
         EXPECT_TRUE(highest < 22.0f && highest - lowest >= 3.0f) << "too high or flat";
+        EXPECT_GE(belowSaucers, tile.getVertices().size() * 9 / 10);
         float side = 0.0f;
         const glm::vec3 water = tile.getWaterPosAndSize(&side);
         const int cells = std::max(0, static_cast<int>(side));  // the drawn grid's points along a side
@@ -57,6 +59,40 @@ TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
                 }
             }
         }
+    }
+}
+
+// The usage map weighs the terrain's looks by its heightmap, rows counted the same way: ground
+// under water reads as low (blue), the steepest slope of a tile as rock (red), the flat corner
+// pad as no rock.
+TEST(TerrainAssets, UsageMapsFollowTheirTerrain) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
+    LevelObjectManager objects;
+    for (int index = 0; index < kTileCount; ++index) {
+        SCOPED_TRACE("tile " + std::to_string(index));
+        LevelTile tile(index, "textures/heightmaps/hm_" + std::to_string(index) + ".png", "", "", "", "", &objects,
+                       0.0f, "");
+        testing_support::Image usage;
+        ASSERT_TRUE(tile.buildMesh() &&
+                    testing_support::decodeRunImage("textures/heightmaps/tu_" + std::to_string(index) + ".png", &usage,
+                                                    3, true) &&
+                    usage.width == kLast + 1 && usage.height == kLast + 1);
+        auto height = [&](int column, int row) { return tile.getElevation(column, row); };
+        float steepest = 0.0f;
+        glm::ivec2 steep(0);
+        for (int row = 1; row < kLast; ++row) {
+            for (int column = 1; column < kLast; ++column) {
+                const float slope = std::hypot(height(column + 1, row) - height(column - 1, row),
+                                               height(column, row + 1) - height(column, row - 1)) /
+                                    2.0f;
+                steep = slope > steepest ? glm::ivec2(column, row) : steep;
+                steepest = std::max(steepest, slope);
+                ASSERT_TRUE(height(column, row) >= 5.0f || usage.at(column, row)[2] > 200) << column << "," << row;
+            }
+        }
+        EXPECT_TRUE(steepest <= 1.0f || usage.at(steep.x, steep.y)[0] > 200) << steep.x << "," << steep.y;
+        EXPECT_EQ(usage.at(1, 1)[0], 0);
     }
 }
 
