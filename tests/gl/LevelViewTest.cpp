@@ -124,6 +124,36 @@ std::string layoutDigests(LevelObjectManager* objects, bool reseeded = false) {
     return lines;
 }
 
+// The tile's mesh has downward normals: its shader must still light ground from above brightly
+// and ground lit from below only by the ambient share. A flat tile of plain grey ground, seen from
+// above, with light straight above it and then straight below.
+TEST(TerrainLight, GroundLitFromAboveDespiteDownwardNormals) {
+    const std::string grey = render_test::solidPng(16, 16, 200, 200, 200),
+                      black = render_test::solidPng(16, 16, 0, 0, 0);
+    render_test::PackageFolder package({{"shaders/level.vs", render_test::assetSource("shaders/level.vs")},
+                                        {"shaders/level.fs", render_test::assetSource("shaders/level.fs")},
+                                        {"hm.png", render_test::solidPng(16, 16, 60, 60, 60)},
+                                        {"usage.png", black},
+                                        {"diffuse.png", grey},
+                                        {"specular.png", black},
+                                        {"normal.png", render_test::solidPng(16, 16, 128, 128, 255)}});
+    ASSERT_TRUE(package.ok());
+    LevelObjectManager objects;
+    LevelTile tile(3, "hm.png", "usage.png", "diffuse.png", "specular.png", "normal.png", &objects, 0.0f, "");
+    ASSERT_TRUE(tile.setup());
+    const glm::vec3 ground(7.5f, 7.5f, tile.getElevation(7.5f, 7.5f));
+    Camera camera = render_test::lookingAt(ground + glm::vec3(0, 0, 5), ground, glm::vec3(0, 1, 0));
+    int red[2] = {};
+    for (const int side : {0, 1}) {
+        render_test::clearWindow(0, 0, 0);
+        tile.render(&camera, glm::vec3(0.0f), ground + glm::vec3(0, 0, side == 0 ? 50 : -50),
+                    ground + glm::vec3(0, 0, 5), 1.0f);
+        red[side] = testing_support::readPixel(640, 360).r;
+    }
+    EXPECT_GT(red[0], 180) << "lit from above";
+    EXPECT_TRUE(red[1] > 30 && red[1] < 100) << "lit from below: " << red[1];
+}
+
 // Every level sets up, a second process builds the same worlds, and the seed alone changes one.
 TEST_F(PlanetLevel, EveryLevelSetsUpAndItsSeedMakesItsWorld) {
     const std::string here = layoutDigests(&objects);
