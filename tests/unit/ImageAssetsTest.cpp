@@ -125,7 +125,7 @@ TEST(ImageAssets, SpritesAreClearAroundTheirShapeAndButtonsOpaque) {
         Image plain, hovered;
         ASSERT_TRUE(decodeRunImage(std::string("textures/") + button + "_button.png", &plain) &&
                     decodeRunImage(std::string("textures/") + button + "_button_hover.png", &hovered));
-        EXPECT_NE(plain.pixels, hovered.pixels) << button;
+        EXPECT_TRUE(plain.pixels != hovered.pixels) << button;
     }
 }
 

@@ -116,7 +116,7 @@ TEST(SoundAssets, EverySoundIsReadableAudibleUnclippedAndAtRestWhereItStops) {
     // Two entries written alike would make two events sound alike.
     for (auto a = sounds.begin(); a != sounds.end(); ++a) {
         for (auto b = std::next(a); b != sounds.end(); ++b) {
-            EXPECT_NE(a->second, b->second) << a->first << " and " << b->first;
+            EXPECT_TRUE(a->second != b->second) << a->first << " and " << b->first;
         }
     }
 }
