@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "game/LevelTile.h"
 #include "support/RunAssets.h"
@@ -13,12 +14,8 @@ namespace {
 constexpr int kTileCount = 14;
 constexpr int kLast = 127;
 
-// Tiles meet in any order, so every edge lies at one height, and the rocket (base 12 up, feet
-// half a unit below) stands on the flat shared corner of four tiles; the ground stays below the
-// flying saucers, nearly all of it well below them. Each lake lies in a basin: ground under the water inside the
-// square, a shore above it all along both the square the game tests for wading and the one unit smaller grid it draws.
-TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
-    SKIP_WITHOUT_RUN_ASSETS();
+// Runs check on each heightmap's tile, its mesh built from the run folder's package.
+void forEachTile(const std::function<void(int, LevelTile&)>& check) {
     testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
     LevelObjectManager objects;
     for (int index = 0; index < kTileCount; ++index) {
@@ -26,6 +23,18 @@ TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
         LevelTile tile(index, "textures/heightmaps/hm_" + std::to_string(index) + ".png", "", "", "", "", &objects,
                        0.0f, "");
         ASSERT_TRUE(tile.buildMesh() && tile.width == kLast && tile.height == kLast);
+        check(index, tile);
+    }
+}
+
+// Tiles meet in any order, so every edge lies at one height, and the rocket (base 12 up, feet
+// half a unit below) stands on the flat shared corner of four tiles; the ground stays below the
+// flying saucers, nearly all of it well below them. Each lake lies in a basin: ground under the
+// water inside the square, a shore above it all along both the square the game tests for wading
+// and the one unit smaller grid it draws.
+TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
+    SKIP_WITHOUT_RUN_ASSETS();
+    forEachTile([](int, LevelTile& tile) {
         const float border = tile.getElevation(0.0f, 0.0f);
         EXPECT_TRUE(border <= 12.05f && border >= 11.5f) << border;
         float lowest = 1e9f, highest = -1e9f;
@@ -59,7 +68,7 @@ TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
                 }
             }
         }
-    }
+    });
 }
 
 // The usage map weighs the terrain's looks by its heightmap, rows counted the same way: ground
@@ -67,15 +76,9 @@ TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
 // pad as no rock.
 TEST(TerrainAssets, UsageMapsFollowTheirTerrain) {
     SKIP_WITHOUT_RUN_ASSETS();
-    testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
-    LevelObjectManager objects;
-    for (int index = 0; index < kTileCount; ++index) {
-        SCOPED_TRACE("tile " + std::to_string(index));
-        LevelTile tile(index, "textures/heightmaps/hm_" + std::to_string(index) + ".png", "", "", "", "", &objects,
-                       0.0f, "");
+    forEachTile([](int index, LevelTile& tile) {
         testing_support::Image usage;
-        ASSERT_TRUE(tile.buildMesh() &&
-                    testing_support::decodeRunImage("textures/heightmaps/tu_" + std::to_string(index) + ".png", &usage,
+        ASSERT_TRUE(testing_support::decodeRunImage("textures/heightmaps/tu_" + std::to_string(index) + ".png", &usage,
                                                     3, true) &&
                     usage.width == kLast + 1 && usage.height == kLast + 1);
         auto height = [&](int column, int row) { return tile.getElevation(column, row); };
@@ -93,7 +96,7 @@ TEST(TerrainAssets, UsageMapsFollowTheirTerrain) {
         }
         EXPECT_TRUE(steepest <= 1.0f || usage.at(steep.x, steep.y)[0] > 200) << steep.x << "," << steep.y;
         EXPECT_EQ(usage.at(1, 1)[0], 0);
-    }
+    });
 }
 
 }  // namespace
