@@ -102,6 +102,8 @@ TEST(ImageAssets, SpritesAreClearAroundTheirShapeAndButtonsOpaque) {
                                                                 {"sun.png", {236, 236, 276, 276}, kSomeSolid},
                                                                 {"particle.bmp", {0, 0, 64, 1}, kClear},
                                                                 {"particle.bmp", {0, 0, 1, 64}, kClear},
+                                                                {"particle.bmp", {0, 63, 64, 64}, kClear},
+                                                                {"particle.bmp", {63, 0, 64, 64}, kClear},
                                                                 {"particle.bmp", {28, 28, 36, 36}, kSomeSolid},
                                                                 {"particle.bmp", {31, 31, 33, 33}, kBright},
                                                                 {"play_button.png", {0, 0, 206, 70}, kOpaque},
