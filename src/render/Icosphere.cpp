@@ -317,13 +317,10 @@ bool Icosphere::smoothingKeepsToPixelCentres() {
         glEnable(GL_POLYGON_SMOOTH);
         const glm::mat4 identity(1.0f);
         const glm::mat4 world = glm::scale(identity, glm::vec3(0.05f / radius));
-        program->use();
+        useProgramAndTexture();
         glUniformMatrix4fv(matrixLocations.world, 1, GL_FALSE, glm::value_ptr(world));
         glUniformMatrix4fv(matrixLocations.view, 1, GL_FALSE, glm::value_ptr(identity));
         glUniformMatrix4fv(matrixLocations.projection, 1, GL_FALSE, glm::value_ptr(identity));
-        glUniform1i(samplerLocation, 0);
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, texture);
         glBindVertexArray(vertexArray);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, nullptr);
         glBindVertexArray(0);
@@ -351,6 +348,13 @@ void Icosphere::setPos(const glm::vec3& position) {
     z = position.z;
 }
 
+void Icosphere::useProgramAndTexture() {
+    program->use();
+    glUniform1i(samplerLocation, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
 glm::mat4 Icosphere::worldMatrixAt(const glm::vec3& centre) const {
     return glm::rotate(glm::translate(glm::mat4(1.0f), centre), rotationAngle, rotationAxis);
 }
@@ -360,12 +364,9 @@ void Icosphere::render(MatrixOwner* camera) {
     if (vertexArray == 0) {
         return;
     }
-    program->use();
+    useProgramAndTexture();
     program->setCameraMatrices(camera, worldMatrixAt(glm::vec3(x, y, z)), matrixLocations);
     glBindVertexArray(vertexArray);
-    glUniform1i(samplerLocation, 0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);
 }
@@ -508,11 +509,8 @@ void Icosphere::drawSent(MatrixOwner* camera) {
     glBindVertexArray(sentVertexArray);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sentIndices.size() * sizeof(unsigned int)),
                  sentIndices.data(), GL_STREAM_DRAW);
-    program->use();
+    useProgramAndTexture();
     program->setCameraMatrices(camera, sentDraws.front().world, matrixLocations);
-    glUniform1i(samplerLocation, 0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
     for (const SentDraw& draw : sentDraws) {
         glUniformMatrix4fv(matrixLocations.world, 1, GL_FALSE, glm::value_ptr(draw.world));
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(draw.indexCount), GL_UNSIGNED_INT,

@@ -90,6 +90,8 @@ private:
     // Whether the draw's state lets the near side of a closed surface hide its far side.
     bool depthHidesFarSide(double pixelMargin) const;
     bool smoothingKeepsToPixelCentres();
+    // The program in use, reading the sphere's texture from unit 0.
+    void useProgramAndTexture();
     glm::mat4 worldMatrixAt(const glm::vec3& centre) const;
     double pixelMarginNow() const;
     // Append the triangles of the patch, or the one triangle, that may cover a sample.
