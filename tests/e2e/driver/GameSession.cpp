@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <stb_image.h>
 #include <stb_image_write.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -148,6 +147,32 @@ bool decodeWindowDump(const std::string& bytes, Screen* screen) {
     return true;
 }
 
+// Where the samples of a WAV file start, from its first bytes; npos when it is none. The
+// samples run to the end of the file, whatever the header says: a capture still being
+// written has no sizes yet.
+size_t samplesStart(const std::string& head) {
+    const size_t data = head.find("data", 12);
+    if (head.compare(0, 4, "RIFF") != 0 || data == std::string::npos) {
+        return std::string::npos;
+    }
+    return data + 8;
+}
+
+// The first bytes of a file, enough to hold a WAV header, and the file's size.
+std::string fileHead(const std::string& path, long* size) {
+    *size = 0;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return "";
+    }
+    char header[256] = {};
+    const std::string head(header, fread(header, 1, sizeof(header), file));
+    fseek(file, 0, SEEK_END);
+    *size = ftell(file);
+    fclose(file);
+    return head;
+}
+
 }  // namespace
 
 int Screen::count(int x, int y, int w, int h, const std::function<bool(const uint8_t*)>& test) const {
@@ -205,13 +230,12 @@ bool showsScene(const Screen& screen) {
 
 Samples readWavSamples(const std::string& path) {
     const std::string bytes = testing_support::readFile(path);
-    const size_t data = bytes.find("data", 12);
-    if (bytes.compare(0, 4, "RIFF") != 0 || data == std::string::npos) {
+    const size_t first = samplesStart(bytes.substr(0, 256));
+    if (first == std::string::npos) {
         return {};
     }
-    // The rest of the file, whatever the header says: a capture still being written has no sizes yet.
-    Samples samples((bytes.size() - data - 8) / 2);
-    memcpy(samples.data(), bytes.data() + data + 8, samples.size() * 2);
+    Samples samples((bytes.size() - first) / 2);
+    memcpy(samples.data(), bytes.data() + first, samples.size() * 2);
     return samples;
 }
 
@@ -490,37 +514,36 @@ Samples GameSession::capture() const {
     return readWavSamples(folder + "/capture.wav");
 }
 
+size_t GameSession::capturedSamples() const {
+    long size = 0;
+    const size_t first = samplesStart(fileHead(folder + "/capture.wav", &size));
+    return first == std::string::npos || size < static_cast<long>(first) ? 0 : (static_cast<size_t>(size) - first) / 2;
+}
+
 Samples GameSession::captureAfter(double seconds) const {
-    const size_t wanted = capture().size() + static_cast<size_t>(seconds * kSampleRate);
+    // Waits on the file's size alone, and reads the capture once it is long enough.
+    const size_t wanted = capturedSamples() + static_cast<size_t>(seconds * kSampleRate);
     const auto deadline = after(seconds + 30.0);
-    Samples samples = capture();
-    while (samples.size() < wanted && Clock::now() < deadline) {
+    while (capturedSamples() < wanted && Clock::now() < deadline) {
         pause(100);
-        samples = capture();
     }
-    return samples;
+    return capture();
 }
 
 Samples GameSession::captureTail(double seconds) const {
     const std::string path = folder + "/capture.wav";
-    FILE* file = fopen(path.c_str(), "rb");
+    long size = 0;
+    const size_t data = samplesStart(fileHead(path, &size));
+    FILE* file = data == std::string::npos ? nullptr : fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return {};
     }
-    char header[256] = {};
-    const std::string head(header, fread(header, 1, sizeof(header), file));
-    const size_t data = head.find("data", 12);
-    fseek(file, 0, SEEK_END);
-    const long size = ftell(file);
-    Samples samples;
-    if (data != std::string::npos) {
-        const long first = static_cast<long>(data) + 8;
-        const long wanted = static_cast<long>(seconds * kSampleRate);
-        const long start = std::max(first, first + ((size - first) / 2 - wanted) * 2);
-        samples.resize(static_cast<size_t>(std::max(0L, size - start) / 2));
-        fseek(file, start, SEEK_SET);
-        samples.resize(fread(samples.data(), 2, samples.size(), file));
-    }
+    const long first = static_cast<long>(data);
+    const long wanted = static_cast<long>(seconds * kSampleRate);
+    const long start = std::max(first, first + ((size - first) / 2 - wanted) * 2);
+    Samples samples(static_cast<size_t>(std::max(0L, size - start) / 2));
+    fseek(file, start, SEEK_SET);
+    samples.resize(fread(samples.data(), 2, samples.size(), file));
     fclose(file);
     return samples;
 }

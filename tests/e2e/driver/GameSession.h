@@ -98,6 +98,8 @@ public:
     // seconds of the capture, and the whole capture once it holds so many seconds more.
     Samples captureTail(double seconds) const;
     Samples captureAfter(double seconds) const;
+    // How many samples the capture holds so far, from the file's size.
+    size_t capturedSamples() const;
     // Records a failed step: keeps the screenshot, the capture and the log.
     void fail(const std::string& step);
 
