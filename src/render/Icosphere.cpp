@@ -174,10 +174,14 @@ void Icosphere::createBuffers() {
 void Icosphere::buildPatches() {
     patches.clear();
     const size_t triangleCount = indices.size() / 3;
+    // The number of the last patch that measured each vertex, which its triangles name up to
+    // six times; patches are numbered from 1.
+    std::vector<size_t> measuredBy(vertexCount, 0);
+    size_t patchNumber = 0;
     for (size_t perPatch = triangleCount / std::size(kBaseTriangles); perPatch > 1; perPatch /= kChildrenPerPatch) {
         std::vector<Patch> level;
         for (size_t first = 0; first + perPatch <= triangleCount; first += perPatch) {
-            level.push_back(patchOf(first, perPatch));
+            level.push_back(patchOf(first, perPatch, ++patchNumber, &measuredBy));
         }
         patches.push_back(std::move(level));
     }
@@ -256,7 +260,8 @@ bool Icosphere::triangleFacesAway(size_t triangle) const {
     return glm::dot(glm::dvec3(glm::vec3(facing)), eyeInObject) + facingMargin < facing.w;
 }
 
-Icosphere::Patch Icosphere::patchOf(size_t firstTriangle, size_t triangles) const {
+Icosphere::Patch Icosphere::patchOf(size_t firstTriangle, size_t triangles, size_t number,
+                                    std::vector<size_t>* measuredBy) const {
     // A pass keeps a triangle's corners as the first corner of its first part, the second of
     // its second and the third of its fourth, so the patch's corners are those of its first,
     // its (n - 1) / 3rd and its last triangle.
@@ -271,6 +276,11 @@ Icosphere::Patch Icosphere::patchOf(size_t firstTriangle, size_t triangles) cons
     const glm::dvec3 c(positionOf(patch.corners[2]));
     double thickest = 0.0;
     for (size_t i = first; i < first + count; ++i) {
+        size_t& measured = (*measuredBy)[indices[i]];
+        if (measured == number) {
+            continue;
+        }
+        measured = number;
         const glm::dvec3 point(positionOf(indices[i]));
         thickest = std::max(thickest, glm::length(point - closestPointOnTriangle(point, a, b, c)));
     }

@@ -82,7 +82,9 @@ private:
     TexCoord texCoordOf(unsigned int index) const;
     void createBuffers();
     void buildPatches();
-    Patch patchOf(size_t firstTriangle, size_t triangles) const;
+    // The patch of these triangles, numbered `number` (from 1) among all patches; measuredBy
+    // keeps, for each vertex, the number of the last patch that measured it.
+    Patch patchOf(size_t firstTriangle, size_t triangles, size_t number, std::vector<size_t>* measuredBy) const;
     void buildFacings();
     // Whether every triangle of the patch, or the triangle, turns its back on eyeInObject.
     bool patchFacesAway(const Patch& patch) const;
