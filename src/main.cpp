@@ -84,8 +84,11 @@ int runGame() {
         return 1;
     }
     glewExperimental = GL_TRUE;
+    // GLEW loads the GL functions first and only then looks for the current GLX display, for
+    // its own list of GLX extensions, which the game never asks for. That display is now and
+    // then not found though the context is current: the GL functions are there all the same.
     const GLenum glewResult = glewInit();
-    if (glewResult != GLEW_OK) {
+    if (glewResult != GLEW_OK && glewResult != GLEW_ERROR_NO_GLX_DISPLAY) {
         LOG_ERROR("Error initializing GLEW! %s", glewGetErrorString(glewResult));
         return 1;
     }
