@@ -338,6 +338,10 @@ void PlanetView::draw() {
     glEnable(GL_PROGRAM_POINT_SIZE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     level->render(camera, position);
+    // The level is most of the frame's pixels: handed over now, a renderer that rasterizes in
+    // threads of its own, as the software one does, draws it while the fight's work below
+    // (placing the shots, sending the saucers) goes on.
+    glFlush();
     game->enemyManager->render(camera, level->skyboxLightPosition);
     projectileManager->render(camera);
     game->deathParticleSystem->render(camera);
