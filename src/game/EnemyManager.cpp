@@ -5,6 +5,7 @@
 #include "core/MathUtil.h"
 #include "game/ProjectileManager.h"
 #include "render/LevelQuery.h"
+#include "render/MatrixOwner.h"
 #include "render/Model.h"
 #include "render/ParticleSystem.h"
 #include "sound/GameSound.h"
@@ -62,6 +63,11 @@ bool EnemyManager::setup() {
     model->setScale(kUfoScale, false);
     model->rotation.x = kQuarterTurn;
     model->updateAABB();
+    // The draw turns the scaled model about its origin: no vertex gets farther from it than
+    // the box's farthest corner. A hundredth more covers the rounding of the view test and
+    // of the draw's own arithmetic.
+    modelReach =
+        1.01f * kUfoScale * glm::length(glm::max(glm::abs(model->getAabbMin()), glm::abs(model->getAabbMax())));
     explosion = std::make_unique<ParticleSystem>("particlesystems/explosion.json", false);
     if (!explosion->setup()) {
         return false;
@@ -202,6 +208,8 @@ void EnemyManager::attack(Enemy& enemy, const glm::vec3& eye, bool playerDead) {
 
 void EnemyManager::render(MatrixOwner* camera, const glm::vec3& light) {
     if (model != nullptr) {
+        const glm::mat4 viewProjection = *camera->getPerspectiveMatrix() * camera->getViewMatrix();
+        const glm::vec3 reach(modelReach);
         for (const auto& enemy : enemies) {
             if (enemy->state == ENEMY_DEAD) {
                 continue;
@@ -210,6 +218,12 @@ void EnemyManager::render(MatrixOwner* camera, const glm::vec3& light) {
             // The model's y axis is its up axis once the quarter turn about x stands it upright.
             model->rotation.y = enemy->spin;
             model->updateAABB();
+            // A saucer wholly outside the view would draw no pixel: its draw is saved, as a
+            // level object's is. It is placed all the same, so the model is left as the last
+            // living one's, which the player's shots are tested against.
+            if (MathUtil::boxOutsideView(viewProjection, enemy->pos - reach, enemy->pos + reach)) {
+                continue;
+            }
             model->render(camera, light);
         }
     }

@@ -77,6 +77,8 @@ private:
 
     std::vector<std::unique_ptr<Enemy>> enemies;
     std::unique_ptr<Model> model;
+    // How far from its position a saucer's vertices can lie, whichever way it is turned.
+    float modelReach = 0.0f;
     std::unique_ptr<ParticleSystem> explosion;
     std::unique_ptr<ParticleSystem> smoke;
 };

@@ -8,6 +8,7 @@
 #include "RenderTestKit.h"
 #include "game/EnemyManager.h"
 #include "game/ProjectileManager.h"
+#include "render/Model.h"
 #include "render/ParticleSystem.h"
 #include "render/TexturedCuboid.h"
 #include "support/PlanetFakes.h"
@@ -71,6 +72,67 @@ TEST_F(EnemyScene, LivingUfosAndLiveProjectilesAreDrawnTheRestIsNot) {
         EXPECT_TRUE(litAt(camera, shots[0]) && litAt(camera, shots[2]));
         EXPECT_NE(litAt(camera, shots[1]), stepped);
     }
+}
+
+// Saucers swept out across each edge of the view, near and far, one behind the eye and one
+// beside it, cut by the near plane: the frame is that of every living saucer drawn through the model, and those
+// wholly outside the view send no triangle.
+TEST_F(EnemyScene, SaucersOutOfViewAreLeftOutTheFrameUnchanged) {
+    Model whole("models/ufo1/Low_poly_UFO.obj", "shaders/ufo.vs", "shaders/ufo.fs", false);
+    ASSERT_TRUE(whole.setup());
+    whole.setScale(0.05f, false);
+    whole.rotation.x = 1.5707964f;
+    const glm::vec3 eye(0.0f, 0.0f, 22.0f), ahead(0.0f, 1.0f, 0.0f), right(1.0f, 0.0f, 0.0f), up(0.0f, 0.0f, 1.0f);
+    Camera camera = render_test::lookingAt(eye, eye + ahead);
+    const float halfWide = std::atan(1.0f / (*camera.getPerspectiveMatrix())[0][0]);
+    const float halfHigh = std::atan(1.0f / (*camera.getPerspectiveMatrix())[1][1]);
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    const auto sentTriangles = [&](const std::function<void()>& draw) {
+        glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+        draw();
+        glEndQuery(GL_PRIMITIVES_GENERATED);
+        GLuint triangles = 0;
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles);
+        return triangles;
+    };
+    GLuint sentByAll = 0;
+    GLuint sentByOne = 0;
+    constexpr int kRounds = 16;
+    for (int round = 0; round < kRounds; ++round) {
+        // From a little inside each edge to well past it.
+        const float past = glm::radians(-4.0f + 2.5f * static_cast<float>(round));
+        std::vector<glm::vec3> at;
+        for (float away : {8.0f, 20.0f}) {
+            const float wide = halfWide + past;
+            const float high = halfHigh + past;
+            for (float side : {-1.0f, 1.0f}) {
+                at.push_back(eye + away * (std::cos(wide) * ahead + side * std::sin(wide) * right) - kBody);
+                at.push_back(eye + away * (std::cos(high) * ahead + side * std::sin(high) * up) - kBody);
+            }
+        }
+        at.push_back(eye - 9.0f * ahead + 2.0f * right);
+        at.push_back(eye - kBody + 2.0f * right + 0.1f * static_cast<float>(round % 3) * ahead);
+        place(at);
+        for (size_t i = 0; i < at.size(); ++i) {
+            manager.getEnemies()[i]->spin = 0.7f * static_cast<float>(i + round);
+        }
+        sentByAll += sentTriangles([&] { manager.render(&camera, kLight); });
+        const std::vector<uint8_t> saved = testing_support::readPixels(0, 0, 1280, 720);
+        render_test::clearWindow(0, 0, 0);
+        for (size_t i = 0; i < at.size(); ++i) {
+            whole.setPosition(at[i], false);
+            whole.rotation.y = manager.getEnemies()[i]->spin;
+            sentByOne = std::max(sentByOne, sentTriangles([&] { whole.render(&camera, kLight); }));
+        }
+        EXPECT_TRUE(testing_support::readPixels(0, 0, 1280, 720) == saved) << "round " << round;
+    }
+    // Of the saucers swept out, many were wholly outside by the end.
+    EXPECT_GT(sentByOne, 0u);
+    EXPECT_LT(sentByAll, kRounds * 10u * sentByOne * 3u / 4u);
+    place(std::vector<glm::vec3>(10, eye - 10.0f * ahead));
+    EXPECT_EQ(sentTriangles([&] { manager.render(&camera, kLight); }), 0u) << "all behind the eye";
+    glDeleteQueries(1, &query);
 }
 
 TEST_F(EnemyScene, AShotDamagesTheFirstUfoInSightFiveHitsDestroyIt) {
