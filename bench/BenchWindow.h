@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "core/Utils.h"
+
 class BenchWindow {
 public:
     explicit BenchWindow(const char* title) {
@@ -20,8 +22,7 @@ public:
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
         window = SDL_CreateWindow(title, 0, 0, 1280, 720, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
         context = window != nullptr ? SDL_GL_CreateContext(window) : nullptr;
-        glewExperimental = GL_TRUE;
-        ready = context != nullptr && glewInit() == GLEW_OK;
+        ready = context != nullptr && load_gl_functions() == GLEW_OK;
     }
     ~BenchWindow() {
         if (context != nullptr) {

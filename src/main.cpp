@@ -15,6 +15,7 @@
 #include "core/Log.h"
 #include "core/PackageManager.h"
 #include "core/StopSignal.h"
+#include "core/Utils.h"
 #include "game/FpsGame.h"
 
 namespace {
@@ -83,12 +84,8 @@ int runGame() {
         LOG_ERROR("OpenGL context could not be created! SDL Error: %s", SDL_GetError());
         return 1;
     }
-    glewExperimental = GL_TRUE;
-    // GLEW loads the GL functions first and only then looks for the current GLX display, for
-    // its own list of GLX extensions, which the game never asks for. That display is now and
-    // then not found though the context is current: the GL functions are there all the same.
-    const GLenum glewResult = glewInit();
-    if (glewResult != GLEW_OK && glewResult != GLEW_ERROR_NO_GLX_DISPLAY) {
+    const GLenum glewResult = load_gl_functions();
+    if (glewResult != GLEW_OK) {
         LOG_ERROR("Error initializing GLEW! %s", glewGetErrorString(glewResult));
         return 1;
     }

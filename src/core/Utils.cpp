@@ -35,6 +35,15 @@ const char* glErrorName(GLenum code) {
 }
 }  // namespace
 
+unsigned int load_gl_functions() {
+    glewExperimental = GL_TRUE;
+    const GLenum result = glewInit();
+    // GLEW loads the GL functions first and only then looks for the current GLX display, for
+    // its own list of GLX extensions, which nothing here asks for. That display is now and
+    // then not found though the context is current: the GL functions are there all the same.
+    return result == GLEW_ERROR_NO_GLX_DISPLAY ? static_cast<GLenum>(GLEW_OK) : result;
+}
+
 void CheckOpenGLError(const char* statement, const char* file, int line) {
     for (GLenum code = glGetError(); code != GL_NO_ERROR; code = glGetError()) {
         LOG_ERROR("GL error %08x (%s), at %s:%i - for %s", code, glErrorName(code), file, line, statement);

@@ -1,11 +1,14 @@
-// Free helpers shared by the whole game: the log time stamp, the OpenGL error check and the
-// conversions between the fixed 1280 x 720 window and the world.
+// Free helpers shared by the whole game: the log time stamp, loading the OpenGL functions, the
+// OpenGL error check and the conversions between the fixed 1280 x 720 window and the world.
 #pragma once
 
 #include <glm/glm.hpp>
 
 // "mmm:ss:mmm" since SDL started; one static buffer, overwritten by every call.
 const char* get_timestamp_string();
+
+// Loads the OpenGL functions of the current context with GLEW: GLEW_OK or GLEW's error code.
+unsigned int load_gl_functions();
 
 // Writes one error line per pending OpenGL error.
 void CheckOpenGLError(const char* statement, const char* file, int line);

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/Utils.h"
+
 namespace testing_support {
 
 namespace {
@@ -31,8 +33,7 @@ bool openTestWindow() {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     gWindow = SDL_CreateWindow("Quenlow tests", 600, 40, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     gContext = gWindow != nullptr ? SDL_GL_CreateContext(gWindow) : nullptr;
-    glewExperimental = GL_TRUE;
-    if (gContext == nullptr || glewInit() != GLEW_OK) {
+    if (gContext == nullptr || load_gl_functions() != GLEW_OK) {
         return failed("no OpenGL 3.3 core context");
     }
     glGetError();  // glewInit leaves GL_INVALID_ENUM behind on core profiles
