@@ -75,8 +75,8 @@ TEST_F(EnemyScene, LivingUfosAndLiveProjectilesAreDrawnTheRestIsNot) {
 }
 
 // Saucers swept out across each edge of the view, near and far, one behind the eye and one
-// beside it, cut by the near plane: the frame is that of every living saucer drawn through the model, and those
-// wholly outside the view send no triangle.
+// beside it, cut by the near plane: the frame is that of every living saucer drawn through
+// the model, and those wholly outside the view send no triangle.
 TEST_F(EnemyScene, SaucersOutOfViewAreLeftOutTheFrameUnchanged) {
     Model whole("models/ufo1/Low_poly_UFO.obj", "shaders/ufo.vs", "shaders/ufo.fs", false);
     ASSERT_TRUE(whole.setup());

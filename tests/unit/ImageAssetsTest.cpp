@@ -22,6 +22,19 @@ using testing_support::Image;
 
 namespace {
 
+// The planets whose ground has a picture set of its own, and how many skies there are.
+const char* const kGrounds[] = {"p1", "p2", "p3", "p5"};
+constexpr int kSkies = 5;
+
+// The entry of a ground's map ("diffuse", "normal" or "specular"), below textures/.
+std::string groundMap(const char* planet, const char* map) {
+    return std::string(planet) + "_" + map + "_map.png";
+}
+
+std::string sky(int number) {
+    return "skybox_" + std::to_string(number) + ".jpg";
+}
+
 // The least and the largest alpha in [x0, x1) x [y0, y1) of a four-channel image.
 std::pair<int, int> alphaRange(const Image& image, int x0, int y0, int x1, int y1) {
     std::pair<int, int> range{255, 0};
@@ -52,16 +65,16 @@ TEST(ImageAssets, EveryPictureDecodesAtTheSizeItIsDrawnAt) {
     for (const char* button : {"play", "exit", "explore"}) {
         sizes[std::string(button) + "_button.png"] = sizes[std::string(button) + "_button_hover.png"] = {206, 70};
     }
-    for (const char* planet : {"p1", "p2", "p3", "p5"}) {
+    for (const char* planet : kGrounds) {
         for (const char* map : {"diffuse", "normal", "specular"}) {
-            sizes[std::string(planet) + "_" + map + "_map.png"] = {512, 512};
+            sizes[groundMap(planet, map)] = {512, 512};
         }
     }
     for (const char* water : {"water.jpg", "water2.png", "lava.jpg"}) {
         sizes[water] = {512, 512};
     }
-    for (int sky = 1; sky <= 5; ++sky) {
-        sizes["skybox_" + std::to_string(sky) + ".jpg"] = {1536, 1536};
+    for (int number = 1; number <= kSkies; ++number) {
+        sizes[sky(number)] = {1536, 1536};
     }
     for (const std::string& entry : buildAssetList()) {
         const std::string extension = entry.substr(entry.rfind('.') + 1);
@@ -182,9 +195,9 @@ TEST(ImageAssets, RepeatedPicturesWrapWithoutSeams) {
     SKIP_WITHOUT_RUN_ASSETS();
     std::vector<std::string> entries = {"textures/water.jpg", "textures/water2.png", "textures/lava.jpg",
                                         "textures/paused_background.jpg"};
-    for (const char* planet : {"p1", "p2", "p3", "p5"}) {
+    for (const char* planet : kGrounds) {
         for (const char* map : {"diffuse", "normal", "specular"}) {
-            entries.push_back(std::string("textures/") + planet + "_" + map + "_map.png");
+            entries.push_back("textures/" + groundMap(planet, map));
         }
     }
     for (const std::string& entry : entries) {
@@ -243,8 +256,8 @@ TEST(ImageAssets, TheEnergyMapAgreesWithItselfAcrossTheSpheresSeams) {
 // ground as a whole faces straight out.
 TEST(ImageAssets, NormalMapsHoldUnitNormalsPointingOutward) {
     SKIP_WITHOUT_RUN_ASSETS();
-    for (const char* planet : {"p1", "p2", "p3", "p5"}) {
-        const std::string entry = std::string("textures/") + planet + "_normal_map.png";
+    for (const char* planet : kGrounds) {
+        const std::string entry = "textures/" + groundMap(planet, "normal");
         Image map;
         ASSERT_TRUE(decodeRunImage(entry, &map, 3)) << entry;
         glm::dvec3 sum(0.0);
@@ -265,9 +278,13 @@ TEST(ImageAssets, NormalMapsHoldUnitNormalsPointingOutward) {
 // overall colour.
 TEST(ImageAssets, EachPlanetsGroundAndEachSkyLookDifferent) {
     SKIP_WITHOUT_RUN_ASSETS();
-    const std::vector<std::vector<std::string>> families = {
-        {"p1_diffuse_map.png", "p2_diffuse_map.png", "p3_diffuse_map.png", "p5_diffuse_map.png"},
-        {"skybox_1.jpg", "skybox_2.jpg", "skybox_3.jpg", "skybox_4.jpg", "skybox_5.jpg"}};
+    std::vector<std::vector<std::string>> families(2);
+    for (const char* planet : kGrounds) {
+        families[0].push_back(groundMap(planet, "diffuse"));
+    }
+    for (int number = 1; number <= kSkies; ++number) {
+        families[1].push_back(sky(number));
+    }
     for (const std::vector<std::string>& family : families) {
         std::vector<glm::dvec3> means;
         for (const std::string& entry : family) {

@@ -158,18 +158,12 @@ size_t samplesStart(const std::string& head) {
     return data + 8;
 }
 
-// The first bytes of a file, enough to hold a WAV header, and the file's size.
-std::string fileHead(const std::string& path, long* size) {
-    *size = 0;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return "";
-    }
+// The first bytes of a file just opened, enough to hold a WAV header, and the file's size.
+std::string fileHead(FILE* file, long* size) {
     char header[256] = {};
     const std::string head(header, fread(header, 1, sizeof(header), file));
     fseek(file, 0, SEEK_END);
     *size = ftell(file);
-    fclose(file);
     return head;
 }
 
@@ -515,8 +509,13 @@ Samples GameSession::capture() const {
 }
 
 size_t GameSession::capturedSamples() const {
+    FILE* file = fopen((folder + "/capture.wav").c_str(), "rb");
+    if (file == nullptr) {
+        return 0;
+    }
     long size = 0;
-    const size_t first = samplesStart(fileHead(folder + "/capture.wav", &size));
+    const size_t first = samplesStart(fileHead(file, &size));
+    fclose(file);
     return first == std::string::npos || size < static_cast<long>(first) ? 0 : (static_cast<size_t>(size) - first) / 2;
 }
 
@@ -531,11 +530,14 @@ Samples GameSession::captureAfter(double seconds) const {
 }
 
 Samples GameSession::captureTail(double seconds) const {
-    const std::string path = folder + "/capture.wav";
-    long size = 0;
-    const size_t data = samplesStart(fileHead(path, &size));
-    FILE* file = data == std::string::npos ? nullptr : fopen(path.c_str(), "rb");
+    FILE* file = fopen((folder + "/capture.wav").c_str(), "rb");
     if (file == nullptr) {
+        return {};
+    }
+    long size = 0;
+    const size_t data = samplesStart(fileHead(file, &size));
+    if (data == std::string::npos) {
+        fclose(file);
         return {};
     }
     const long first = static_cast<long>(data);
