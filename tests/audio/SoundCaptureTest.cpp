@@ -113,7 +113,7 @@ static_assert(std::size(kRecordings) == SoundSystem::kSoundCount);
 // Each of the 18 sounds, played to its end after a pause; then the music for its first turn
 // and the start of its second, and its stop.
 TEST(SoundCapture, EveryPackagedSoundAndTheMusicAreHeardWhenRequested) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     testing_support::ScopedWorkingDirectory inRunFolder(QUENLOW_RUN_DIR);
     SoundSystem sound(true);
     ASSERT_TRUE(sound.setup());

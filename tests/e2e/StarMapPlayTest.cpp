@@ -85,7 +85,7 @@ int movedBodies(const Screen& before, const Screen& now) {
 }  // namespace
 
 TEST(StarMapPlay, FlyInPauseAndExitWithTheMouse) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     e2e::GameSession game("star_map");
     ASSERT_TRUE(game.start());
     ASSERT_TRUE(game.waitForWindow(60));
@@ -136,7 +136,7 @@ TEST(StarMapPlay, FlyInPauseAndExitWithTheMouse) {
 }
 
 TEST(StarMapPlay, APackageWithoutAGameSoundEndsBeforeAnyView) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     testing_support::TempDir dir;
     ASSERT_TRUE(testing_support::buildRunPackageWithout(dir.path(), "sounds/jump.wav"));
     e2e::GameSession game("no_game_sound");

@@ -71,7 +71,7 @@ TEST_F(Caches, ProgramFailedBuildsReturnNullAndLogEveryTime) {
 
 // Every uniform a drawable sets by name is live: a missing one draws it black or unplaced.
 TEST(GameShaders, LinkWithTheUniformsTheirDrawablesSet) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
     const std::tuple<const char*, const char*, std::vector<const char*>> programs[] = {
         {"shaders/level.vs",
@@ -95,7 +95,7 @@ TEST(GameShaders, LinkWithTheUniformsTheirDrawablesSet) {
 // The terrain tile binds no attribute names: its vertex stage reads position, normal and texture
 // coordinates at 0, 1 and 2, where the tile's vertex layout puts them.
 TEST(GameShaders, TheTerrainReadsItsVertexLayout) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     testing_support::ScopedWorkingDirectory inside(QUENLOW_RUN_DIR);
     ShaderProgram level("shaders/level.vs", "shaders/level.fs", "");
     ASSERT_TRUE(level.build());

@@ -21,7 +21,7 @@ const glm::vec3 kLight(40.0f, -60.0f, 80.0f), kBody(0.0f, 0.0f, 1.6f);  // the s
 
 struct EnemyScene : ::testing::Test {
     void SetUp() override {
-        SKIP_WITHOUT_RUN_ASSETS();
+        REQUIRE_RUN_ASSETS();
         ASSERT_TRUE(manager.setup() && projectiles.setup());
         manager.projectileManager = &projectiles;
         srand(5);

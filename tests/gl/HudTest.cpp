@@ -63,7 +63,7 @@ std::vector<Element> allElements() {
 }
 
 struct HudTest : ::testing::Test {
-    void SetUp() override { SKIP_WITHOUT_RUN_ASSETS(); }
+    void SetUp() override { REQUIRE_RUN_ASSETS(); }
     void draw(Hud& hud, bool prompts = false) {
         render_test::clearWindow(0, 0, 0.5f);
         hud.render(&camera, prompts, prompts);

@@ -68,7 +68,7 @@ struct Visit {
 
 struct PlanetLevel : ::testing::Test {
     void SetUp() override {
-        SKIP_WITHOUT_RUN_ASSETS();
+        REQUIRE_RUN_ASSETS();
         ASSERT_TRUE(objects.setup());
     }
     testing_support::ScopedWorkingDirectory inside{QUENLOW_RUN_DIR};

@@ -47,7 +47,7 @@ constexpr float kQuarterTurn = 1.5707964f, kStep = 1.0f / 60.0f;
 const glm::vec3 kSky(0.62f, 0.78f, 0.92f);
 
 struct Packaged : ::testing::Test {
-    void SetUp() override { SKIP_WITHOUT_RUN_ASSETS(); }
+    void SetUp() override { REQUIRE_RUN_ASSETS(); }
     testing_support::ScopedWorkingDirectory inside{QUENLOW_RUN_DIR};
 };
 

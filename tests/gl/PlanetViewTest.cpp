@@ -37,7 +37,7 @@ SDL_Event event(Uint32 type, int detail = 0, int yrel = 0) {
 
 struct PlanetViewTest : ::testing::Test {
     void SetUp() override {
-        SKIP_WITHOUT_RUN_ASSETS();
+        REQUIRE_RUN_ASSETS();
         ASSERT_TRUE(game.setup());
     }
     void open() {

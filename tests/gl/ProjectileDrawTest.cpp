@@ -38,7 +38,7 @@ struct View {
 
 struct ShotScene : ::testing::Test {
     void SetUp() override {
-        SKIP_WITHOUT_RUN_ASSETS();
+        REQUIRE_RUN_ASSETS();
         ASSERT_TRUE(manager.setup() && whole.setup() && floor.setup(UV_MAPPING_DIMENSION));
         srand(5);
         manager.addEnemies();

@@ -36,7 +36,7 @@ bool showsFinalScreen(const Player& player, const Screen& screen) {
 }  // namespace
 
 TEST(AllArtefacts, NineCrystalsThenTheFinalScreen) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     e2e::GameSession game("all_artefacts", "playthrough");
     Player player(game);
     ASSERT_TRUE(game.start("", true) && game.waitForWindow(60) && player.waitForStarMap("star map after the fly-in"));

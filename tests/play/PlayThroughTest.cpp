@@ -64,7 +64,7 @@ bool landOnThePlanet(e2e::GameSession& game, Player& player, double* exploreAt, 
 }  // namespace
 
 TEST(PlayThrough, PlanetCrystalRocketAndBack) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     e2e::GameSession game("crystal_and_back", "playthrough");
     Player player(game);
     double exploreAt = 0.0;
@@ -157,7 +157,7 @@ TEST(PlayThrough, PlanetCrystalRocketAndBack) {
 }
 
 TEST(PlayThrough, KilledAmongTheUfosThenRespawned) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     e2e::GameSession game("killed_and_respawned", "playthrough");
     Player player(game);
     double exploreAt = 0.0;

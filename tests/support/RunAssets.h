@@ -40,7 +40,9 @@ std::string jsonText(const json_value* value);  // empty unless a string
 
 }  // namespace testing_support
 
-#define SKIP_WITHOUT_RUN_ASSETS()                                                                      \
-    if (!testing_support::haveRunAssets()) {                                                           \
-        GTEST_SKIP() << "no generated assets in " << QUENLOW_RUN_DIR;                                  \
+// A test of the generated assets fails without them, saying what is missing: a skipped test
+// would count as passed. In a fixture's SetUp the failure also keeps the test body from running.
+#define REQUIRE_RUN_ASSETS()                                                                            \
+    if (!testing_support::haveRunAssets()) {                                                            \
+        GTEST_FAIL() << "no generated assets in " << QUENLOW_RUN_DIR << ": build the run folder first"; \
     }

@@ -49,7 +49,7 @@ std::pair<int, int> alphaRange(const Image& image, int x0, int y0, int x1, int y
 // Every picture of the package decodes; those drawn 1:1 or as a whole window have that size, and
 // the ground, water and sky pictures the resolution their detail was made for.
 TEST(ImageAssets, EveryPictureDecodesAtTheSizeItIsDrawnAt) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     std::map<std::string, std::pair<int, int>> sizes = {
         {"logo.png", {800, 175}},
         {"life_indicator.png", {48, 18}},
@@ -90,7 +90,7 @@ TEST(ImageAssets, EveryPictureDecodesAtTheSizeItIsDrawnAt) {
 // Sprites drawn with blending are clear around their shape (the gun's quad stops short of the
 // window's right edge: nothing may be cut off there); buttons, drawn without it, are opaque.
 TEST(ImageAssets, SpritesAreClearAroundTheirShapeAndButtonsOpaque) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     enum Cover { kClear, kSomeSolid, kOpaque, kBright };
     const std::tuple<const char*, glm::ivec4, Cover> cases[] = {{"hud_gun_2.png", {0, 0, 594, 1}, kClear},
                                                                 {"hud_gun_2.png", {590, 0, 594, 320}, kClear},
@@ -148,7 +148,7 @@ TEST(ImageAssets, SpritesAreClearAroundTheirShapeAndButtonsOpaque) {
 // frame would show a sliver of it. The flash flares and burns down: an early frame covers far
 // more than the last.
 TEST(ImageAssets, EveryMuzzleFlashFrameShowsInsideItsCell) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     Image sheet;
     ASSERT_TRUE(decodeRunImage("textures/explosion_1.png", &sheet, 4));
     constexpr int kGrid = 4;
@@ -192,7 +192,7 @@ double lineDifference(const Image& image, int a, int b, bool rows) {
 // lines near it. A crack that runs along the border passes, a jump between unrelated content
 // does not.
 TEST(ImageAssets, RepeatedPicturesWrapWithoutSeams) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     std::vector<std::string> entries = {"textures/water.jpg", "textures/water2.png", "textures/lava.jpg",
                                         "textures/paused_background.jpg"};
     for (const char* planet : kGrounds) {
@@ -221,7 +221,7 @@ TEST(ImageAssets, RepeatedPicturesWrapWithoutSeams) {
 // corner, with the triangle's third corner on each side. Samples one texel and a half inside
 // both agree, far more closely than samples of the second edge walked the other way.
 TEST(ImageAssets, TheEnergyMapAgreesWithItselfAcrossTheSpheresSeams) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     Image energy;
     ASSERT_TRUE(decodeRunImage("textures/sunmap.jpg", &energy, 3));
     struct NetEdge {
@@ -255,7 +255,7 @@ TEST(ImageAssets, TheEnergyMapAgreesWithItselfAcrossTheSpheresSeams) {
 // Normal maps hold unit vectors in tangent space, every one leaning out of the surface, and the
 // ground as a whole faces straight out.
 TEST(ImageAssets, NormalMapsHoldUnitNormalsPointingOutward) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     for (const char* planet : kGrounds) {
         const std::string entry = "textures/" + groundMap(planet, "normal");
         Image map;
@@ -277,7 +277,7 @@ TEST(ImageAssets, NormalMapsHoldUnitNormalsPointingOutward) {
 // Each planet has its own ground and each sky its own colours: no two of a family share their
 // overall colour.
 TEST(ImageAssets, EachPlanetsGroundAndEachSkyLookDifferent) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     std::vector<std::vector<std::string>> families(2);
     for (const char* planet : kGrounds) {
         families[0].push_back(groundMap(planet, "diffuse"));
@@ -308,7 +308,7 @@ TEST(ImageAssets, EachPlanetsGroundAndEachSkyLookDifferent) {
 // atlas point (0.1, 0.1), which must be clear. Text draws each glyph 15 x 25 times its scale:
 // font1's glyphs have that size, to be drawn texel for pixel, and font2's twice it.
 TEST(FontAssets, DescriptionsMatchTheirAtlas) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     for (const auto& [description, glyphSize] : {std::make_pair("fonts/font1.json", glm::ivec2(15, 25)),
                                                  std::make_pair("fonts/font2.json", glm::ivec2(30, 50))}) {
         SCOPED_TRACE(description);
@@ -346,7 +346,7 @@ TEST(FontAssets, DescriptionsMatchTheirAtlas) {
 // The star map writes the names of the solar system and its planets, upper-cased, in font1: the
 // atlas has a glyph for each of their characters.
 TEST(FontAssets, TheAtlasHoldsEveryCharacterOfTheSystemsNames) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     const testing_support::JsonTree font = testing_support::readRunJson("fonts/font1.json");
     const json_value* rows = testing_support::jsonMember(font.get(), "rows");
     ASSERT_TRUE(rows != nullptr && rows->type == json_array);

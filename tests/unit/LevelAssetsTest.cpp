@@ -39,7 +39,7 @@ bool inPackage(const std::string& entry) {
 // screen's or the planet view's fallback), footsteps of the footstep sounds, and object kinds
 // that exist.
 TEST(LevelDescriptions, TheSystemLeadsToNineLevelsWithEveryKey) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     const testing_support::JsonTree system = testing_support::readRunJson("levels/system_1/s1.json");
     const json_value* planets = jsonMember(system.get(), "planets");
     ASSERT_TRUE(planets != nullptr && planets->type == json_array && planets->u.array.length == 9u);
@@ -133,7 +133,7 @@ TEST(LevelDescriptions, TheSystemLeadsToNineLevelsWithEveryKey) {
 // there, and each min/max pair lies 0.001 or more apart or both are 0, because the random draw
 // between two closer bounds gives exactly 0 instead of either bound.
 TEST(ParticleSystemDescriptions, CarryTheirKeysAndWorkingRanges) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     std::set<std::string> known = {"max_particles", "flow",        "size_start",      "size_end",
                                    "lifetime_min",  "liftime_max", "spawn_delay_min", "spawn_delay_max"};
     for (const char* colour : {"color_start_", "color_end_"}) {

@@ -52,7 +52,7 @@ double quietestHalfSecond(const std::vector<int16_t>& s) {
 }
 
 TEST(SoundAssets, EverySoundIsReadableAudibleUnclippedAndAtRestWhereItStops) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     std::map<std::string, std::vector<int16_t>> sounds;
     std::map<std::string, int> peaks;
     int loudestMusic = 0;

@@ -33,7 +33,7 @@ void forEachTile(const std::function<void(int, LevelTile&)>& check) {
 // water inside the square, a shore above it all along both the square the game tests for wading
 // and the one unit smaller grid it draws.
 TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     forEachTile([](int, LevelTile& tile) {
         const float border = tile.getElevation(0.0f, 0.0f);
         EXPECT_TRUE(border <= 12.05f && border >= 11.5f) << border;
@@ -75,7 +75,7 @@ TEST(TerrainAssets, EdgesShareOneHeightAndLakesLieInBasins) {
 // under water reads as low (blue), the steepest slope of a tile as rock (red), the flat corner
 // pad as no rock.
 TEST(TerrainAssets, UsageMapsFollowTheirTerrain) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     forEachTile([](int index, LevelTile& tile) {
         testing_support::Image usage;
         ASSERT_TRUE(testing_support::decodeRunImage("textures/heightmaps/tu_" + std::to_string(index) + ".png", &usage,
