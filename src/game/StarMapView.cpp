@@ -16,6 +16,11 @@ const float kWindowHeight = 720.0f;
 const glm::vec3 kCameraStart(0.0f, -100.0f, 100.0f);
 const char* const kMusic = "sounds/background_2.wav";
 const char* const kFinalMusic = "sounds/background_7.wav";
+
+// SDL numbers the mouse buttons from 1; a number past the mask's width counts as none.
+uint32_t mouseButtonBit(uint8_t button) {
+    return button < 32 ? 1u << button : 0u;
+}
 }  // namespace
 
 StarMapView::StarMapView(FpsGame* game, std::string systemFile, bool allArtefactsFound)
@@ -69,6 +74,7 @@ bool StarMapView::frame(const FrameInput& input) {
     dt = (now - last) / 1000.0f;
     dragDelta = glm::vec2(0.0f);
     clicked = false;
+    pressedThisFrame = 0;
 
     for (const SDL_Event& event : input.events) {
         handleEvent(event);
@@ -85,6 +91,9 @@ bool StarMapView::frame(const FrameInput& input) {
     }
     // The buttons send their messages from inside this call: explore launches below.
     hud->update(dt, input.mouseX, static_cast<int>(kWindowHeight) - input.mouseY, clicked);
+    if (hud->tookClick()) {
+        heldByHud |= pressedThisFrame;
+    }
     if (!paused) {
         selected = solarSystem->update(dt, dragDelta.x, dragDelta.y);
         camera->update(dt);
@@ -105,16 +114,17 @@ void StarMapView::handleEvent(const SDL_Event& event) {
             const glm::vec2 mirrored(kWindowWidth - mouse.x, kWindowHeight - mouse.y);
             glm::vec3 ground = screen_to_world(mirrored, *camera->getPerspectiveMatrix(), camera->getViewMatrix());
             glm::vec2 screen(mouse.x, kWindowHeight - mouse.y);
-            // A release over a shown button belongs to the button, which acted on the press:
-            // a planet under EXPLORE or PLAY must not be picked in the same frame.
-            const bool overButton = hud->isOverShownButton(static_cast<int>(screen.x), static_cast<int>(screen.y));
-            if (hud->getState() != HUD_STATE_ALL_FOUND && !overButton) {
+            const bool hudsClick = releaseBelongsToHud(event.button.button, screen);
+            if (hud->getState() != HUD_STATE_ALL_FOUND && !hudsClick) {
                 solarSystem->mouseClick(event.button.button == SDL_BUTTON_LEFT, ground, screen, camera);
             }
             dragging = false;
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
+            // A new click: whether the HUD takes it is known once the HUD has been updated.
+            pressedThisFrame |= mouseButtonBit(event.button.button);
+            heldByHud &= ~mouseButtonBit(event.button.button);
             dragStart = mouse;
             dragging = true;
             clicked = true;
@@ -149,6 +159,24 @@ void StarMapView::handleEvent(const SDL_Event& event) {
             // stop signal.
             break;
     }
+}
+
+bool StarMapView::releaseBelongsToHud(uint8_t button, const glm::vec2& screen) {
+    const uint32_t bit = mouseButtonBit(button);
+    // PLAY and EXPLORE act on the press and change what the window shows, and a person's click
+    // lasts several frames: the release of a click they took must not pick the planet under
+    // them, nor one that the click's drag ends over. Any other release picks.
+    if ((heldByHud & bit) != 0) {
+        heldByHud &= ~bit;
+        return true;
+    }
+    // Pressed in this very frame, before the HUD has seen the press: it will take it when the
+    // cursor stands on a button it shows.
+    if ((pressedThisFrame & bit) != 0) {
+        pressedThisFrame &= ~bit;
+        return hud->isOverShownButton(static_cast<int>(screen.x), static_cast<int>(screen.y));
+    }
+    return false;
 }
 
 void StarMapView::draw() {

@@ -44,6 +44,8 @@ public:
 
 private:
     void handleEvent(const SDL_Event& event);
+    // Whether the release of this mouse button ends a click that a HUD button took.
+    bool releaseBelongsToHud(uint8_t button, const glm::vec2& screen);
     void draw();
 
     FpsGame* game;
@@ -64,4 +66,8 @@ private:
     glm::vec2 dragDelta = glm::vec2(0.0f);
     bool clicked = false;
     std::string selected;
+    // Mouse buttons, one bit each: those pressed in this frame and not yet released, and those
+    // whose press the HUD took as a click on one of its buttons, which owns its release.
+    uint32_t pressedThisFrame = 0;
+    uint32_t heldByHud = 0;
 };

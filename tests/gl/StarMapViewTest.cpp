@@ -43,7 +43,7 @@ const glm::ivec4 kOnExplore(30, 640, 216, 690), kOnPlay(547, 372, 733, 422), kOf
 
 struct StarMapViewTest : ::testing::Test {
     void SetUp() override {
-        SKIP_WITHOUT_RUN_ASSETS();
+        REQUIRE_RUN_ASSETS();
         glViewport(0, 0, 1280, 720);
         ASSERT_TRUE(game.setup());
     }
@@ -73,6 +73,20 @@ struct StarMapViewTest : ::testing::Test {
         up.insert(up.begin(), kLeftDown);
         return frame(up);
     }
+    // A person's click: the button pressed over `place` and released `gap` frames later (0: in
+    // the same frame). False as soon as a frame ends the map.
+    bool clickLasting(glm::ivec2 place, int gap, Uint8 button = SDL_BUTTON_LEFT) {
+        cursor = place;
+        const SDL_Event down = event(SDL_MOUSEBUTTONDOWN, button), up = event(SDL_MOUSEBUTTONUP, button);
+        if (gap == 0) {
+            return frame({down, up});
+        }
+        bool running = frame({down});
+        for (int i = 1; i < gap && running; ++i) {
+            running = frame();
+        }
+        return running && frame({up});
+    }
     CelestialBody* body(int index) { return view->getSolarSystem()->getBodies()[static_cast<size_t>(index)]; }
     // Where the body stands on the window now, as SDL counts the cursor.
     glm::ivec2 onScreen(int index) {
@@ -100,6 +114,27 @@ struct StarMapViewTest : ::testing::Test {
         }
         return -1;
     }
+    // Selects planet `chosen` with a click, moving it along its orbit by eighths until another
+    // planet's orbit crosses the box as the camera then sees it; that planet, placed in the box,
+    // or -1.
+    int selectWithAnotherIn(int chosen, glm::ivec4 box) {
+        for (int eighth = 0; eighth < 8; ++eighth) {
+            body(chosen)->orbitAngle = static_cast<float>(eighth) * glm::quarter_pi<float>();
+            body(chosen)->position = body(chosen)->getPosition();
+            const glm::ivec2 at = onScreen(chosen);
+            // A click on a shown button would be the button's.
+            if (view->getHud()->isOverShownButton(at.x, 720 - at.y) || !clickAt(at)) {
+                continue;
+            }
+            frames(view->isPaused() ? 1 : 100);
+            const int other = placePlanetIn(box, chosen);
+            if (other > 0) {
+                return other;
+            }
+        }
+        return -1;
+    }
+    std::string selectedLevel() { return view->getSolarSystem()->getSelectedPlanetName(); }
     glm::vec3 eye() { return *view->getCamera()->getPosition(); }
     hud_state hudState() { return view->getHud()->getState(); }
     // The HUD's state, the selected planet's level, and the HUD's two texts.
@@ -221,51 +256,112 @@ TEST_F(StarMapViewTest, ExploreEndsTheMapWithThePlanetsLevelUndrawn) {
     EXPECT_TRUE(view->end() == VIEW_STATE_PLANET && playLevelPath == level);
 }
 
-// A release over a shown button belongs to the button, which acted on the press: the planet
-// under it is not picked, even when press and release come in one frame.
-TEST_F(StarMapViewTest, AReleaseOverExploreLaunchesTheSelectedPlanetNotTheOneUnderIt) {
+const int kGaps[] = {0, 1, 6, 30};
+const Uint8 kButtons[] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT};
+
+// PLAY acts on the press and takes the menu away at once; the release of that click, however
+// many frames later it comes, is still PLAY's: it neither picks the planet under the button
+// nor, from the right button, clears the selection.
+TEST_F(StarMapViewTest, PlaysReleasePicksNothingWheneverItComes) {
     open();
     frames(300);
-    // The camera follows the selected planet: it is moved along its orbit until another
-    // planet's orbit crosses the ground under EXPLORE.
-    int under = -1;
-    for (int eighth = 0; eighth < 8 && under < 0; ++eighth) {
-        body(3)->orbitAngle = static_cast<float>(eighth) * glm::quarter_pi<float>();
-        body(3)->position = body(3)->getPosition();
-        ASSERT_TRUE(clickAt(onScreen(3)));
-        frames(100);
-        under = placePlanetIn(kOnExplore, 3);
+    for (const bool withSelection : {false, true}) {
+        for (const Uint8 button : kButtons) {
+            for (const int gap : kGaps) {
+                const std::string what = std::string(withSelection ? "selected, " : "") +
+                                         (button == SDL_BUTTON_LEFT ? "left" : "right") + " released after " +
+                                         std::to_string(gap) + " frames";
+                // Each case from the same view: nothing selected, the camera back over the star.
+                ASSERT_TRUE(clickAt({40, 400}, {event(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT)})) << what;
+                frames(40, kSettleMs);
+                const int under = withSelection ? selectWithAnotherIn(3, kOnPlay) : placePlanetIn(kOnPlay);
+                ASSERT_GT(under, 0) << what << ": no planet could stand under PLAY";
+                const std::string selected = withSelection ? body(3)->levelPath : "";
+                ASSERT_TRUE(frame({kEscape})) << what;
+                ASSERT_TRUE(clickLasting(onScreen(under), gap, button)) << what;
+                ASSERT_TRUE(frame()) << what;
+                EXPECT_FALSE(view->isPaused() || game.isResumeRequested()) << what << ": PLAY resumes";
+                EXPECT_EQ(selectedLevel(), selected) << what << ", " << body(under)->name << " under PLAY";
+                EXPECT_EQ(hudState(), withSelection ? HUD_STATE_PLANET_SELECTED : HUD_STATE_STAR_MAP) << what;
+            }
+        }
     }
-    ASSERT_GT(under, 0) << "no planet could stand under EXPLORE";
-    const std::string selected = body(3)->levelPath, other = body(under)->levelPath;
-    cursor = onScreen(under);
-    EXPECT_FALSE(frame({kLeftDown, kLeftUp})) << "EXPLORE launches";
-    EXPECT_EQ(view->end(), VIEW_STATE_PLANET);
-    EXPECT_EQ(playLevelPath, selected) << "not " << other;
 }
 
-TEST_F(StarMapViewTest, InThePauseMenuAReleasePicksOnlyAwayFromItsButtons) {
+// EXPLORE launches the selected planet on the press, whatever stands under the button and
+// whenever the release comes. Paused, the launch waits for PLAY, and the release that comes
+// meanwhile picks nothing either.
+TEST_F(StarMapViewTest, ExploreLaunchesTheSelectedPlanetNotTheOneUnderIt) {
+    for (const Uint8 button : kButtons) {
+        for (const int gap : kGaps) {
+            const std::string what = std::string(button == SDL_BUTTON_LEFT ? "left" : "right") + " released after " +
+                                     std::to_string(gap) + " frames";
+            open();
+            frames(300);
+            const int under = selectWithAnotherIn(3, kOnExplore);
+            ASSERT_GT(under, 0) << what << ": no planet could stand under EXPLORE";
+            const std::string selected = body(3)->levelPath, other = body(under)->name;
+            EXPECT_FALSE(clickLasting(onScreen(under), gap, button)) << what << ": the press launches";
+            EXPECT_EQ(view->end(), VIEW_STATE_PLANET) << what;
+            EXPECT_EQ(playLevelPath, selected) << what << ", not " << other;
+        }
+    }
+
+    // Paused with a planet selected: a release over it while the menu is up selects it again,
+    // and the camera, paused too, stays where it found another planet under EXPLORE.
     open();
     frames(300);
+    const int under = selectWithAnotherIn(3, kOnExplore);
+    ASSERT_GT(under, 0) << "no planet could stand under EXPLORE";
     ASSERT_TRUE(frame({kEscape}));
-    const int underPlay = placePlanetIn(kOnPlay);
-    ASSERT_GT(underPlay, 0) << "no planet could stand under PLAY";
-    cursor = onScreen(underPlay);
-    ASSERT_TRUE(frame({kLeftDown, kLeftUp}));
-    EXPECT_TRUE(game.isResumeRequested()) << "PLAY resumes";
-    ASSERT_TRUE(frame());
-    EXPECT_EQ(shown(), std::tuple(HUD_STATE_STAR_MAP, std::string(), "Tauvel solar system", "ARTEFACTS 0/9"))
-        << body(underPlay)->name << " stood under PLAY";
-    EXPECT_FALSE(view->isPaused());
+    // A little above its middle: the planet followed stands just over PLAY.
+    ASSERT_TRUE(clickAt(onScreen(3) - glm::ivec2(0, 20)));
+    ASSERT_TRUE(view->isPaused() && hudState() == HUD_STATE_PLANET_SELECTED);
+    ASSERT_TRUE(clickLasting(onScreen(under), 6)) << "paused, EXPLORE launches nothing yet";
+    EXPECT_EQ(selectedLevel(), body(3)->levelPath) << body(under)->name << " under EXPLORE";
+    ASSERT_TRUE(frame({kEscape}));
+    const std::string selected = body(3)->levelPath;
+    EXPECT_FALSE(clickLasting(kPlayButton, 6)) << "resumed, the launch goes";
+    EXPECT_TRUE(view->end() == VIEW_STATE_PLANET && playLevelPath == selected);
+}
 
-    // Away from the buttons a release still picks while paused, and the menu stays up.
-    ASSERT_TRUE(frame({kEscape}));
-    const int elsewhere = placePlanetIn(kOffButtons);
-    ASSERT_GT(elsewhere, 0) << "no planet could stand away from the buttons";
-    cursor = onScreen(elsewhere);
-    ASSERT_TRUE(frame({kLeftDown, kLeftUp}));
-    EXPECT_EQ(view->getSolarSystem()->getSelectedPlanetName(), body(elsewhere)->levelPath);
-    EXPECT_TRUE(view->isPaused() && hudState() == HUD_STATE_PLANET_SELECTED);
+// A release whose press no button took keeps the map's rule, over a button too: a drag that
+// ends over EXPLORE picks the planet there; paused, a release away from the buttons picks
+// (left) or clears (right) while the menu stays away until Escape.
+TEST_F(StarMapViewTest, AReleaseThatNoButtonTookPicksWhereverItComes) {
+    open();
+    frames(300);
+    const int under = selectWithAnotherIn(3, kOnExplore);
+    ASSERT_GT(under, 0) << "no planet could stand under EXPLORE";
+    cursor = {400, 500};
+    ASSERT_TRUE(frame({kLeftDown}));
+    for (int step = 1; step <= 10; ++step) {
+        cursor = glm::mix(glm::vec2(400, 500), glm::vec2(kExploreButton), static_cast<float>(step) / 10.0f);
+        ASSERT_TRUE(frame({kMotion}));
+    }
+    const int ending = placePlanetIn(kOnExplore, 3);
+    cursor = onScreen(ending);
+    ASSERT_TRUE(frame({kMotion, kLeftUp})) << "the drag launches nothing";
+    EXPECT_EQ(selectedLevel(), body(ending)->levelPath) << "the drag ended over " << body(ending)->name;
+    EXPECT_EQ(hudState(), HUD_STATE_PLANET_SELECTED);
+
+    ASSERT_TRUE(clickAt({40, 400}, {event(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT)}));
+    frames(40, kSettleMs);
+    for (const int gap : kGaps) {
+        ASSERT_TRUE(frame({kEscape}));
+        const int elsewhere = placePlanetIn(kOffButtons);
+        ASSERT_GT(elsewhere, 0) << "no planet could stand away from the buttons";
+        ASSERT_TRUE(clickLasting(onScreen(elsewhere), gap)) << gap;
+        EXPECT_EQ(selectedLevel(), body(elsewhere)->levelPath) << gap;
+        EXPECT_TRUE(view->isPaused() && hudState() == HUD_STATE_PLANET_SELECTED) << gap;
+        ASSERT_TRUE(clickLasting({300, 520}, gap, SDL_BUTTON_RIGHT)) << gap;
+        EXPECT_TRUE(selectedLevel().empty() && view->isPaused() && hudState() == HUD_STATE_STAR_MAP) << gap;
+        ASSERT_TRUE(frame({kEscape}));
+        EXPECT_EQ(hudState(), HUD_STATE_PAUSE_MENU) << "Escape brings the menu back";
+        ASSERT_TRUE(clickLasting(kPlayButton, gap)) << gap;
+        ASSERT_TRUE(frame());
+        ASSERT_FALSE(view->isPaused()) << gap;
+    }
 }
 
 TEST_F(StarMapViewTest, WithEveryArtefactFoundOnlyTheFinalScreenAnswers) {
@@ -289,7 +385,7 @@ TEST_F(StarMapViewTest, WithEveryArtefactFoundOnlyTheFinalScreenAnswers) {
 // Each long-lived object of the game fails on a package that lacks what it needs, with its
 // own line, in the order the game creates them; the game object still frees what it made.
 TEST(GameObject, EachLongLivedObjectFailsWithItsOwnLine) {
-    SKIP_WITHOUT_RUN_ASSETS();
+    REQUIRE_RUN_ASSETS();
     const std::pair<const char*, const char*> cases[] = {
         {"particlesystems/death.json", "Failed to setup death particle system"},
         {"models/forest2/forest_assets.obj", "Failed to setup level object manager"},
