@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -37,6 +38,16 @@ int buildPackage(const std::vector<std::string>& assets) {
     return 0;
 }
 
+// SDL falls back to a video driver that draws off screen when no display can be reached. The
+// game would then run unseen: unless the user chose the driver, that counts as no video.
+bool showsNoWindow(const char* driver) {
+    const char* const windowless[] = {"offscreen", "dummy", "evdev"};
+    const bool chosen = SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr;
+    return !chosen && driver != nullptr &&
+           std::any_of(std::begin(windowless), std::end(windowless),
+                       [driver](const char* name) { return strcmp(driver, name) == 0; });
+}
+
 bool checkPackage() {
     if (!FileReader::file_exists(kPackageFile)) {
         LOG_ERROR("Data file missing");
@@ -65,6 +76,12 @@ int runGame() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     install_stop_signal_handlers();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        LOG_ERROR("SDL could not initialize! SDL Error: %s", SDL_GetError());
+        return 1;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (showsNoWindow(driver)) {
+        SDL_SetError("no display found; only the '%s' video driver started, which shows no window", driver);
         LOG_ERROR("SDL could not initialize! SDL Error: %s", SDL_GetError());
         return 1;
     }

@@ -8,6 +8,7 @@
 const char* get_timestamp_string();
 
 // Loads the OpenGL functions of the current context with GLEW: GLEW_OK or GLEW's error code.
+// GLEW's complaint that no GLX display is current is taken as success, after a warning.
 unsigned int load_gl_functions();
 
 // Writes one error line per pending OpenGL error.

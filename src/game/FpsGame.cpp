@@ -1,5 +1,6 @@
 #include "game/FpsGame.h"
 
+#include <GL/glew.h>
 #include <SDL2/SDL.h>
 
 #include "core/Log.h"
@@ -22,6 +23,14 @@ const int kArtefactsInGame = 9;
 // A game ended by a signal is neither a success nor a failed start: it exits as a shell
 // reports a process killed by that signal.
 const int kSignalStatusBase = 128;
+
+// Hands the frame to the driver, then shows it. The swap alone would do on a window, but a
+// driver that draws off screen may swap nothing, and a driver left unflushed keeps every
+// frame's commands.
+void showFrame(SDL_Window* window) {
+    glFlush();
+    SDL_GL_SwapWindow(window);
+}
 }  // namespace
 
 FpsGame::FpsGame() {
@@ -127,7 +136,7 @@ int FpsGame::viewStarSystem(std::string systemFile, SDL_Window* window, bool all
         if (!view.frame(input)) {
             break;
         }
-        SDL_GL_SwapWindow(window);
+        showFrame(window);
     }
     return view.end();
 }
@@ -143,7 +152,7 @@ int FpsGame::playLevel(std::string levelFile, SDL_Window* window) {
     do {
         read_frame_input(&input);
         view.frame(input);
-        SDL_GL_SwapWindow(window);
+        showFrame(window);
     } while (!exitRequested && stop_signal() == 0);
     return view.end();
 }
