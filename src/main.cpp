@@ -137,5 +137,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     srand(static_cast<unsigned int>(time(nullptr)));
-    return runGame();
+    const int result = runGame();
+    // Ended by Ctrl+C or SIGTERM: once everything is shut down, the process ends by that
+    // signal, so that a shell or script that started it sees the interruption.
+    end_by_stop_signal();
+    return result;
 }

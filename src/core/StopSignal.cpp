@@ -30,3 +30,19 @@ void install_stop_signal_handlers() {
 int stop_signal() {
     return caughtSignal.load();
 }
+
+void end_by_stop_signal() {
+    const int signal = stop_signal();
+    if (signal == 0) {
+        return;
+    }
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    sigaction(signal, &defaultAction, nullptr);
+    sigset_t caught;
+    sigemptyset(&caught);
+    sigaddset(&caught, signal);
+    sigprocmask(SIG_UNBLOCK, &caught, nullptr);
+    raise(signal);
+}

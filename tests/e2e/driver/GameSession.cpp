@@ -25,6 +25,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How long a person holds a key or a mouse button for a tap or a click: several frames, so
+// that what acts on the press has changed the screen before the release comes.
+const char* const kHeldFor = "0.1";
+
 Clock::time_point after(double seconds) {
     return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 }
@@ -440,7 +444,7 @@ void GameSession::keep(const std::string& step) {
 }
 
 void GameSession::key(const std::string& keyName) {
-    run("xdotool key " + keyName);
+    run("xdotool keydown " + keyName + " sleep " + kHeldFor + " keyup " + keyName);
 }
 
 void GameSession::keyDown(const std::string& keyName) {
@@ -472,13 +476,15 @@ void GameSession::mouseUp(int button) {
 }
 
 void GameSession::click(int button) {
-    run("xdotool click " + std::to_string(button));
+    const std::string number = std::to_string(button);
+    run("xdotool mousedown " + number + " sleep " + kHeldFor + " mouseup " + number);
 }
 
 bool GameSession::ended() {
     int status = 0;
     if (game > 0 && waitpid(game, &status, WNOHANG) == game) {
         exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        killedBy = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
         game = -1;
     }
     return game <= 0;

@@ -70,7 +70,8 @@ public:
     // The last screenshot taken, saved under the step's name for people to look at.
     void keep(const std::string& step);
 
-    // Real input. Positions are window pixels from the top left.
+    // Real input. Positions are window pixels from the top left. A key tap and a click hold
+    // the key or button for a tenth of a second, as a person's do.
     void key(const std::string& name);
     void keyDown(const std::string& name);
     void keyUp(const std::string& name);
@@ -87,8 +88,11 @@ public:
     // The folder that keeps this session's pictures.
     const std::string& outputFolder() const { return output; }
 
-    // The exit code once the game has ended on its own, -1 after the limit.
+    // The exit code once the game has ended on its own; -1 after the limit, or when a signal
+    // ended it.
     int waitForExit(double seconds);
+    // The signal that ended the game, 0 while it runs or when it exited.
+    int endingSignal() const { return killedBy; }
     // Sends the running game a signal, as a terminal's Ctrl+C or a session's logout does.
     bool sendSignal(int number);
     std::string log() const;
@@ -117,6 +121,7 @@ private:
     int display = -1;
     std::string window;
     int exitCode = -1;
+    int killedBy = 0;
     std::chrono::steady_clock::time_point started;
     double windowShown = 0.0;
     double grabbedAt = 0.0;
