@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "GameSession.h"
+#include "Player.h"
 #include "support/RunAssets.h"
 #include "support/TestSupport.h"
 
@@ -132,6 +133,42 @@ TEST(StarMapPlay, FlyInPauseAndExitWithTheMouse) {
     EXPECT_EQ(e2e::findPlays(capture, blip).size(), 1u) << "one blip as the cursor entered EXIT";
     if (HasFailure()) {
         game.fail("what was heard and logged");
+    }
+}
+
+// The innermost planets pass behind PLAY's place for half of each orbit. A person's click on
+// PLAY there resumes the map, with the planet neither picked nor followed: PLAY took the press,
+// and the release a tenth of a second later is PLAY's too.
+TEST(StarMapPlay, PlayClickedOverAPlanetResumesWithoutPickingIt) {
+    REQUIRE_RUN_ASSETS();
+    e2e::GameSession game("play_over_planet");
+    ASSERT_TRUE(game.start());
+    ASSERT_TRUE(game.waitForWindow(60));
+    e2e::Player player(game);
+    ASSERT_TRUE(player.waitForStarMap("star map"));
+    const std::string system = player.title(game.grab());
+    e2e::Point behind;
+    ASSERT_TRUE(player.pauseWithPlanetBehindPlay("levels/system_1/s1p1.json", &behind));
+    game.moveMouse(static_cast<int>(behind.x), static_cast<int>(behind.y));
+    ASSERT_TRUE(player.step(
+        "PLAY hovered over the planet",
+        [](const Screen& screen) { return e2e::showsImage(screen, "textures/play_button_hover.png", 537, 288); }, 60));
+    game.click();
+    ASSERT_TRUE(player.step(
+        "resumed",
+        [&](const Screen& screen) {
+            return player.onStarMap(screen) && !e2e::showsImage(screen, "textures/play_button.png", 537, 288) &&
+                   !e2e::showsImage(screen, "textures/play_button_hover.png", 537, 288);
+        },
+        60));
+    // A pick would name the planet at once and show EXPLORE; the map stays on the system.
+    for (int look = 0; look < 4; ++look) {
+        const Screen screen = game.grab();
+        EXPECT_EQ(player.title(screen), system) << "look " << look;
+        EXPECT_FALSE(e2e::showsImage(screen, "textures/explore_button.png", 20, 20)) << "look " << look;
+    }
+    if (HasFailure()) {
+        game.fail("the planet behind PLAY left alone");
     }
 }
 

@@ -42,6 +42,8 @@ const int kRingColour[3] = {89, 115, 153};
 const glm::vec2 kSunCentre(640.0f, 362.0f);
 const float kSunGlow = 50.0f;
 const int kExploreCentre[2] = {123, 665};
+// PLAY in the pause menu: left, top, right, bottom, as the pointer counts.
+const int kPlayBox[4] = {537, 362, 743, 432};
 const float kFinalTextX = 40.0f;  // 30 glyphs at scale 2, centred
 const float kFinalTextY = 288.0f;
 
@@ -268,105 +270,118 @@ bool Player::onStarMap(const Screen& screen) const {
     return ringPixels(screen) > 1000;
 }
 
-bool Player::pickPlanet(const std::string& levelFile) {
+Player::MapPlanet Player::mapPlanetOf(const std::string& levelFile) {
     const testing_support::JsonTree system = testing_support::readRunJson("levels/system_1/s1.json");
     const json_value* planets = testing_support::jsonMember(system.get(), "planets");
-    std::string name;
-    float radius = 0.0f;
-    double speed = 0.0;  // radians per second, counter-clockwise
+    MapPlanet found;
     for (unsigned int i = 0; planets != nullptr && planets->type == json_array && i < planets->u.array.length; ++i) {
         const json_value* planet = planets->u.array.values[i];
         if (testing_support::jsonText(testing_support::jsonMember(planet, "levelPath")) == levelFile) {
-            this->planet = levelFile;
-            name = testing_support::jsonText(testing_support::jsonMember(planet, "name"));
-            speed = testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitSpeed"));
-            radius =
+            found.name = testing_support::jsonText(testing_support::jsonMember(planet, "name"));
+            found.speed = testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitSpeed"));
+            found.radius =
                 static_cast<float>(testing_support::jsonNumber(testing_support::jsonMember(planet, "orbitRadius")));
         }
     }
     // The map's title names the whole system until a planet is picked; the HUD's font has
     // capitals only.
-    std::string whole = testing_support::jsonText(testing_support::jsonMember(system.get(), "name"));
-    for (std::string* text : {&name, &whole}) {
+    found.system = testing_support::jsonText(testing_support::jsonMember(system.get(), "name"));
+    for (std::string* text : {&found.name, &found.system}) {
         for (char& letter : *text) {
             letter = static_cast<char>(toupper(static_cast<unsigned char>(letter)));
         }
     }
     // The star's flickering glow is left out, but never the whole of the innermost ring,
     // which lies within the glow's usual reach.
-    float glow = kSunGlow;
+    found.glow = kSunGlow;
     for (double angle = 0.0; angle < 2.0 * M_PI; angle += M_PI / 180.0) {
-        glow = std::min(glow, 0.6f * glm::length(onRing(radius, angle) - kSunCentre));
+        found.glow = std::min(found.glow, 0.6f * glm::length(onRing(found.radius, angle) - kSunCentre));
     }
-    for (int attempt = 0; attempt < 8 && !name.empty(); ++attempt) {
-        // The planet is what has lit up on its ring between two shots: where it went it is
-        // brighter than the sky that was there.
-        const Screen first = game.grab();
-        pause(1.0);
-        const double secondFrom = now();
-        const Screen second = game.grab();
-        const double secondAt = (secondFrom + now()) / 2.0;
-        std::vector<glm::vec2> lit;
-        std::vector<uint8_t> marked(static_cast<size_t>(second.width) * second.height, 0);
-        for (double angle = 0.0; angle < 2.0 * M_PI; angle += M_PI / 360.0) {
-            const glm::vec2 at = onRing(radius, angle);
-            if (glm::length(at - kSunCentre) < glow) {
-                continue;
-            }
-            for (int y = static_cast<int>(at.y) - 4; y <= static_cast<int>(at.y) + 4; ++y) {
-                for (int x = static_cast<int>(at.x) - 4; x <= static_cast<int>(at.x) + 4; ++x) {
-                    const size_t index = static_cast<size_t>(y) * second.width + x;
-                    if (x >= 0 && y >= 0 && x < second.width && y < second.height && !marked[index] &&
-                        brightness(second.at(x, y)) - brightness(first.at(x, y)) > 60) {
-                        marked[index] = 1;
-                        lit.emplace_back(x, y);
-                    }
-                }
-            }
-        }
-        // The biggest gathering of lit pixels.
-        glm::vec2 target(0.0f);
-        size_t gathered = 0;
-        for (const glm::vec2& pixel : lit) {
-            glm::vec2 sum(0.0f);
-            size_t near = 0;
-            for (const glm::vec2& other : lit) {
-                if (glm::length(other - pixel) < 8.0f) {
-                    sum += other;
-                    ++near;
-                }
-            }
-            if (near > gathered) {
-                gathered = near;
-                target = sum / static_cast<float>(near);
-            }
-        }
-        if (gathered < 3) {
+    return found;
+}
+
+bool Player::findOnRing(const MapPlanet& planet, double* angle, double* at) {
+    // The planet is what has lit up on its ring between two shots: where it went it is
+    // brighter than the sky that was there.
+    const Screen first = game.grab();
+    pause(1.0);
+    const double secondFrom = now();
+    const Screen second = game.grab();
+    *at = (secondFrom + now()) / 2.0;
+    std::vector<glm::vec2> lit;
+    std::vector<uint8_t> marked(static_cast<size_t>(second.width) * second.height, 0);
+    for (double onIt = 0.0; onIt < 2.0 * M_PI; onIt += M_PI / 360.0) {
+        const glm::vec2 place = onRing(planet.radius, onIt);
+        if (glm::length(place - kSunCentre) < planet.glow) {
             continue;
         }
-        // Its angle on the ring then. The shots' moments are uncertain by a good part of a
-        // second on a loaded machine, as far as a click may miss the planet by: a few clicks
-        // where it would be for a range of such errors, then a look at the title.
-        double angle = 0.0;
-        for (double candidate = 0.0; candidate < 2.0 * M_PI; candidate += M_PI / 360.0) {
-            if (glm::length(onRing(radius, candidate) - target) < glm::length(onRing(radius, angle) - target)) {
-                angle = candidate;
+        for (int y = static_cast<int>(place.y) - 4; y <= static_cast<int>(place.y) + 4; ++y) {
+            for (int x = static_cast<int>(place.x) - 4; x <= static_cast<int>(place.x) + 4; ++x) {
+                const size_t index = static_cast<size_t>(y) * second.width + x;
+                if (x >= 0 && y >= 0 && x < second.width && y < second.height && !marked[index] &&
+                    brightness(second.at(x, y)) - brightness(first.at(x, y)) > 60) {
+                    marked[index] = 1;
+                    lit.emplace_back(x, y);
+                }
             }
         }
+    }
+    // The biggest gathering of lit pixels.
+    glm::vec2 target(0.0f);
+    size_t gathered = 0;
+    for (const glm::vec2& pixel : lit) {
+        glm::vec2 sum(0.0f);
+        size_t near = 0;
+        for (const glm::vec2& other : lit) {
+            if (glm::length(other - pixel) < 8.0f) {
+                sum += other;
+                ++near;
+            }
+        }
+        if (near > gathered) {
+            gathered = near;
+            target = sum / static_cast<float>(near);
+        }
+    }
+    if (gathered < 3) {
+        return false;
+    }
+    *angle = 0.0;
+    for (double candidate = 0.0; candidate < 2.0 * M_PI; candidate += M_PI / 360.0) {
+        if (glm::length(onRing(planet.radius, candidate) - target) <
+            glm::length(onRing(planet.radius, *angle) - target)) {
+            *angle = candidate;
+        }
+    }
+    return true;
+}
+
+bool Player::pickPlanet(const std::string& levelFile) {
+    const MapPlanet planet = mapPlanetOf(levelFile);
+    this->planet = levelFile;
+    for (int attempt = 0; attempt < 8 && !planet.name.empty(); ++attempt) {
+        double angle = 0.0;
+        double at = 0.0;
+        if (!findOnRing(planet, &angle, &at)) {
+            continue;
+        }
+        // The shots' moments are uncertain by a good part of a second on a loaded machine, as
+        // far as a click may miss the planet by: a few clicks where it would be for a range of
+        // such errors, then a look at the title.
         for (double error : {0.0, 0.4, -0.4, 0.8, -0.8}) {
-            target = onRing(radius, angle + speed * (now() + error - secondAt));
+            const glm::vec2 target = onRing(planet.radius, angle + planet.speed * (now() + error - at));
             game.moveMouse(static_cast<int>(target.x), static_cast<int>(target.y));
             game.click();
             // The map reads the pointer once a frame: clicks in one frame all land on its last place.
             pause(kFrameTime);
         }
         const std::string shown = title(game.grab());
-        if (shown == name) {
+        if (shown == planet.name) {
             keepStep("planet picked");
             return true;
         }
         // Another planet, or none: back to the whole system, and another look.
-        if (shown.rfind(whole, 0) != 0) {
+        if (shown.rfind(planet.system, 0) != 0) {
             game.click(3);
             if (!waitForStarMap("star map again")) {
                 return false;
@@ -377,6 +392,36 @@ bool Player::pickPlanet(const std::string& levelFile) {
     return false;
 }
 
+bool Player::pauseWithPlanetBehindPlay(const std::string& levelFile, Point* where) {
+    const MapPlanet planet = mapPlanetOf(levelFile);
+    for (int look = 0; look < 20 && !planet.name.empty(); ++look) {
+        double angle = 0.0;
+        double at = 0.0;
+        if (!findOnRing(planet, &angle, &at)) {
+            continue;
+        }
+        // Paused where the planet will be once the key goes up, well inside the button.
+        const double keyTakes = 0.1 + kFrameTime;
+        const glm::vec2 then = onRing(planet.radius, angle + planet.speed * (now() + keyTakes - at));
+        if (then.x < kPlayBox[0] + 15 || then.x > kPlayBox[2] - 15 || then.y < kPlayBox[1] + 15 ||
+            then.y > kPlayBox[3] - 15) {
+            pause(1.0);
+            continue;
+        }
+        game.key("Escape");
+        const glm::vec2 stopped = onRing(planet.radius, angle + planet.speed * (now() - at));
+        if (!step(
+                "paused with " + planet.name + " behind PLAY",
+                [](const Screen& screen) { return showsImage(screen, "textures/play_button.png", 537, 288); }, 60)) {
+            return false;
+        }
+        *where = {stopped.x, stopped.y};
+        return true;
+    }
+    game.fail("paused with " + levelFile + " behind PLAY");
+    return false;
+}
+
 bool Player::explore() {
     game.moveMouse(kExploreCentre[0], kExploreCentre[1]);
     if (!step(
@@ -384,12 +429,10 @@ bool Player::explore() {
             [](const Screen& screen) { return showsImage(screen, "textures/explore_button_hover.png", 20, 20); }, 60)) {
         return false;
     }
-    // The button acts on the press; a release on the star map would also pick whatever planet
-    // lies under the pointer, so the button goes up once the map has gone.
-    game.mouseDown();
+    // The button acts on the press: the map has gone by the time a person's click ends.
+    game.click();
     const bool left = step(
         "star map left", [this](const Screen& screen) { return !onStarMap(screen); }, 120);
-    game.mouseUp();
     // Every landing turns the player towards the rocket.
     yaw = 180.0;
     return left;

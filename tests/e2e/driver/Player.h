@@ -68,6 +68,9 @@ public:
     bool onStarMap(const Screen& screen) const;
     // Clicks the planet of this level file on its ring until the map names it, then EXPLORE.
     bool pickPlanet(const std::string& levelFile);
+    // Waits until the planet of this level file passes behind where PLAY will show, and
+    // pauses the map there with Escape: where the planet then stands.
+    bool pauseWithPlanetBehindPlay(const std::string& levelFile, Point* where);
     bool explore();
 
     // A visit in the steps a player takes: the planet of this level file picked and explored;
@@ -193,6 +196,19 @@ private:
     // Readings taken before this moment (the last respawn) belong to another life.
     double trustFrom = 0.0;
     // Lives: those at the visit's start or the last respawn, and the last seen.
+    // A planet of the star map as the system's description gives it.
+    struct MapPlanet {
+        std::string name;    // as the HUD writes it
+        std::string system;  // the system's name, as the HUD writes it
+        float radius = 0.0f;
+        double speed = 0.0;  // radians per second, counter-clockwise
+        float glow = 0.0f;   // how far from the star's middle its glow hides the ring
+    };
+    static MapPlanet mapPlanetOf(const std::string& levelFile);
+    // Finds the planet on its ring between two shots a second apart: its angle, and the
+    // game's time then. False when it could not be told apart.
+    bool findOnRing(const MapPlanet& planet, double* angle, double* at);
+
     std::string planet;  // the level file of the planet picked last
     int visitLost = 0;
     int livesFrom = 0;
