@@ -7,6 +7,7 @@
 #include "core/MathUtil.h"
 #include "render/Icosphere.h"
 #include "render/LevelQuery.h"
+#include "render/SphereCrowd.h"
 #include "sound/GameSound.h"
 
 namespace {
@@ -28,6 +29,8 @@ ProjectileManager::ProjectileManager(LevelQuery* level) : level(level) {
 }
 
 ProjectileManager::~ProjectileManager() {
+    // The crowd draws the sphere's mesh, so it goes first.
+    crowd.reset();
     delete sphere;
     if (mpPoolOwner == this) {
         free(mpProjectiles);
@@ -46,7 +49,8 @@ bool ProjectileManager::setup() {
         LOG_ERROR("Failed to setup projectile sphere");
         return false;
     }
-    return true;
+    crowd = std::make_unique<SphereCrowd>(sphere);
+    return crowd->setup();
 }
 
 void ProjectileManager::add(const glm::vec3& position, glm::vec3 direction, float speed, int owner) {
@@ -96,7 +100,7 @@ void ProjectileManager::update(float dt, const glm::vec3& eye) {
 }
 
 void ProjectileManager::render(MatrixOwner* camera) {
-    if (mpProjectiles == nullptr || sphere == nullptr) {
+    if (mpProjectiles == nullptr || crowd == nullptr) {
         return;
     }
     glm::vec3 centres[kPoolSize];
@@ -106,7 +110,7 @@ void ProjectileManager::render(MatrixOwner* camera) {
             centres[count++] = mpProjectiles[i].position;
         }
     }
-    sphere->renderAt(camera, centres, count);
+    crowd->render(camera, centres, count);
 }
 
 const Projectile* ProjectileManager::getProjectile(int index) const {
@@ -125,5 +129,5 @@ int ProjectileManager::getActiveCount() const {
 }
 
 unsigned int ProjectileManager::getSentTriangleCount() const {
-    return sphere != nullptr ? sphere->getSentTriangleCount() : 0;
+    return crowd != nullptr ? crowd->getSentTriangleCount() : 0;
 }

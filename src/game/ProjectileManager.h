@@ -1,14 +1,17 @@
 // The UFOs' shots on a planet: a fixed pool of projectiles that fly in straight lines, end in
-// the terrain, at the player's eye or of old age, and are all drawn with one shared sphere.
+// the terrain, at the player's eye or of old age, and are all drawn with one shared sphere,
+// through a crowd that sends only what can reach a pixel.
 // The pool is process-wide, so one manager is in use at a time: each planet visit makes its
 // own, which starts with every record free.
 #pragma once
 
 #include <glm/glm.hpp>
+#include <memory>
 
 class Icosphere;
 class LevelQuery;
 class MatrixOwner;
+class SphereCrowd;
 
 struct Projectile {
     glm::vec3 position;
@@ -43,4 +46,5 @@ public:
 private:
     Icosphere* sphere = nullptr;
     LevelQuery* level;
+    std::unique_ptr<SphereCrowd> crowd;  // draws the sphere at every projectile
 };
