@@ -27,6 +27,9 @@ constexpr size_t kChildrenPerPatch = 4;
 constexpr size_t kBaseTriangles = 20;
 // Normals stored as floats, and the dot products taken with them, are this far off at most.
 constexpr double kFacingRounding = 1e-6;
+// The depth tie that ScreenFootprint allows for is sixteen steps of a 24-bit depth buffer;
+// fewer bits part the near side from the far side less surely than it reckons.
+constexpr int kLeastDepthBits = 24;
 
 // A distance as a float no smaller than it, with room for its own rounding.
 float roundedUp(double distance) {
@@ -91,6 +94,9 @@ bool SphereCrowd::setup() {
     matrixLocations = sphere->getProgram()->getMatrixLocations();
     samplerLocation = glGetUniformLocation(sphere->getProgram()->getId(), "diffuse_texture_sampler");
     glGetIntegerv(GL_SUBPIXEL_BITS, &subpixelBits);
+    GLint framebuffer = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    readDrawTarget(framebuffer);
     buildPatches();
     // Position, normal, texture co-ordinate: the sphere's own vertices.
     create_vertex_array_over(sphere->getVertexBuffer(), {3, 3, 2}, &sentVertexArray, &sentIndexBuffer);
@@ -268,14 +274,45 @@ bool SphereCrowd::smoothingKeepsToPixelCentres() {
     return untouched;
 }
 
+void SphereCrowd::readDrawTarget(GLint framebuffer) {
+    target.framebuffer = framebuffer;
+    GLint sampleBuffers = 0;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+    target.multisampled = sampleBuffers > 0;
+    // A target without a depth buffer has no depth bits to ask about.
+    const GLenum depth = framebuffer == 0 ? GL_DEPTH : GL_DEPTH_ATTACHMENT;
+    GLint attached = GL_NONE;
+    GLint depthBits = 0;
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, depth, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &attached);
+    if (attached != GL_NONE) {
+        glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, depth, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                              &depthBits);
+    }
+    target.depthBits = depthBits;
+}
+
 void SphereCrowd::render(MatrixOwner* camera, const glm::vec3* centres, int count) {
     sentIndices.clear();
     sentDraws.clear();
     sentTriangles = 0;
-    if (sentVertexArray == 0) {
+    // A frame without shots asks the renderer nothing.
+    if (count <= 0 || sentVertexArray == 0) {
         return;
     }
-    pickAndDraw(camera, centres, count);
+    // The window's framebuffer keeps its depth bits and samples while it lives; a framebuffer
+    // object can be given other storage under the same name, so its are read each frame.
+    GLint framebuffer = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    if (framebuffer != target.framebuffer || framebuffer != 0) {
+        readDrawTarget(framebuffer);
+    }
+    const bool smoothingOn = glIsEnabled(GL_POLYGON_SMOOTH) == GL_TRUE;
+    // Samples anywhere in a pixel leave no triangle that is sure to miss every sample.
+    if (target.multisampled) {
+        drawWhole(camera, centres, count);
+    } else {
+        pickAndDraw(camera, centres, count, smoothingOn);
+    }
 }
 
 SphereCrowd::FrameView SphereCrowd::frameViewOf(MatrixOwner* camera) const {
@@ -301,11 +338,23 @@ bool SphereCrowd::outsideView(const FrameView& frameView, const glm::vec3& centr
     return MathUtil::boxOutsideView(frameView.viewProjection, centre - extent, centre + extent);
 }
 
-void SphereCrowd::pickAndDraw(MatrixOwner* camera, const glm::vec3* centres, int count) {
+void SphereCrowd::drawWhole(MatrixOwner* camera, const glm::vec3* centres, int count) {
+    const FrameView frameView = frameViewOf(camera);
+    for (int i = 0; i < count; ++i) {
+        if (outsideView(frameView, centres[i], roundingReachAt(frameView, centres[i]))) {
+            continue;
+        }
+        sphere->setPos(centres[i]);
+        sphere->render(camera);
+        sentTriangles += static_cast<unsigned int>(indices.size() / 3);
+    }
+}
+
+void SphereCrowd::pickAndDraw(MatrixOwner* camera, const glm::vec3* centres, int count, bool smoothingOn) {
     const FrameView frameView = frameViewOf(camera);
     glm::ivec4 viewport(0);
     glGetIntegerv(GL_VIEWPORT, glm::value_ptr(viewport));
-    const double margin = pixelMarginNow();
+    const double margin = pixelMargin(smoothingOn);
     const bool farSideMayHide = depthHidesFarSide(margin);
     for (int i = 0; i < count; ++i) {
         const glm::vec3& centre = centres[i];
@@ -355,32 +404,28 @@ void SphereCrowd::pickAndDraw(MatrixOwner* camera, const glm::vec3* centres, int
     }
 }
 
-double SphereCrowd::pixelMarginNow() const {
-    GLint sampleBuffers = 0;
-    glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
-    // Samples anywhere in the pixel: those of a multisampled target, or the coverage of a
-    // smoothed polygon's edge.
-    const bool wholePixels =
-        sampleBuffers > 0 || (smoothingCoversWholePixels && glIsEnabled(GL_POLYGON_SMOOTH) == GL_TRUE);
+double SphereCrowd::pixelMargin(bool smoothingOn) const {
     // The rasterizer snaps each corner to the nearest step of 2^-subpixelBits of a pixel:
     // half a step either way, and a quarter of that again.
     const double snapping = 0.625 * std::ldexp(1.0, -subpixelBits);
-    return (wholePixels ? 0.5 : 0.0) + snapping;
+    // A smoothed edge may light a pixel wherever it crosses it.
+    return (smoothingOn && smoothingCoversWholePixels ? 0.5 : 0.0) + snapping;
 }
 
 bool SphereCrowd::depthHidesFarSide(double margin) const {
     // Only where a pixel shows its nearest fragment alone: depth test on and passing the
-    // nearer, nearer being lower, depth written (else the side drawn last shows), no blending,
-    // stencil or smoothed coverage.
+    // nearer, nearer being lower, depth written (else the side drawn last shows) to enough
+    // bits to part the sides, no blending, stencil or smoothed coverage.
     GLint depthFunction = 0;
     GLboolean depthWrites = GL_FALSE;
     GLfloat depthRange[2] = {};
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     glGetFloatv(GL_DEPTH_RANGE, depthRange);
-    return innerRadius > 0.0f && margin < 0.5 && glIsEnabled(GL_DEPTH_TEST) == GL_TRUE && depthWrites == GL_TRUE &&
-           glIsEnabled(GL_BLEND) == GL_FALSE && glIsEnabled(GL_STENCIL_TEST) == GL_FALSE &&
-           (depthFunction == GL_LESS || depthFunction == GL_LEQUAL) && depthRange[0] == 0.0f && depthRange[1] == 1.0f;
+    return innerRadius > 0.0f && margin < 0.5 && target.depthBits >= kLeastDepthBits &&
+           glIsEnabled(GL_DEPTH_TEST) == GL_TRUE && depthWrites == GL_TRUE && glIsEnabled(GL_BLEND) == GL_FALSE &&
+           glIsEnabled(GL_STENCIL_TEST) == GL_FALSE && (depthFunction == GL_LESS || depthFunction == GL_LEQUAL) &&
+           depthRange[0] == 0.0f && depthRange[1] == 1.0f;
 }
 
 bool SphereCrowd::patchFacesAway(const Patch& patch) const {

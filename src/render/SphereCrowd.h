@@ -2,6 +2,10 @@
 // the pixels that moving the sphere to each centre and drawing it there would give. A sphere
 // wholly outside the view is passed over; of the others only the triangles that can cover a
 // pixel's sample are sent, and the far side is left out where the near side hides it.
+// What that proof needs, and what is drawn where it does not hold:
+// - a target without multisampling, else each sphere in view is drawn whole;
+// - at least 24 depth bits to leave the far side out, else the far side is kept;
+// - the depth, blending and stencil state of the frame, checked each frame.
 #pragma once
 
 #include <GL/glew.h>
@@ -25,7 +29,8 @@ public:
     SphereCrowd& operator=(const SphereCrowd&) = delete;
 
     bool setup();
-    // Draws the sphere centred at each point in turn.
+    // Draws the sphere centred at each point in turn. Where the picking's proof does not
+    // hold, each sphere in view is moved to and drawn whole, in the same order.
     void render(MatrixOwner* camera, const glm::vec3* centres, int count);
 
     // Triangles that the last render sent, over every sphere it drew.
@@ -44,6 +49,12 @@ private:
         float spreadSin;
         float leastOffset;
     };
+    // What the draw framebuffer holds, as far as the proof is concerned.
+    struct DrawTarget {
+        GLint framebuffer = -1;
+        int depthBits = 0;
+        bool multisampled = false;
+    };
     // The camera's matrices for one frame.
     struct FrameView {
         glm::mat4 view;
@@ -58,13 +69,15 @@ private:
     Patch patchOf(size_t firstTriangle, size_t triangles, size_t number, std::vector<size_t>* measuredBy) const;
     void buildFacings();
     bool smoothingKeepsToPixelCentres();
+    void readDrawTarget(GLint framebuffer);
     FrameView frameViewOf(MatrixOwner* camera) const;
     // How far the renderer's rounding may move a point of the sphere at this centre, in object
     // units; whether the sphere there can draw no pixel.
     double roundingReachAt(const FrameView& frameView, const glm::vec3& centre) const;
     bool outsideView(const FrameView& frameView, const glm::vec3& centre, double roundingReach) const;
-    void pickAndDraw(MatrixOwner* camera, const glm::vec3* centres, int count);
-    double pixelMarginNow() const;
+    void drawWhole(MatrixOwner* camera, const glm::vec3* centres, int count);
+    void pickAndDraw(MatrixOwner* camera, const glm::vec3* centres, int count, bool smoothingOn);
+    double pixelMargin(bool smoothingOn) const;
     // Whether the draw's state lets the near side of a closed surface hide its far side.
     bool depthHidesFarSide(double margin) const;
     // Whether every triangle of the patch, or the triangle, turns its back on eyeInObject.
@@ -86,6 +99,7 @@ private:
     int subpixelBits = 0;
     // A smoothing rasterizer makes fragments where a triangle only touches a pixel.
     bool smoothingCoversWholePixels = true;
+    DrawTarget target;
 
     // Level 0 holds the triangles made of each of the 20 base triangles; level k + 1 the four
     // parts that the next pass made of each patch of level k, down to four triangles. Each

@@ -1,8 +1,9 @@
 // The UFOs' shots drawn as the planet view draws them, held pixel for pixel against the same
 // fight with every shot drawn whole, one by one, through the sphere's own draw: shots in view
 // near and far, out of view, cut by the near plane and around the eye; crowds of shots whose
-// outlines meet, where the near side's depth only just parts from the far side's; and states
-// of the draw in which the far side shows through.
+// outlines meet, where the near side's depth only just parts from the far side's; states of
+// the draw in which the far side shows through; and targets with fewer depth bits or with
+// samples all over the pixel.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -36,6 +37,81 @@ struct View {
     float share;  // at most this share of the shots' triangles is sent
 };
 
+glm::vec3 placed(const View& view, const Offset& offset) {
+    const glm::vec3 forward = glm::normalize(view.target - view.eye);
+    const glm::vec3 right = glm::normalize(glm::cross(forward, glm::vec3(0.0f, 0.0f, 1.0f)));
+    const glm::vec3 up = glm::cross(right, forward);
+    return view.eye + offset.ahead * forward + offset.right * right + offset.up * up;
+}
+
+std::vector<glm::vec3> shotsOf(const View& view) {
+    std::vector<glm::vec3> at;
+    for (const Offset& offset : view.shots) {
+        at.push_back(placed(view, offset));
+    }
+    return at;
+}
+
+int differingPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    int count = 0;
+    for (size_t i = 0; i < a.size(); i += 4) {
+        count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] ? 1 : 0;
+    }
+    return count;
+}
+
+// A framebuffer object the size of the window, with the depth format and samples given; a
+// multisampled one is resolved into a plain one to be read back.
+class OffscreenTarget {
+public:
+    OffscreenTarget(GLenum depthFormat, int samples) : samples(samples) {
+        glGenRenderbuffers(std::size(storage), storage);
+        glGenFramebuffers(std::size(framebuffers), framebuffers);
+        attach(framebuffers[0], storage[0], storage[1], depthFormat, samples);
+        attach(framebuffers[1], storage[2], 0, 0, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+    ~OffscreenTarget() {
+        glDeleteFramebuffers(std::size(framebuffers), framebuffers);
+        glDeleteRenderbuffers(std::size(storage), storage);
+    }
+    OffscreenTarget(const OffscreenTarget&) = delete;
+    OffscreenTarget& operator=(const OffscreenTarget&) = delete;
+
+    bool isComplete() const { return complete; }
+    void bind() const { glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[0]); }
+    std::vector<uint8_t> read() const {
+        if (samples > 0) {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[0]);
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers[1]);
+            glBlitFramebuffer(0, 0, 1280, 720, 0, 0, 1280, 720, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[1]);
+        }
+        std::vector<uint8_t> pixels = testing_support::readPixels(0, 0, 1280, 720);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return pixels;
+    }
+
+private:
+    void attach(GLuint framebuffer, GLuint colour, GLuint depth, GLenum depthFormat, int sampleCount) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, colour);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, sampleCount, GL_RGBA8, 1280, 720);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+        if (depth != 0) {
+            glBindRenderbuffer(GL_RENDERBUFFER, depth);
+            glRenderbufferStorageMultisample(GL_RENDERBUFFER, sampleCount, depthFormat, 1280, 720);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+        }
+        complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    }
+
+    int samples;
+    GLuint storage[3] = {};  // colour and depth drawn into, colour resolved into
+    GLuint framebuffers[2] = {};
+    bool complete = true;
+};
+
 struct ShotScene : ::testing::Test {
     void SetUp() override {
         REQUIRE_RUN_ASSETS();
@@ -48,7 +124,7 @@ struct ShotScene : ::testing::Test {
             manager.getEnemies()[i]->pos = glm::vec3(spots[i], 22.0f);
         }
     }
-    // The shots, still, at the given places, in a pool of their own.
+    // The shots, still, at the given places, in a pool of their own whose crowd is set up now.
     void fire(const std::vector<glm::vec3>& at) {
         projectiles = std::make_unique<ProjectileManager>(&ground);
         ASSERT_TRUE(projectiles->setup());
@@ -61,6 +137,9 @@ struct ShotScene : ::testing::Test {
     std::vector<uint8_t> frame(
         const View& view, const std::function<void(Camera&)>& drawShots,
         const std::function<void()>& setState = [] {}) {
+        if (target != nullptr) {
+            target->bind();
+        }
         glEnable(GL_POLYGON_SMOOTH);
         glEnable(GL_PROGRAM_POINT_SIZE);
         render_test::clearWindow(0.3f, 0.1f, 0.2f);
@@ -77,7 +156,18 @@ struct ShotScene : ::testing::Test {
         glDepthMask(GL_TRUE);
         glViewport(0, 0, 1280, 720);
         glDisable(GL_POLYGON_SMOOTH);
-        return testing_support::readPixels(0, 0, 1280, 720);
+        return target != nullptr ? target->read() : testing_support::readPixels(0, 0, 1280, 720);
+    }
+    // The fight drawn with the shots fired last, by the manager and then whole: the pixels
+    // that differ and the triangles that the manager sent.
+    std::pair<int, unsigned int> drawnBothWays(
+        const View& view, const std::function<void()>& setState = [] {}) {
+        const std::vector<uint8_t> saved = frame(
+            view, [&](Camera& camera) { projectiles->render(&camera); }, setState);
+        const unsigned int sent = projectiles->getSentTriangleCount();
+        const std::vector<uint8_t> reference = frame(
+            view, [&](Camera& camera) { drawWhole(camera); }, setState);
+        return {differingPixels(saved, reference), sent};
     }
     void drawWhole(Camera& camera) {
         for (int i = 0; i < ProjectileManager::kPoolSize; ++i) {
@@ -88,6 +178,7 @@ struct ShotScene : ::testing::Test {
         }
     }
 
+    const OffscreenTarget* target = nullptr;  // drawn into instead of the window
     testing_support::ScopedWorkingDirectory inside{QUENLOW_RUN_DIR};
     testing_support::FakeTerrain ground;
     EnemyManager manager;
@@ -104,20 +195,25 @@ struct ShotScene : ::testing::Test {
                          "shaders/basic_textured.fs"};
 };
 
-glm::vec3 placed(const View& view, const Offset& offset) {
-    const glm::vec3 forward = glm::normalize(view.target - view.eye);
-    const glm::vec3 right = glm::normalize(glm::cross(forward, glm::vec3(0.0f, 0.0f, 1.0f)));
-    const glm::vec3 up = glm::cross(right, forward);
-    return view.eye + offset.ahead * forward + offset.right * right + offset.up * up;
+// Rounds of twenty shots crowding the view at a few units, in the whole window and in a cell
+// by turns when `inCells`.
+std::vector<View> crowds(int rounds, bool inCells = true) {
+    std::mt19937 random(29);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    const glm::vec3 eye(10.0f, -20.0f, 2.0f), ahead(10.0f, -10.0f, 3.0f);
+    std::vector<View> views;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<Offset> crowd;
+        for (int shot = 0; shot < ProjectileManager::kPoolSize; ++shot) {
+            const float distance = 0.8f + 7.0f * std::abs(unit(random));
+            crowd.push_back({distance, 0.5f * distance * unit(random), 0.4f * distance * unit(random)});
+        }
+        views.push_back({"crowd", eye, ahead, crowd, inCells && round % 2 == 1 ? 1 : -1, 1.0f});
+    }
+    return views;
 }
 
-int differingPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    int count = 0;
-    for (size_t i = 0; i < a.size(); i += 4) {
-        count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] ? 1 : 0;
-    }
-    return count;
-}
+const std::vector<Offset> kThreeShots = {{1.0f, 0.1f, 0.0f}, {3.0f, -0.5f, 0.2f}, {8.0f, 1.0f, 0.5f}};
 
 }  // namespace
 
@@ -144,10 +240,7 @@ TEST_F(ShotScene, EveryPixelIsThatOfTheShotsDrawnWhole) {
          1.0f},
     };
     for (const View& view : views) {
-        std::vector<glm::vec3> at;
-        for (const Offset& offset : view.shots) {
-            at.push_back(placed(view, offset));
-        }
+        const std::vector<glm::vec3> at = shotsOf(view);
         fire(at);
         const std::vector<uint8_t> none = frame(view, [](Camera&) {});
         const std::vector<uint8_t> saved = frame(view, [&](Camera& camera) { projectiles->render(&camera); });
@@ -178,9 +271,7 @@ TEST_F(ShotScene, RandomFightsMatchPixelForPixel) {
         }
         fire(at);
         const View view{"random", eye, target, {}, round % 3 == 2 ? 0 : -1, 1.0f};
-        const std::vector<uint8_t> saved = frame(view, [&](Camera& camera) { projectiles->render(&camera); });
-        const std::vector<uint8_t> reference = frame(view, [&](Camera& camera) { drawWhole(camera); });
-        EXPECT_EQ(differingPixels(saved, reference), 0) << "round " << round;
+        EXPECT_EQ(drawnBothWays(view).first, 0) << "round " << round;
     }
 }
 
@@ -188,24 +279,10 @@ TEST_F(ShotScene, RandomFightsMatchPixelForPixel) {
 // side's depth comes closest to the near side's, and a shot's far side is seen past another's
 // outline.
 TEST_F(ShotScene, CrowdsOfShotsMatchPixelForPixel) {
-    std::mt19937 random(29);
-    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-    const glm::vec3 eye(10.0f, -20.0f, 2.0f), ahead(10.0f, -10.0f, 3.0f);
-    for (int round = 0; round < 6; ++round) {
-        std::vector<Offset> crowd;
-        for (int shot = 0; shot < ProjectileManager::kPoolSize; ++shot) {
-            const float distance = 0.8f + 7.0f * std::abs(unit(random));
-            crowd.push_back({distance, 0.5f * distance * unit(random), 0.4f * distance * unit(random)});
-        }
-        const View view{"crowd", eye, ahead, crowd, round % 2 == 0 ? -1 : 1, 1.0f};
-        std::vector<glm::vec3> at;
-        for (const Offset& offset : view.shots) {
-            at.push_back(placed(view, offset));
-        }
-        fire(at);
-        const std::vector<uint8_t> saved = frame(view, [&](Camera& camera) { projectiles->render(&camera); });
-        const std::vector<uint8_t> reference = frame(view, [&](Camera& camera) { drawWhole(camera); });
-        EXPECT_EQ(differingPixels(saved, reference), 0) << "round " << round;
+    int round = 0;
+    for (const View& view : crowds(6)) {
+        fire(shotsOf(view));
+        EXPECT_EQ(drawnBothWays(view).first, 0) << "round " << round++;
     }
 }
 
@@ -223,17 +300,67 @@ TEST_F(ShotScene, TheFarSideIsDrawnWhereItShows) {
         {"every fragment passing", [] { glDepthFunc(GL_ALWAYS); }},
         {"without depth writes", [] { glDepthMask(GL_FALSE); }},
     };
-    const View view{"state", eye, ahead, {{1.0f, 0.1f, 0.0f}, {3.0f, -0.5f, 0.2f}, {8.0f, 1.0f, 0.5f}}, -1, 1.0f};
-    std::vector<glm::vec3> at;
-    for (const Offset& offset : view.shots) {
-        at.push_back(placed(view, offset));
-    }
-    fire(at);
+    const View view{"state", eye, ahead, kThreeShots, -1, 1.0f};
+    fire(shotsOf(view));
     for (const auto& [what, setState] : states) {
-        const std::vector<uint8_t> saved = frame(
-            view, [&](Camera& camera) { projectiles->render(&camera); }, setState);
-        const std::vector<uint8_t> reference = frame(
-            view, [&](Camera& camera) { drawWhole(camera); }, setState);
-        EXPECT_EQ(differingPixels(saved, reference), 0) << what;
+        EXPECT_EQ(drawnBothWays(view, setState).first, 0) << what;
+    }
+}
+
+// The tests' window is made as the game's is, with 24 depth bits or more (the game asks for
+// 24) and one sample a pixel: there
+// the far side is left out where the near side hides it. With 16 depth bits the far side is
+// kept, and where samples lie all over the pixel each shot in view is drawn whole. In each
+// kind of target every pixel is what the whole draw gives in the same kind of target.
+TEST_F(ShotScene, EachKindOfTargetKeepsEveryPixel) {
+    GLint depthBits = 0;
+    GLint sampleBuffers = 0;
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                          &depthBits);
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+    ASSERT_GE(depthBits, 24) << "the window's depth bits";
+    ASSERT_EQ(sampleBuffers, 0) << "the window's sample buffers";
+    enum class Sent { NearSides, BothSides, WholeSpheres };
+    const struct {
+        const char* what;
+        GLenum depthFormat;  // GL_NONE: the window
+        int samples;
+        Sent sent;
+    } kinds[] = {
+        {"the window", GL_NONE, 0, Sent::NearSides},
+        {"24 depth bits", GL_DEPTH_COMPONENT24, 0, Sent::NearSides},
+        {"16 depth bits", GL_DEPTH_COMPONENT16, 0, Sent::BothSides},
+        {"4 samples", GL_DEPTH_COMPONENT24, 4, Sent::WholeSpheres},
+    };
+    const glm::vec3 eye(0.0f, -50.0f, 2.0f), ahead(0.0f, -40.0f, 4.7f);
+    std::vector<View> views = crowds(4, false);
+    views.push_back(
+        {"the near plane cutting a shot open", eye, ahead, {{0.105f, 0.0f, 0.0f}, {4.0f, 0.5f, 0.2f}}, -1, 1.0f});
+    views.push_back({"one shot three units ahead", eye, ahead, {{3.0f, 0.1f, 0.05f}}, -1, 1.0f});
+    for (const auto& kind : kinds) {
+        std::unique_ptr<OffscreenTarget> made;
+        if (kind.depthFormat != GL_NONE) {
+            made = std::make_unique<OffscreenTarget>(kind.depthFormat, kind.samples);
+            ASSERT_TRUE(made->isComplete()) << kind.what;
+        }
+        target = made.get();
+        for (const View& view : views) {
+            fire(shotsOf(view));
+            const auto [differing, sent] = drawnBothWays(view);
+            EXPECT_EQ(differing, 0) << kind.what << ", " << view.what;
+            // Every shot of these views is in view; without depth writes the far side shows.
+            const unsigned int whole = kSphereTriangles * static_cast<unsigned int>(view.shots.size());
+            frame(
+                view, [&](Camera& camera) { projectiles->render(&camera); }, [] { glDepthMask(GL_FALSE); });
+            const unsigned int bothSides = projectiles->getSentTriangleCount();
+            if (kind.sent == Sent::WholeSpheres) {
+                EXPECT_EQ(sent, whole) << kind.what << ", " << view.what;
+            } else {
+                EXPECT_LT(bothSides, whole) << kind.what << ", " << view.what;
+                EXPECT_EQ(sent < bothSides, kind.sent == Sent::NearSides) << kind.what << ", " << view.what;
+                EXPECT_LE(sent, bothSides) << kind.what << ", " << view.what;
+            }
+        }
+        target = nullptr;
     }
 }
