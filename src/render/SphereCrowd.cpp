@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <limits>
 
-#include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 #include "core/Log.h"
@@ -30,6 +29,33 @@ constexpr double kFacingRounding = 1e-6;
 // The depth tie that ScreenFootprint allows for is sixteen steps of a 24-bit depth buffer;
 // fewer bits part the near side from the far side less surely than it reckons.
 constexpr int kLeastDepthBits = 24;
+
+// The smoothing probe draws into a row of pixels: parts of pixel 1 and slivers in pixel 3,
+// none over the pixel's centre, and a control over the centre of pixel 5.
+constexpr int kProbeWidth = 7;
+constexpr int kProbeHeight = 3;
+constexpr int kProbeRow = 1;
+constexpr int kPartsPixel = 1;
+constexpr int kSliversPixel = 3;
+constexpr int kControlPixel = 5;
+// Corner triangles reach this far along both sides from their corner: 0.85 of the pixel,
+// 0.1 of a pixel short of its centre, far more than any snapping of the corners.
+constexpr float kCornerReach = 0.85f;
+struct ProbeTriangle {
+    int pixel;
+    float corners[3][2];  // within the pixel, 0 to 1 across and up
+};
+constexpr ProbeTriangle kProbeTriangles[] = {
+    {kPartsPixel, {{0, 0}, {kCornerReach, 0}, {0, kCornerReach}}},
+    {kPartsPixel, {{1, 0}, {1, kCornerReach}, {1 - kCornerReach, 0}}},
+    {kPartsPixel, {{1, 1}, {1 - kCornerReach, 1}, {1, 1 - kCornerReach}}},
+    {kPartsPixel, {{0, 1}, {0, 1 - kCornerReach}, {kCornerReach, 1}}},
+    {kSliversPixel, {{0, 0.3f}, {1, 0.3f}, {0, 0.32f}}},
+    {kSliversPixel, {{0.7f, 0}, {0.7f, 1}, {0.72f, 1}}},
+    {kSliversPixel, {{0, 0.75f}, {0.75f, 0}, {0, 0.77f}}},
+    {kControlPixel, {{0.1f, 0.1f}, {0.9f, 0.1f}, {0.5f, 0.9f}}},
+};
+constexpr int kProbeFloatsPerVertex = 8;  // the sphere's layout: position, normal, texture
 
 // A distance as a float no smaller than it, with room for its own rounding.
 float roundedUp(double distance) {
@@ -74,6 +100,20 @@ glm::dvec3 closestPointOnTriangle(const glm::dvec3& p, const glm::dvec3& a, cons
     return a + ab * (vb * denominator) + ac * (vc * denominator);
 }
 
+// The probe's triangles as vertices of the sphere's layout, placed in clip space so that
+// they land on their pixels of a kProbeWidth x kProbeHeight viewport.
+std::vector<float> probeVertices() {
+    std::vector<float> vertices;
+    for (const ProbeTriangle& triangle : kProbeTriangles) {
+        for (const auto& corner : triangle.corners) {
+            const float x = 2.0f * (static_cast<float>(triangle.pixel) + corner[0]) / kProbeWidth - 1.0f;
+            const float y = 2.0f * (static_cast<float>(kProbeRow) + corner[1]) / kProbeHeight - 1.0f;
+            vertices.insert(vertices.end(), {x, y, 0.0f, 0.0f, 0.0f, 1.0f, 0.5f, 0.5f});
+        }
+    }
+    return vertices;
+}
+
 }  // namespace
 
 SphereCrowd::SphereCrowd(Icosphere* sphere)
@@ -97,10 +137,10 @@ bool SphereCrowd::setup() {
     GLint framebuffer = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
     readDrawTarget(framebuffer);
+    smoothing = probeSmoothing();
     buildPatches();
     // Position, normal, texture co-ordinate: the sphere's own vertices.
     create_vertex_array_over(sphere->getVertexBuffer(), {3, 3, 2}, &sentVertexArray, &sentIndexBuffer);
-    smoothingCoversWholePixels = !smoothingKeepsToPixelCentres();
     return true;
 }
 
@@ -205,10 +245,8 @@ SphereCrowd::Patch SphereCrowd::patchOf(size_t firstTriangle, size_t triangles, 
     return patch;
 }
 
-bool SphereCrowd::smoothingKeepsToPixelCentres() {
-    if (!(boundingRadius > 0.0f)) {
-        return false;
-    }
+SphereCrowd::Smoothing SphereCrowd::probeSmoothing() {
+    // The probe runs in the middle of the caller's drawing and leaves its state as it was.
     GLint drawFramebuffer = 0;
     GLint readFramebuffer = 0;
     GLint renderbuffer = 0;
@@ -219,59 +257,80 @@ bool SphereCrowd::smoothingKeepsToPixelCentres() {
     glGetIntegerv(GL_RENDERBUFFER_BINDING, &renderbuffer);
     glGetIntegerv(GL_VIEWPORT, viewport);
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
-    const GLenum switches[] = {GL_POLYGON_SMOOTH, GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_CULL_FACE};
+    const GLenum switches[] = {GL_POLYGON_SMOOTH, GL_DEPTH_TEST,        GL_BLEND, GL_SCISSOR_TEST, GL_STENCIL_TEST,
+                               GL_CULL_FACE,      GL_RASTERIZER_DISCARD};
     GLboolean wasOn[std::size(switches)] = {};
     for (size_t i = 0; i < std::size(switches); ++i) {
         wasOn[i] = glIsEnabled(switches[i]);
         glDisable(switches[i]);
     }
-
-    // A target of 2 x 2 pixels: with neither view nor projection one unit is one pixel, and
-    // the sphere, a tenth of a pixel across, sits on the corner that all four share.
-    GLuint canvas = 0;
-    GLuint target = 0;
-    glGenRenderbuffers(1, &canvas);
-    glBindRenderbuffer(GL_RENDERBUFFER, canvas);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, 2, 2);
-    glGenFramebuffers(1, &target);
-    glBindFramebuffer(GL_FRAMEBUFFER, target);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, canvas);
-    bool untouched = false;
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
-        glViewport(0, 0, 2, 2);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_POLYGON_SMOOTH);
-        const glm::mat4 identity(1.0f);
-        const glm::mat4 world = glm::scale(identity, glm::vec3(0.05f / boundingRadius));
-        sphere->getProgram()->use();
-        glUniform1i(samplerLocation, 0);
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, sphere->getTexture());
-        glUniformMatrix4fv(matrixLocations.world, 1, GL_FALSE, glm::value_ptr(world));
-        glUniformMatrix4fv(matrixLocations.view, 1, GL_FALSE, glm::value_ptr(identity));
-        glUniformMatrix4fv(matrixLocations.projection, 1, GL_FALSE, glm::value_ptr(identity));
-        glBindVertexArray(sentVertexArray);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned int)),
-                     indices.data(), GL_STREAM_DRAW);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, nullptr);
-        glBindVertexArray(0);
-        uint8_t pixels[2 * 2 * 4] = {};
-        glReadPixels(0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-        untouched = std::all_of(std::begin(pixels), std::end(pixels), [](uint8_t byte) { return byte == 0; });
-    }
-
+    uint8_t row[kProbeWidth * 4] = {};
+    const bool drawn = drawProbeRow(row);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
-    glDeleteFramebuffers(1, &target);
     glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(renderbuffer));
-    glDeleteRenderbuffers(1, &canvas);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     for (size_t i = 0; i < std::size(switches); ++i) {
         wasOn[i] == GL_TRUE ? glEnable(switches[i]) : glDisable(switches[i]);
     }
-    return untouched;
+
+    const auto lit = [&row](int pixel) {
+        return std::any_of(&row[pixel * 4], &row[pixel * 4 + 4], [](uint8_t byte) { return byte != 0; });
+    };
+    // Whatever kept the control dark, a target not made, colour writes masked off or a
+    // failing driver, leaves the probe unable to tell.
+    if (!drawn || !lit(kControlPixel)) {
+        return Smoothing::Unknown;
+    }
+    return lit(kPartsPixel) || lit(kSliversPixel) ? Smoothing::CoversWholePixels : Smoothing::KeepsToPixelCentres;
+}
+
+bool SphereCrowd::drawProbeRow(uint8_t* row) {
+    // A target of its own, drawn in white from a texture of its own, so that any fragment
+    // shows whatever the sphere's picture.
+    GLuint canvas = 0;
+    GLuint probeTarget = 0;
+    GLuint white = 0;
+    GLuint vertexArray = 0;
+    GLuint vertexBuffer = 0;
+    glGenRenderbuffers(1, &canvas);
+    glBindRenderbuffer(GL_RENDERBUFFER, canvas);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kProbeWidth, kProbeHeight);
+    glGenFramebuffers(1, &probeTarget);
+    glBindFramebuffer(GL_FRAMEBUFFER, probeTarget);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, canvas);
+    const bool made = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (made) {
+        const uint8_t texel[4] = {255, 255, 255, 255};
+        glGenTextures(1, &white);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, white);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        const std::vector<float> vertices = probeVertices();
+        create_float_vertex_array(vertices.data(), vertices.size(), {3, 3, 2}, &vertexArray, &vertexBuffer);
+        glViewport(0, 0, kProbeWidth, kProbeHeight);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_POLYGON_SMOOTH);
+        const glm::mat4 identity(1.0f);
+        sphere->getProgram()->use();
+        glUniform1i(samplerLocation, 0);
+        for (const GLint location : {matrixLocations.world, matrixLocations.view, matrixLocations.projection}) {
+            glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(identity));
+        }
+        glBindVertexArray(vertexArray);
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size() / kProbeFloatsPerVertex));
+        glBindVertexArray(0);
+        glReadPixels(0, kProbeRow, kProbeWidth, 1, GL_RGBA, GL_UNSIGNED_BYTE, row);
+    }
+    delete_vertex_array(vertexArray, vertexBuffer);
+    glDeleteTextures(1, &white);
+    glDeleteFramebuffers(1, &probeTarget);
+    glDeleteRenderbuffers(1, &canvas);
+    return made;
 }
 
 void SphereCrowd::readDrawTarget(GLint framebuffer) {
@@ -307,8 +366,9 @@ void SphereCrowd::render(MatrixOwner* camera, const glm::vec3* centres, int coun
         readDrawTarget(framebuffer);
     }
     const bool smoothingOn = glIsEnabled(GL_POLYGON_SMOOTH) == GL_TRUE;
-    // Samples anywhere in a pixel leave no triangle that is sure to miss every sample.
-    if (target.multisampled) {
+    // Samples anywhere in a pixel, or smoothing whose reach is unknown, leave no triangle
+    // that is sure to miss every sample.
+    if (target.multisampled || (smoothingOn && smoothing == Smoothing::Unknown)) {
         drawWhole(camera, centres, count);
     } else {
         pickAndDraw(camera, centres, count, smoothingOn);
@@ -409,7 +469,7 @@ double SphereCrowd::pixelMargin(bool smoothingOn) const {
     // half a step either way, and a quarter of that again.
     const double snapping = 0.625 * std::ldexp(1.0, -subpixelBits);
     // A smoothed edge may light a pixel wherever it crosses it.
-    return (smoothingOn && smoothingCoversWholePixels ? 0.5 : 0.0) + snapping;
+    return (smoothingOn && smoothing == Smoothing::CoversWholePixels ? 0.5 : 0.0) + snapping;
 }
 
 bool SphereCrowd::depthHidesFarSide(double margin) const {

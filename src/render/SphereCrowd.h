@@ -5,11 +5,14 @@
 // What that proof needs, and what is drawn where it does not hold:
 // - a target without multisampling, else each sphere in view is drawn whole;
 // - at least 24 depth bits to leave the far side out, else the far side is kept;
+// - with polygon smoothing on, a probe at set-up that tells whether smoothing lights pixels
+//   whose centre a triangle misses, else each sphere in view is drawn whole;
 // - the depth, blending and stencil state of the frame, checked each frame.
 #pragma once
 
 #include <GL/glew.h>
 
+#include <cstdint>
 #include <glm/glm.hpp>
 #include <vector>
 
@@ -21,6 +24,9 @@ class ScreenFootprint;
 
 class SphereCrowd {
 public:
+    // What smoothing does to a pixel that a triangle covers in part, but not at its centre.
+    enum class Smoothing { KeepsToPixelCentres, CoversWholePixels, Unknown };
+
     // The sphere is set up before the crowd, and outlives it; the crowd draws its mesh with
     // its program and texture.
     explicit SphereCrowd(Icosphere* sphere);
@@ -35,6 +41,7 @@ public:
 
     // Triangles that the last render sent, over every sphere it drew.
     unsigned int getSentTriangleCount() const { return sentTriangles; }
+    Smoothing getSmoothing() const { return smoothing; }
 
 private:
     // The triangles that the passes made of one triangle, which lie within `thickness` of
@@ -68,7 +75,10 @@ private:
     // keeps, for each vertex, the number of the last patch that measured it.
     Patch patchOf(size_t firstTriangle, size_t triangles, size_t number, std::vector<size_t>* measuredBy) const;
     void buildFacings();
-    bool smoothingKeepsToPixelCentres();
+    Smoothing probeSmoothing();
+    // Draws the probe's triangles with smoothing on and reads back its row of pixels, RGBA;
+    // false when its target cannot be made.
+    bool drawProbeRow(uint8_t* row);
     void readDrawTarget(GLint framebuffer);
     FrameView frameViewOf(MatrixOwner* camera) const;
     // How far the renderer's rounding may move a point of the sphere at this centre, in object
@@ -97,8 +107,7 @@ private:
     ShaderProgram::MatrixLocations matrixLocations;
     GLint samplerLocation = -1;
     int subpixelBits = 0;
-    // A smoothing rasterizer makes fragments where a triangle only touches a pixel.
-    bool smoothingCoversWholePixels = true;
+    Smoothing smoothing = Smoothing::Unknown;
     DrawTarget target;
 
     // Level 0 holds the triangles made of each of the 20 base triangles; level k + 1 the four

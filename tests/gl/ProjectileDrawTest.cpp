@@ -2,8 +2,8 @@
 // fight with every shot drawn whole, one by one, through the sphere's own draw: shots in view
 // near and far, out of view, cut by the near plane and around the eye; crowds of shots whose
 // outlines meet, where the near side's depth only just parts from the far side's; states of
-// the draw in which the far side shows through; and targets with fewer depth bits or with
-// samples all over the pixel.
+// the draw in which the far side shows through; targets with fewer depth bits or with
+// samples all over the pixel; and a smoothing probe that cannot tell.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "game/EnemyManager.h"
 #include "game/ProjectileManager.h"
 #include "render/Icosphere.h"
+#include "render/SphereCrowd.h"
 #include "render/TexturedCuboid.h"
 #include "support/PlanetFakes.h"
 #include "support/RunAssets.h"
@@ -217,6 +218,12 @@ const std::vector<Offset> kThreeShots = {{1.0f, 0.1f, 0.0f}, {3.0f, -0.5f, 0.2f}
 
 }  // namespace
 
+// Found by the test framework's printer beside the enumeration.
+void PrintTo(SphereCrowd::Smoothing smoothing, std::ostream* out) {
+    const char* const names[] = {"keeps to pixel centres", "covers whole pixels", "unknown"};
+    *out << names[static_cast<int>(smoothing)];
+}
+
 TEST_F(ShotScene, EveryPixelIsThatOfTheShotsDrawnWhole) {
     const glm::vec3 eye(0.0f, -50.0f, 2.0f), ahead(0.0f, -40.0f, 4.7f);
     // Ahead from a tenth beyond the sphere to the far plane, at the edges of the view, and
@@ -363,4 +370,60 @@ TEST_F(ShotScene, EachKindOfTargetKeepsEveryPixel) {
         }
         target = nullptr;
     }
+}
+
+// The smoothing probe as the game's set-up runs it, in the middle of other state: on this
+// renderer a smoothed triangle lights only the pixels whose centre it covers, and the probe
+// leaves the state as it found it. A probe that sees not even its control lit cannot tell:
+// the shots are then drawn whole while smoothing is on, and picked while it is off.
+TEST_F(ShotScene, SmoothingProbeAnswersOrFallsBackToWholeShots) {
+    const OffscreenTarget elsewhere(GL_DEPTH_COMPONENT24, 0);
+    ASSERT_TRUE(elsewhere.isComplete());
+    const GLenum switches[] = {GL_POLYGON_SMOOTH, GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_CULL_FACE};
+    const auto state = [&switches] {
+        std::vector<GLint> values(4);
+        glGetIntegerv(GL_VIEWPORT, values.data());
+        for (const GLenum query : {GL_DRAW_FRAMEBUFFER_BINDING, GL_READ_FRAMEBUFFER_BINDING}) {
+            values.push_back(0);
+            glGetIntegerv(query, &values.back());
+        }
+        GLfloat clear[4] = {};
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        values.insert(values.end(), {static_cast<GLint>(clear[0] * 100.0f), static_cast<GLint>(clear[3] * 100.0f)});
+        for (const GLenum flag : switches) {
+            values.push_back(glIsEnabled(flag));
+        }
+        return values;
+    };
+    for (const bool on : {true, false}) {
+        elsewhere.bind();
+        glViewport(10, 20, 300, 200);
+        glClearColor(0.25f, 0.5f, 0.75f, 0.5f);
+        for (const GLenum flag : switches) {
+            on ? glEnable(flag) : glDisable(flag);
+        }
+        const std::vector<GLint> before = state();
+        SphereCrowd crowd(&whole);
+        ASSERT_TRUE(crowd.setup());
+        EXPECT_EQ(crowd.getSmoothing(), SphereCrowd::Smoothing::KeepsToPixelCentres);
+        EXPECT_EQ(state(), before) << (on ? "switches on" : "switches off");
+    }
+    for (const GLenum flag : switches) {
+        glDisable(flag);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    SphereCrowd blind(&whole);
+    ASSERT_TRUE(blind.setup());
+    const View view{"three shots", glm::vec3(0.0f, -50.0f, 2.0f), glm::vec3(0.0f, -40.0f, 4.7f), kThreeShots, -1, 1.0f};
+    fire(shotsOf(view));
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    EXPECT_EQ(blind.getSmoothing(), SphereCrowd::Smoothing::Unknown);
+    const auto [differingSmoothed, sentSmoothed] = drawnBothWays(view);
+    EXPECT_EQ(differingSmoothed, 0) << "smoothing on";
+    EXPECT_EQ(sentSmoothed, kSphereTriangles * kThreeShots.size()) << "smoothing on";
+    const auto [differing, sent] = drawnBothWays(view, [] { glDisable(GL_POLYGON_SMOOTH); });
+    EXPECT_EQ(differing, 0) << "smoothing off";
+    EXPECT_LT(sent, kSphereTriangles) << "smoothing off";
 }
