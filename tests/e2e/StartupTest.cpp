@@ -56,6 +56,17 @@ std::string assetContent(size_t index, const std::string& name) {
     return bytes;
 }
 
+// The game's own log lines, without what libraries print: the display servers that SDL tries
+// and, in the sanitized build, the leak report on the off-screen driver's GL library, which is
+// gone by the time the report is written.
+std::vector<std::string> gameLines(const std::string& output) {
+    std::vector<std::string> lines = logMessages(output);
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const std::string& line) { return line.rfind("<bare> ", 0) == 0; }),
+                lines.end());
+    return lines;
+}
+
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -222,18 +233,15 @@ TEST_F(StartupTest, WithoutADisplayItStopsAtOnceSayingSo) {
     for (const std::string& display : {std::string(), "DISPLAY=:" + std::to_string(unused)}) {
         const auto result = runCommand(folder.path(), command(display));
         EXPECT_EQ(result.status, 1) << display << result.output;
-        std::vector<std::string> lines = logMessages(result.output);
-        lines.erase(std::remove_if(lines.begin(), lines.end(),
-                                   [](const std::string& line) { return line.rfind("<bare> ", 0) == 0; }),
-                    lines.end());
-        EXPECT_EQ(lines, (std::vector<std::string>{"Starting application", "Data file exists", refused}))
+        EXPECT_EQ(gameLines(result.output),
+                  (std::vector<std::string>{"Starting application", "Data file exists", refused}))
             << display << result.output;
     }
 
     // Chosen by name, the off-screen driver opens its window: this package then stops the game.
     const auto chosen = runCommand(folder.path(), command("SDL_VIDEODRIVER=offscreen"));
     EXPECT_EQ(chosen.status, 1) << chosen.output;
-    const std::vector<std::string> lines = logMessages(chosen.output);
+    const std::vector<std::string> lines = gameLines(chosen.output);
     ASSERT_GE(lines.size(), 2u) << chosen.output;
     EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
               (std::vector<std::string>{"Failed to setup death particle system", "Stopping application"}))
