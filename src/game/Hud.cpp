@@ -178,8 +178,6 @@ bool Hud::setup() {
 }
 
 void Hud::update(float dt, int x, int y, bool clicked) {
-    // The buttons of the state act on a click over them.
-    clickTaken = clicked && isOverShownButton(x, y);
     switch (state) {
         case HUD_STATE_PAUSE_MENU:
             backgroundU += kBackgroundScrollRate * dt;

@@ -43,8 +43,6 @@ public:
 
     // Whether (x, y), origin at the lower left, lies on a button that the state shows.
     bool isOverShownButton(int x, int y) const;
-    // Whether the last update took its click on a shown button.
-    bool tookClick() const { return clickTaken; }
 
     void setState(hud_state newState);
     hud_state getState() const { return state; }
@@ -100,5 +98,4 @@ private:
     AnimatedSprite* gunAnimatedSprite = nullptr;
     // The textures setup() obtained, given back by name when the HUD goes.
     std::vector<std::string> loadedTextures;
-    bool clickTaken = false;
 };

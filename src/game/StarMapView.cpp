@@ -89,11 +89,13 @@ bool StarMapView::frame(const FrameInput& input) {
     if (dragging) {
         dragStart = mouse;
     }
-    // The buttons send their messages from inside this call: explore launches below.
-    hud->update(dt, input.mouseX, static_cast<int>(kWindowHeight) - input.mouseY, clicked);
-    if (hud->tookClick()) {
+    // The buttons shown act on a click over them and send their messages from inside the
+    // update: explore launches below.
+    const int hudY = static_cast<int>(kWindowHeight) - input.mouseY;
+    if (clicked && hud->isOverShownButton(input.mouseX, hudY)) {
         heldByHud |= pressedThisFrame;
     }
+    hud->update(dt, input.mouseX, hudY, clicked);
     if (!paused) {
         selected = solarSystem->update(dt, dragDelta.x, dragDelta.y);
         camera->update(dt);

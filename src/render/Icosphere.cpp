@@ -92,6 +92,8 @@ bool Icosphere::setup() {
         LOG_ERROR("Failed to build shader program\n");
         return false;
     }
+    matrixLocations = program->getMatrixLocations();
+    samplerLocation = glGetUniformLocation(program->getId(), "diffuse_texture_sampler");
     indexCount = static_cast<unsigned int>(indices.size());
     createBuffers();
     return true;
@@ -109,6 +111,13 @@ void Icosphere::setPos(const glm::vec3& position) {
     z = position.z;
 }
 
+void Icosphere::useProgramAndTexture() {
+    program->use();
+    glUniform1i(samplerLocation, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
 glm::mat4 Icosphere::worldMatrixAt(const glm::vec3& centre) const {
     return glm::rotate(glm::translate(glm::mat4(1.0f), centre), rotationAngle, rotationAxis);
 }
@@ -118,13 +127,9 @@ void Icosphere::render(MatrixOwner* camera) {
     if (vertexArray == 0) {
         return;
     }
-    program->use();
-    const GLint samplerLocation = glGetUniformLocation(program->getId(), "diffuse_texture_sampler");
-    program->setCameraMatrices(camera, worldMatrixAt(glm::vec3(x, y, z)));
+    useProgramAndTexture();
+    program->setCameraMatrices(camera, worldMatrixAt(glm::vec3(x, y, z)), matrixLocations);
     glBindVertexArray(vertexArray);
-    glUniform1i(samplerLocation, 0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);
 }

@@ -11,9 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "render/ShaderProgram.h"
+
 class LevelQuery;
 class MatrixOwner;
-class ShaderProgram;
 
 class Icosphere {
 public:
@@ -41,11 +42,13 @@ public:
     const std::vector<float>& getInterleavedVertices() const { return interleavedVertices; }
     float getAngle() const { return rotationAngle; }
     glm::vec3 getPos() const { return glm::vec3(x, y, z); }
-    // What a draw of the mesh elsewhere needs: the program, the texture, the vertex buffer
-    // (the layout of getInterleavedVertices) and the world matrix that render would use with
-    // the sphere centred there.
+    // What a draw of the mesh elsewhere needs: the program with the sphere's texture, its
+    // matrices' uniform locations, the vertex buffer (the layout of getInterleavedVertices)
+    // and the world matrix that render would use with the sphere centred there.
     ShaderProgram* getProgram() const { return program; }
-    GLuint getTexture() const { return texture; }
+    // Puts the program in use, reading the sphere's texture from unit 0.
+    void useProgramAndTexture();
+    const ShaderProgram::MatrixLocations& getMatrixLocations() const { return matrixLocations; }
     GLuint getVertexBuffer() const { return vertexBuffer; }
     glm::mat4 worldMatrixAt(const glm::vec3& centre) const;
 
@@ -90,4 +93,7 @@ private:
     glm::vec3 rotationAxis = glm::vec3(0.0f, 0.0f, 1.0f);
     float rotationAngle = 0.0f;
     float rotationSpeed;
+    // Looked up once, when the program is built.
+    ShaderProgram::MatrixLocations matrixLocations;
+    GLint samplerLocation = -1;
 };

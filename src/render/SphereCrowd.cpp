@@ -131,8 +131,6 @@ bool SphereCrowd::setup() {
         LOG_ERROR("Sphere crowd has no sphere to draw");
         return false;
     }
-    matrixLocations = sphere->getProgram()->getMatrixLocations();
-    samplerLocation = glGetUniformLocation(sphere->getProgram()->getId(), "diffuse_texture_sampler");
     glGetIntegerv(GL_SUBPIXEL_BITS, &subpixelBits);
     GLint framebuffer = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
@@ -303,8 +301,9 @@ bool SphereCrowd::drawProbeRow(uint8_t* row) {
     const bool made = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     if (made) {
         const uint8_t texel[4] = {255, 255, 255, 255};
+        // The sphere's program, reading the white texture from unit 0 in place of its own.
+        sphere->useProgramAndTexture();
         glGenTextures(1, &white);
-        glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, white);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -316,9 +315,8 @@ bool SphereCrowd::drawProbeRow(uint8_t* row) {
         glClear(GL_COLOR_BUFFER_BIT);
         glEnable(GL_POLYGON_SMOOTH);
         const glm::mat4 identity(1.0f);
-        sphere->getProgram()->use();
-        glUniform1i(samplerLocation, 0);
-        for (const GLint location : {matrixLocations.world, matrixLocations.view, matrixLocations.projection}) {
+        const ShaderProgram::MatrixLocations& locations = sphere->getMatrixLocations();
+        for (const GLint location : {locations.world, locations.view, locations.projection}) {
             glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(identity));
         }
         glBindVertexArray(vertexArray);
@@ -552,14 +550,11 @@ void SphereCrowd::drawSent(MatrixOwner* camera) {
     glBindVertexArray(sentVertexArray);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sentIndices.size() * sizeof(unsigned int)),
                  sentIndices.data(), GL_STREAM_DRAW);
-    ShaderProgram* program = sphere->getProgram();
-    program->use();
-    glUniform1i(samplerLocation, 0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, sphere->getTexture());
-    program->setCameraMatrices(camera, sentDraws.front().world, matrixLocations);
+    const ShaderProgram::MatrixLocations& locations = sphere->getMatrixLocations();
+    sphere->useProgramAndTexture();
+    sphere->getProgram()->setCameraMatrices(camera, sentDraws.front().world, locations);
     for (const SentDraw& draw : sentDraws) {
-        glUniformMatrix4fv(matrixLocations.world, 1, GL_FALSE, glm::value_ptr(draw.world));
+        glUniformMatrix4fv(locations.world, 1, GL_FALSE, glm::value_ptr(draw.world));
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(draw.indexCount), GL_UNSIGNED_INT,
                        reinterpret_cast<const void*>(draw.firstIndex * sizeof(unsigned int)));
     }

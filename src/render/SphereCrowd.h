@@ -16,8 +16,6 @@
 #include <glm/glm.hpp>
 #include <vector>
 
-#include "render/ShaderProgram.h"
-
 class Icosphere;
 class MatrixOwner;
 class ScreenFootprint;
@@ -104,8 +102,6 @@ private:
     Icosphere* sphere;
     const std::vector<unsigned int>& indices;
     const std::vector<float>& positions;
-    ShaderProgram::MatrixLocations matrixLocations;
-    GLint samplerLocation = -1;
     int subpixelBits = 0;
     Smoothing smoothing = Smoothing::Unknown;
     DrawTarget target;
