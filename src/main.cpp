@@ -23,8 +23,6 @@ namespace {
 
 constexpr int kWindowX = 600;
 constexpr int kWindowY = 40;
-constexpr int kWindowWidth = 1280;
-constexpr int kWindowHeight = 720;
 
 bool isBuildMode(int argc, char** argv) {
     return argc == 2 && strcmp(argv[1], "-d") == 0;

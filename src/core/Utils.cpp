@@ -7,11 +7,6 @@
 
 #include "core/Log.h"
 
-namespace {
-constexpr float kWindowWidth = 1280.0f;
-constexpr float kWindowHeight = 720.0f;
-}  // namespace
-
 const char* get_timestamp_string() {
     static char timestamp[20];
     const Uint32 ticks = SDL_GetTicks();

@@ -4,6 +4,10 @@
 
 #include <glm/glm.hpp>
 
+// The game's one window, in pixels: the views, the HUD and the picking are laid out for it.
+constexpr int kWindowWidth = 1280;
+constexpr int kWindowHeight = 720;
+
 // "mmm:ss:mmm" since SDL started; one static buffer, overwritten by every call.
 const char* get_timestamp_string();
 
@@ -18,5 +22,5 @@ void CheckOpenGLError(const char* statement, const char* file, int line);
 glm::vec2 world_to_screen(const glm::vec3& point, const glm::mat4& projection, const glm::mat4& view);
 
 // The point of the plane z = 0 on the eye's line through the pixel mirrored through the
-// window's centre; callers pass (1280 - x, 720 - y) of the mouse to pick under the cursor.
+// window's centre; callers pass (kWindowWidth - x, kWindowHeight - y) of the mouse to pick under the cursor.
 glm::vec3 screen_to_world(const glm::vec2& pixel, const glm::mat4& projection, const glm::mat4& view);

@@ -252,7 +252,7 @@ void EnemyManager::mouseClick(const glm::vec3& origin, const glm::vec3& directio
 }
 
 bool EnemyManager::isHit(const Enemy& enemy, const glm::vec3& origin, const glm::vec3& direction, LevelQuery* level) {
-    // Turned as the last drawing left it: the box follows the spin of the last UFO drawn.
+    // Turned as the last placing left it: the box follows the spin of the last living UFO placed.
     model->setPosition(enemy.pos, true);
     const glm::vec3 top = model->top;
     // The box test is a test along the whole line: a UFO behind the player would count.

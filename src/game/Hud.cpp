@@ -5,6 +5,7 @@
 #include "core/Log.h"
 #include "core/MailBox.h"
 #include "core/MathUtil.h"
+#include "core/Utils.h"
 #include "render/TextureManager.h"
 
 namespace {
@@ -15,8 +16,6 @@ const char* const kFont = "fonts/font1.json";
 const glm::vec3 kWhite(1.0f, 1.0f, 1.0f);
 const char* const kVersion = "0ae17bd";
 
-const int kWindowWidth = 1280;
-const int kWindowHeight = 720;
 const float kBackgroundAlpha = 0.25f;
 const float kBackgroundScrollRate = 0.01f;  // of the texture per second, on both axes
 const float kFlashDuration = 0.2f;

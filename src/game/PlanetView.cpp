@@ -7,6 +7,7 @@
 
 #include "core/Log.h"
 #include "core/MathUtil.h"
+#include "core/Utils.h"
 #include "game/ArtefactManager.h"
 #include "game/EnemyManager.h"
 #include "game/FpsGame.h"
@@ -18,8 +19,6 @@
 #include "sound/SoundSystem.h"
 
 namespace {
-const float kWindowWidth = 1280.0f;
-const int kWindowHeight = 720;
 const char* const kMusic = "sounds/background_1.wav";
 const glm::vec3 kCameraStart(0.0f, -10.0f, 0.0f);
 const glm::vec3 kCameraTarget(0.0f, 0.0f, 1.0f);
@@ -73,7 +72,8 @@ bool PlanetView::setup() {
     enemies->level = level;
     enemies->centre = level->artefactPosition;
     enemies->addEnemies();
-    camera = new Camera(kCameraStart, kCameraTarget, kCameraUp, kWindowWidth, static_cast<float>(kWindowHeight));
+    camera = new Camera(kCameraStart, kCameraTarget, kCameraUp, static_cast<float>(kWindowWidth),
+                        static_cast<float>(kWindowHeight));
     hud = new Hud(HUD_STATE_PLAYING);
     if (!hud->setup()) {
         LOG_ERROR("Failed to setup HUD");

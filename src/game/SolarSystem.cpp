@@ -8,6 +8,7 @@
 #include "core/Log.h"
 #include "core/MailBox.h"
 #include "core/MathUtil.h"
+#include "core/Utils.h"
 #include "game/ArtefactManager.h"
 #include "game/Hud.h"
 #include "game/SolarSystemCamera.h"
@@ -48,7 +49,8 @@ void readText(const json_value* value, std::string* text) {
 
 SolarSystem::SolarSystem(std::string jsonPath, Hud* hud, ArtefactManager* artefactManager)
     : planetsModel(new Model("models/planets/planets.obj", "shaders/model.vs", "shaders/model_material.fs", true)),
-      background(new ScreenQuad(0, 0, 1280, 720, "shaders/basicortho.vs", "shaders/basicortho.fs", true)),
+      background(
+          new ScreenQuad(0, 0, kWindowWidth, kWindowHeight, "shaders/basicortho.vs", "shaders/basicortho.fs", true)),
       orbitCircle(new Circle(0.0f, 0.0f, 0.0f, 1.0f, kOrbitSegments)),
       starfield(new ParticleSystem("particlesystems/starfield.json", true)),
       glow(new ParticleSystem("particlesystems/glow.json", true)),

@@ -11,8 +11,6 @@
 #include "sound/SoundSystem.h"
 
 namespace {
-const float kWindowWidth = 1280.0f;
-const float kWindowHeight = 720.0f;
 const glm::vec3 kCameraStart(0.0f, -100.0f, 100.0f);
 const char* const kMusic = "sounds/background_2.wav";
 const char* const kFinalMusic = "sounds/background_7.wav";
@@ -91,7 +89,7 @@ bool StarMapView::frame(const FrameInput& input) {
     }
     // The buttons shown act on a click over them and send their messages from inside the
     // update: explore launches below.
-    const int hudY = static_cast<int>(kWindowHeight) - input.mouseY;
+    const int hudY = kWindowHeight - input.mouseY;
     if (clicked && hud->isOverShownButton(input.mouseX, hudY)) {
         heldByHud |= pressedThisFrame;
     }
