@@ -4,6 +4,7 @@
 in vec3 v_world_position;
 in vec3 v_normal;
 in vec2 v_tex_coord;  // the ground textures repeat 50 times across a tile
+in vec2 v_usage_texel;
 
 uniform sampler2D diffuse_texture_sampler;
 uniform sampler2D diffuse_usage_texture_sampler;
@@ -16,7 +17,6 @@ uniform float u_specular_strength;
 
 out vec4 frag_color;
 
-const float kRepeatsPerTile = 50.0;
 const float kAmbient = 0.3;
 const float kDiffuse = 0.8;
 const float kShininess = 24.0;
@@ -24,6 +24,22 @@ const float kSpecular = 0.45;
 // Beyond this range the normal map only shimmers, so its detail fades out.
 const float kDetailNear = 35.0;
 const float kDetailFar = 110.0;
+
+// The usage map's four texels around this point, blended by its place among their centres and
+// held at the map's edges (a tile takes no weight from the far side of its map). The texture
+// cache samples nearest, which would cut every patch into stair steps one texel wide.
+vec3 usageWeights() {
+    ivec2 last = textureSize(diffuse_usage_texture_sampler, 0) - 1;
+    vec2 cell = floor(v_usage_texel);
+    vec2 share = v_usage_texel - cell;
+    ivec2 low = max(ivec2(cell), ivec2(0));
+    ivec2 high = min(ivec2(cell) + 1, last);
+    vec3 lowRow = mix(texelFetch(diffuse_usage_texture_sampler, low, 0).rgb,
+                      texelFetch(diffuse_usage_texture_sampler, ivec2(high.x, low.y), 0).rgb, share.x);
+    vec3 highRow = mix(texelFetch(diffuse_usage_texture_sampler, ivec2(low.x, high.y), 0).rgb,
+                       texelFetch(diffuse_usage_texture_sampler, high, 0).rgb, share.x);
+    return mix(lowRow, highRow, share.y);
+}
 
 vec3 groundColour(vec3 usage) {
     vec3 base = texture(diffuse_texture_sampler, v_tex_coord).rgb;
@@ -38,8 +54,7 @@ vec3 groundColour(vec3 usage) {
 }
 
 void main() {
-    vec3 usage = texture(diffuse_usage_texture_sampler, v_tex_coord / kRepeatsPerTile).rgb;
-    vec3 albedo = groundColour(usage);
+    vec3 albedo = groundColour(usageWeights());
 
     // Tangent space: u runs along x and v along y on every tile.
     vec3 n = normalize(v_normal);

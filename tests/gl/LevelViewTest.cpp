@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <glm/gtc/matrix_transform.hpp>
+#include <memory>
+#include <string>
 #include <tuple>
 
 #include "RenderTestKit.h"
@@ -33,7 +37,7 @@ std::string levelEntry(int planet) {
 struct Visit {
     Visit(const std::string& entry, LevelObjectManager* objects) : level(entry, true) { ok = level.setup(objects); }
     int step(float dt = kFrame) {
-        camera.update(yaw, pitch, 0.0f, 0.0f, 0.0f, false, &level, dt);
+        camera.update(yaw, pitch, 0.0f, 0.0f, eyeHeight, false, &level, dt);
         return level.update(dt, *camera.getPosition(), *camera.getViewDirection());
     }
     // Frames until the rocket's code leaves `code`, at most `limit`; the codes seen.
@@ -62,7 +66,7 @@ struct Visit {
     }
     Level level;
     Camera camera{glm::vec3(0.0f, -10.0f, 0.0f), glm::vec3(0.0f, 0.0f, 1.0f), glm::vec3(0.0f, 0.0f, 1.0f), 1280, 720};
-    float yaw = 0.0f, pitch = 0.0f;
+    float yaw = 0.0f, pitch = 0.0f, eyeHeight = 0.0f;
     bool ok = false;
 };
 
@@ -157,6 +161,131 @@ TEST(TerrainLight, GroundLitFromAboveDespiteDownwardNormals) {
     EXPECT_TRUE(red[1] > 30 && red[1] < 100) << "lit from below: " << red[1];
 }
 
+constexpr int kUsageTexels = 128;  // a usage map's texels across, one per unit of its tile
+
+// A usage map of the tile's size whose texel (column, row) is colour(column, row), row 0 along the
+// tile's edge at y = 0 (tiles load their maps flipped).
+std::string usagePng(const std::function<glm::u8vec3(int, int)>& colour) {
+    std::vector<uint8_t> pixels;
+    for (int line = 0; line < kUsageTexels; ++line) {
+        for (int column = 0; column < kUsageTexels; ++column) {
+            const glm::u8vec3 texel = colour(column, kUsageTexels - 1 - line);
+            pixels.insert(pixels.end(), {texel.r, texel.g, texel.b});
+        }
+    }
+    return testing_support::pngBytes(kUsageTexels, kUsageTexels, 3, pixels);
+}
+
+// The weight a usage map of one channel, weight(column, row) in 0 to 1, gives the ground at a point
+// of its tile of `extent` units: the texels as nearest sampling places them (texel i over the i-th
+// of 128 equal parts of the tile), blended between their centres and held at the map's edges.
+float usageWeight(const std::function<float(int, int)>& weight, const glm::vec2& at, float extent) {
+    const glm::vec2 texel = at / extent * static_cast<float>(kUsageTexels) - 0.5f;
+    const glm::vec2 low = glm::floor(texel), share = texel - low;
+    auto fetch = [&](float column, float row) {
+        return weight(std::clamp(static_cast<int>(column), 0, kUsageTexels - 1),
+                      std::clamp(static_cast<int>(row), 0, kUsageTexels - 1));
+    };
+    return glm::mix(glm::mix(fetch(low.x, low.y), fetch(low.x + 1, low.y), share.x),
+                    glm::mix(fetch(low.x, low.y + 1), fetch(low.x + 1, low.y + 1), share.x), share.y);
+}
+
+// A patch of rock or snow fades into the ground beside it over one usage texel, centred where
+// nearest sampling put the map's texels' meeting, and a tile's edge takes no tint from the map's far
+// side: no stair steps, and the patches where the map puts them. A flat tile of plain grey ground
+// seen from straight above, along lines across each edge: every pixel is the blend of the same
+// pixel drawn without and with the patch's look throughout, by the weight the map gives its point.
+TEST(GroundPatches, BlendOverATexelWhereTheUsageMapPutsTheirEdges) {
+    const glm::u8vec3 plain(0), rock(255, 0, 0), snow(0, 255, 0);
+    const std::function<float(int, int)> rockFrom96 = [](int column, int) { return column >= 96 ? 1.0f : 0.0f; },
+                                         snowFrom40 = [](int, int row) { return row >= 40 ? 1.0f : 0.0f; },
+                                         rockFirstColumn = [](int column, int) { return column == 0 ? 1.0f : 0.0f; };
+    auto mapOf = [&](const std::function<float(int, int)>& weight, const glm::u8vec3& look) {
+        return usagePng([&](int column, int row) { return weight(column, row) > 0.5f ? look : plain; });
+    };
+    render_test::PackageFolder package({{"shaders/level.vs", render_test::assetSource("shaders/level.vs")},
+                                        {"shaders/level.fs", render_test::assetSource("shaders/level.fs")},
+                                        {"hm.png", render_test::solidPng(kUsageTexels, kUsageTexels, 60, 60, 60)},
+                                        {"plain.png", usagePng([&](int, int) { return plain; })},
+                                        {"rock.png", usagePng([&](int, int) { return rock; })},
+                                        {"snow.png", usagePng([&](int, int) { return snow; })},
+                                        {"rock_from_96.png", mapOf(rockFrom96, rock)},
+                                        {"snow_from_40.png", mapOf(snowFrom40, snow)},
+                                        {"rock_first_column.png", mapOf(rockFirstColumn, rock)},
+                                        {"diffuse.png", render_test::solidPng(16, 16, 180, 180, 180)},
+                                        {"specular.png", render_test::solidPng(16, 16, 0, 0, 0)},
+                                        {"normal.png", render_test::solidPng(16, 16, 128, 128, 255)}});
+    ASSERT_TRUE(package.ok());
+    LevelObjectManager objects;
+    auto tileOf = [&](const char* usage) {
+        auto tile = std::make_unique<LevelTile>(3, "hm.png", usage, "diffuse.png", "specular.png", "normal.png",
+                                                &objects, 0.0f, "");
+        EXPECT_TRUE(tile->setup()) << usage;
+        return tile;
+    };
+    const std::unique_ptr<LevelTile> plainTile = tileOf("plain.png"), rockTile = tileOf("rock.png"),
+                                     snowTile = tileOf("snow.png");
+    ASSERT_FLOAT_EQ(plainTile->width, kUsageTexels - 1.0f);
+    // The map, the tile drawn with the patch's look all over, the patch's weights, the line looked along.
+    const std::tuple<const char*, LevelTile*, std::function<float(int, int)>, glm::vec2, glm::vec2> edges[] = {
+        {"rock_from_96.png", rockTile.get(), rockFrom96, {92.0f, 64.3f}, {99.0f, 64.3f}},
+        {"snow_from_40.png", snowTile.get(), snowFrom40, {64.3f, 36.0f}, {64.3f, 43.0f}},
+        {"rock_first_column.png", rockTile.get(), rockFirstColumn, {0.02f, 64.3f}, {3.0f, 64.3f}},
+        {"rock_first_column.png", rockTile.get(), rockFirstColumn, {123.0f, 64.3f}, {126.98f, 64.3f}}};
+    for (const auto& [map, patchTile, weight, from, to] : edges) {
+        SCOPED_TRACE(std::string(map) + " from " + std::to_string(from.x) + ", " + std::to_string(from.y));
+        const std::unique_ptr<LevelTile> tile = tileOf(map);
+        const float ground = tile->getElevation(64.0f, 64.0f);
+        // Three units over the line's middle, the line running across the window.
+        const glm::vec2 along = glm::normalize(to - from), middle = (from + to) / 2.0f;
+        Camera camera = render_test::lookingAt(glm::vec3(middle, ground + 3.0f), glm::vec3(middle, ground),
+                                               glm::vec3(-along.y, along.x, 0.0f));
+        const glm::vec3 light(middle, ground + 1000.0f), eye = *camera.getPosition();
+        std::vector<uint8_t> shown[3];
+        for (int draw = 0; draw < 3; ++draw) {
+            render_test::clearWindow(1.0f, 0.2f, 0.2f);
+            LevelTile* drawn = draw == 0 ? plainTile.get() : draw == 1 ? patchTile : tile.get();
+            drawn->render(&camera, glm::vec3(0.0f), light, eye, 1.0f);
+            shown[draw] = testing_support::readPixels(0, 0, 1280, 720);
+        }
+        const glm::mat4 view = camera.getViewMatrix();
+        auto channel = [&](int draw, int pixel, int rgb) {
+            return static_cast<int>(shown[draw][static_cast<size_t>(pixel) * 4 + static_cast<size_t>(rgb)]);
+        };
+        int pixels = 0, largestStep = 0, contrast = 0, previous = -1;
+        float worst = 0.0f;
+        std::string worstAt;
+        for (int step = 0; step <= 2000; ++step) {
+            const glm::vec2 at = glm::mix(from, to, static_cast<float>(step) / 2000.0f);
+            const glm::vec3 window = glm::project(glm::vec3(at, ground), view, *camera.getPerspectiveMatrix(),
+                                                  glm::vec4(0.0f, 0.0f, 1280.0f, 720.0f));
+            const int pixel = static_cast<int>(window.y) * 1280 + static_cast<int>(window.x);
+            if (pixel == previous) {
+                continue;
+            }
+            const float w = usageWeight(weight, at, plainTile->width);
+            for (int rgb = 0; rgb < 3; ++rgb) {
+                const float blend =
+                    glm::mix(static_cast<float>(channel(0, pixel, rgb)), static_cast<float>(channel(1, pixel, rgb)), w);
+                const float off = std::abs(static_cast<float>(channel(2, pixel, rgb)) - blend);
+                worstAt = off > worst
+                              ? std::to_string(at.x) + ", " + std::to_string(at.y) + " (weight " + std::to_string(w) +
+                                    "): " + std::to_string(channel(2, pixel, rgb)) + " for " + std::to_string(blend)
+                              : worstAt;
+                worst = std::max(worst, off);
+                contrast = std::max(contrast, std::abs(channel(1, pixel, rgb) - channel(0, pixel, rgb)));
+                largestStep = std::max(largestStep,
+                                       previous < 0 ? 0 : std::abs(channel(2, pixel, rgb) - channel(2, previous, rgb)));
+            }
+            previous = pixel;
+            ++pixels;
+        }
+        EXPECT_TRUE(pixels > 250 && contrast > 30) << pixels << " pixels, " << contrast << " levels apart";
+        EXPECT_LE(worst, 4.0f) << "not the blend the usage map gives at " << worstAt;
+        EXPECT_LE(largestStep, 5) << "the ground's colour jumps between neighbouring pixels";
+    }
+}
+
 // Every level sets up, a second process builds the same worlds, and the seed alone changes one.
 TEST_F(PlanetLevel, EveryLevelSetsUpAndItsSeedMakesItsWorld) {
     const std::string here = layoutDigests(&objects);
@@ -187,6 +316,11 @@ std::vector<float> windowDepths() {
     std::vector<float> depth(1280 * 720);
     glReadPixels(0, 0, 1280, 720, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
     return depth;
+}
+
+// How far along the view a window depth lies, by the camera's near and far planes (0.01 and 400).
+float viewDistance(float depth) {
+    return 8.0f / (400.01f - (2.0f * depth - 1.0f) * 399.99f);
 }
 
 // Each planet from the landing to the crystal, with pictures for people to look at in
@@ -234,7 +368,7 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTheCrystal) {
         const glm::vec4 body =
             *visit.camera.getPerspectiveMatrix() * visit.camera.getViewMatrix() * glm::vec4(0, 0, 15, 1);
         const float d = depth[int((body.y / body.w + 1) * 360) * 1280 + int((body.x / body.w + 1) * 640)];
-        EXPECT_NEAR(8.0f / (400.01f - (2.0f * d - 1.0f) * 399.99f), 38.0f, 3.0f);
+        EXPECT_NEAR(viewDistance(d), 38.0f, 3.0f);
         // Every query reads the player's tile, the point wrapped into it, whatever tile is drawn there.
         LevelTile* tile = visit.level.getCurrentTile();
         const float w = visit.level.getWidth() / 3.0f;
@@ -257,6 +391,67 @@ TEST_F(PlanetLevel, EveryPlanetFromLandingToTheCrystal) {
             far += differs && glm::distance(glm::vec2((i / 4) % 1280, (i / 4) / 1280), glm::vec2(640, 360)) > 300.0f;
         }
         EXPECT_TRUE(changed > 1000 && far == 0) << changed << " " << far;
+    }
+}
+
+// Close-ups for people to look at in build/test-output/ground: the sharpest edge of a rock or snow
+// patch on the ground of the tile at the world's origin, dry and away from the tile's border, as a
+// player sees it from 5 and from 25 units away, on the ice planet, the desert and the grassland.
+TEST_F(PlanetLevel, GroundCloseUpsOfPatchEdges) {
+    std::filesystem::create_directories(std::string(QUENLOW_TEST_OUTPUT) + "/ground");
+    for (const int planet : {3, 2, 5}) {
+        SCOPED_TRACE(levelEntry(planet));
+        Visit visit(levelEntry(planet), &objects);
+        ASSERT_TRUE(visit.ok);
+        visit.lookAt(glm::vec2(20.0f, 20.0f), glm::vec3(30.0f, 30.0f, 10.0f));
+        LevelTile* tile = visit.level.getCurrentTile();
+        testing_support::Image usage;
+        ASSERT_TRUE(testing_support::decodeRunImage(
+            "textures/heightmaps/tu_" + std::to_string(tile->getIndex()) + ".png", &usage, 3, true));
+        // The texel whose rock or snow weight differs most from its neighbour's in x or in y.
+        int sharpest = 0;
+        glm::vec2 edge(0.0f), across(1.0f, 0.0f);
+        const float texel = tile->width / static_cast<float>(kUsageTexels);
+        for (int row = 16; row < kUsageTexels - 16; ++row) {
+            for (int column = 16; column < kUsageTexels - 16; ++column) {
+                for (const glm::ivec2 next : {glm::ivec2(1, 0), glm::ivec2(0, 1)}) {
+                    const uint8_t *here = usage.at(column, row), *there = usage.at(column + next.x, row + next.y);
+                    const int jump = std::max(std::abs(here[0] - there[0]), std::abs(here[1] - there[1]));
+                    const glm::vec2 meeting = (glm::vec2(column, row) + 0.5f + glm::vec2(next) * 0.5f) * texel;
+                    if (jump > sharpest && !tile->insideWater(meeting.x, meeting.y)) {
+                        sharpest = jump;
+                        edge = meeting;
+                        across = glm::vec2(next);
+                    }
+                }
+            }
+        }
+        EXPECT_GT(sharpest, 128);
+        // Looked at slantwise, so that the edge runs across the picture and away from the eye, from a
+        // little over a player's eye, and from the first side, lit sides first, where no crest or
+        // object hides the edge from the eye.
+        const glm::vec3 target(edge, tile->getElevation(edge.x, edge.y));
+        std::vector<glm::vec2> sides;
+        for (const float turn : {0.6f, -0.6f}) {
+            for (const float sign : {1.0f, -1.0f}) {
+                sides.push_back(glm::normalize(across + glm::vec2(-across.y, across.x) * turn) * sign);
+            }
+        }
+        const glm::vec2 light(visit.level.skyboxLightPosition);
+        std::stable_sort(sides.begin(), sides.end(), [&](const glm::vec2& a, const glm::vec2& b) {
+            return glm::dot(a, light) < glm::dot(b, light);
+        });
+        for (const auto& [distance, height, name] : {std::tuple{5.0f, 3.0f, "near"}, std::tuple{25.0f, 8.0f, "far"}}) {
+            visit.eyeHeight = height;
+            bool seen = false;
+            for (size_t side = 0; side < sides.size() && !seen; ++side) {
+                visit.lookAt(edge - sides[side] * distance, target);
+                visit.draw(("ground/s1p" + std::to_string(planet) + "_" + name + ".png").c_str());
+                const float away = glm::distance(*visit.camera.getPosition(), target);
+                seen = std::abs(viewDistance(windowDepths()[360 * 1280 + 640]) - away) < away * 0.05f;
+            }
+            EXPECT_TRUE(seen) << name << ": the edge is hidden from every side";
+        }
     }
 }
 
