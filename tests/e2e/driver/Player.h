@@ -157,6 +157,9 @@ private:
         double speed = 0.0;
     };
     Look look();
+    // The next look at a living player: killed, the player respawns and looks again, so every
+    // walk on foot survives a death. False once the deadline passes or the respawn fails.
+    bool lookAlive(Look* seen, double deadline);
     void reckon(const Look& seen);
     void anchorAt(const Point& where, double at);
     Point reckonedAt(double at) const;

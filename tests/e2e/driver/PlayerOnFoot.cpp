@@ -364,15 +364,24 @@ bool Player::respawn() {
     return true;
 }
 
+bool Player::lookAlive(Look* seen, double deadline) {
+    while (now() < deadline) {
+        *seen = look();
+        if (!seen->dead) {
+            return true;
+        }
+        if (!respawn()) {
+            return false;
+        }
+    }
+    return false;
+}
+
 bool Player::freshLocation(Point* where, double seconds) {
     const double since = now();
     const double deadline = since + seconds;
-    while (now() < deadline) {
-        const Look seen = look();
-        if (seen.dead) {
-            respawn();
-            continue;
-        }
+    Look seen;
+    while (lookAlive(&seen, deadline)) {
         if (shownFrom >= since) {
             *where = shownPoint;
             return true;
@@ -384,14 +393,8 @@ bool Player::freshLocation(Point* where, double seconds) {
 
 bool Player::walkTo(const Point& target, double within, double seconds) {
     const double deadline = now() + seconds;
-    while (now() < deadline) {
-        const Look seen = look();
-        if (seen.dead) {
-            if (!respawn()) {
-                break;
-            }
-            continue;
-        }
+    Look seen;
+    while (lookAlive(&seen, deadline)) {
         const Point here = whereNow();
         const double left = distance(here, target);
         if (left <= within) {
@@ -415,14 +418,8 @@ bool Player::run(const Errand& errand, double* firstTap) {
     double missingSince = 0.0;
     double previousLookAt = now();
     bool promptKept = false;
-    while (now() < deadline) {
-        const Look seen = look();
-        if (seen.dead) {
-            if (!respawn()) {
-                break;
-            }
-            continue;
-        }
+    Look seen;
+    while (lookAlive(&seen, deadline)) {
         const Point here = whereNow();
         const double left = distance(here, errand.target);
         const double reckoned = bearing(here, errand.target);
