@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "GameSession.h"
 #include "LoopbackDevice.h"
+#include "SoundMatch.h"
 #include "sound/SoundSystem.h"
 #include "support/RunAssets.h"
 #include "support/TestSupport.h"

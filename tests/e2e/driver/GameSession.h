@@ -8,43 +8,14 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
+
+#include "ScreenChecks.h"
+#include "SoundMatch.h"
+#include "WavSamples.h"
 
 namespace e2e {
-
-// A screenshot of the window: RGB, rows from the top, as a person sees it.
-struct Screen {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;
-
-    bool empty() const { return rgb.empty(); }
-    const uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-    // Pixels of the box (top left x, y) for which the test holds.
-    int count(int x, int y, int w, int h, const std::function<bool(const uint8_t*)>& test) const;
-    bool save(const std::string& path) const;
-};
-
-bool isWhite(const uint8_t* pixel);
-bool isColour(const uint8_t* pixel, int r, int g, int b, int tolerance = 4);
-// The package's picture at its place in the window (lower left corner x, y from the bottom,
-// as the HUD places it), drawn 1:1: most of its opaque texels within the tolerance.
-bool showsImage(const Screen& screen, const std::string& entry, int x, int y, int tolerance = 6);
-// Neither the frame's clear colour anywhere nor one flat colour: a scene was drawn.
-bool showsScene(const Screen& screen);
-
-// 16-bit mono samples at 11025 Hz, as the game's sounds and the capture are stored.
-using Samples = std::vector<int16_t>;
-constexpr double kSampleRate = 11025.0;
-Samples readWavSamples(const std::string& path);
-// The times (seconds from the capture's start) at which sound starts playing in the
-// capture, over whatever else is mixed in: the normalised cross-correlation of the sound
-// with the capture peaks there, and the gain fitted at the peak is the one it plays with.
-// Sounds longer than two seconds are matched by their first two.
-std::vector<double> findPlays(const Samples& capture, const Samples& sound);
 
 class GameSession {
 public:
@@ -112,6 +83,8 @@ private:
     // Reaps the game once it has ended, keeping its exit code.
     bool ended();
     std::string run(const std::string& command) const;
+    // Where the sound device writes what it mixes, in the game's working folder.
+    std::string capturePath() const;
 
     std::string name;
     std::string folder;  // the game's working folder
