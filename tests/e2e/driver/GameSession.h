@@ -1,8 +1,9 @@
 // Plays the real game the way a person does: its own Xvfb server, the quenlow binary in a
 // folder of its own with OpenAL writing everything it plays to a WAV file, real input through
-// XTest (xdotool), screenshots of the window (import), and waits on what the screen shows.
-// A failed step leaves its screenshot, the sound capture and the log in
-// build/test-output/<group>/<session>/, named after the step.
+// XTest (xdotool), screenshots of the window (xwd dumps, read in WindowDump), and waits on
+// what the screen shows. What a screenshot is checked for is in ScreenChecks, and what the
+// capture is listened for in SoundMatch. A failed step leaves its screenshot, the sound
+// capture and the log in build/test-output/<group>/<session>/, named after the step.
 #pragma once
 
 #include <sys/types.h>

@@ -1,5 +1,4 @@
-// Reads the window dumps GameSession::grab takes with xwd: the bare dump is taken far faster
-// than an image encoder would write a picture, which a player steering by the screen needs.
+// Reads the window dumps GameSession::grab takes with xwd into screenshots.
 #pragma once
 
 #include <string>
