@@ -37,6 +37,21 @@ std::string shellQuote(const std::string& text) {
     return "'" + text + "'";
 }
 
+// Lines of the game's log repeated where a step fails: a run whose output folder is gone (a
+// CI machine's) still says how the game ended.
+const int kLogLinesShown = 12;
+
+std::string lastLines(const std::string& text, int count) {
+    size_t start = text.size();
+    for (int line = 0; line <= count && start > 0; ++line) {
+        start = text.rfind('\n', start - 1);
+        if (start == std::string::npos) {
+            return text;
+        }
+    }
+    return text.substr(start + 1);
+}
+
 }  // namespace
 
 GameSession::GameSession(std::string sessionName, const std::string& group)
@@ -68,9 +83,11 @@ bool GameSession::startServer() {
     server = fork();
     if (server == 0) {
         close(fds[0]);
-        const int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, STDOUT_FILENO);
-        dup2(quiet, STDERR_FILENO);
+        const int serverLog = open((folder + "/xvfb.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(serverLog, STDOUT_FILENO);
+        dup2(serverLog, STDERR_FILENO);
+        // What the sanitized run preloads is meant for the game's leak check, not the server.
+        unsetenv("LD_PRELOAD");
         // The server picks a free display itself and writes its number to the pipe.
         const std::string fd = std::to_string(fds[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
@@ -282,10 +299,30 @@ Samples GameSession::captureTail(double seconds) const {
 
 void GameSession::fail(const std::string& step) {
     last.save(output + "/FAILED " + step + ".png");
-    testing_support::writeFile(output + "/game.log", log());
+    const std::string gameLog = log();
+    testing_support::writeFile(output + "/game.log", gameLog);
+    testing_support::writeFile(output + "/xvfb.log", testing_support::readFile(folder + "/xvfb.log"));
     testing_support::writeFile(output + "/capture.wav", testing_support::readFile(capturePath()));
-    std::cerr << "e2e " << name << ": step \"" << step << "\" failed; screenshot, log and capture in " << output
-              << "\n";
+    std::cerr << "e2e " << name << ": step \"" << step << "\" failed; screenshot, log and capture in " << output << "\n"
+              << "e2e " << name << ": " << processStates() << "; the log ends:\n"
+              << lastLines(gameLog, kLogLinesShown);
+}
+
+std::string GameSession::processStates() {
+    std::string states;
+    if (ended()) {
+        states = killedBy != 0 ? "the game was killed by signal " + std::to_string(killedBy)
+                               : "the game had exited with status " + std::to_string(exitCode);
+    } else {
+        states = "the game is running";
+    }
+    int status = 0;
+    if (server > 0 && waitpid(server, &status, WNOHANG) == server) {
+        server = -1;
+        states += WIFSIGNALED(status) ? ", its X server was killed by signal " + std::to_string(WTERMSIG(status))
+                                      : ", its X server had exited with status " + std::to_string(WEXITSTATUS(status));
+    }
+    return states;
 }
 
 }  // namespace e2e

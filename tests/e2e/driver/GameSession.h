@@ -83,6 +83,8 @@ private:
     bool startServer();
     // Reaps the game once it has ended, keeping its exit code.
     bool ended();
+    // How the game and its X server stand, in words, for a failure report.
+    std::string processStates();
     std::string run(const std::string& command) const;
     // Where the sound device writes what it mixes, in the game's working folder.
     std::string capturePath() const;
