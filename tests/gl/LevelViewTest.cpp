@@ -477,6 +477,32 @@ TEST_F(PlanetLevel, FacingFlagsFollowTheEyeAtTheNextTest) {
         EXPECT_TRUE(visit.level.facingRocket == rocket && visit.level.facingArtefact == artefact)
             << spot.x << ", " << spot.y << " looking at " << target.x << ", " << target.y;
     }
+    // Either side of the reach (10 for the rocket, 5 for the crystal, eye to thing) and of an
+    // eighth of a turn off the line of sight: the rocket or the crystal, the distance, the turn
+    // off it in radians, facing.
+    const std::tuple<bool, float, float, bool> edges[] = {
+        {true, 9.8f, 0.0f, true},  {true, 10.2f, 0.0f, false}, {true, 8.0f, 0.75f, true},   {true, 8.0f, -0.82f, false},
+        {false, 4.8f, 0.0f, true}, {false, 5.2f, 0.0f, false}, {false, 4.0f, -0.75f, true}, {false, 4.0f, 0.82f, false},
+    };
+    visit.level.artefactPresent = true;
+    for (const auto& [isRocket, distance, turn, faced] : edges) {
+        const glm::vec3 thing = isRocket ? visit.level.getFollowable()->getPosition() : crystal;
+        const glm::vec2 bearing = glm::normalize(isRocket ? glm::vec2(6, -2) : glm::vec2(3, 1));
+        glm::vec2 spot = glm::vec2(thing) + bearing * distance;
+        for (int fit = 0; fit < 3; ++fit) {  // the eye's height follows the ground where it stands
+            visit.lookAt(spot, thing);
+            const float rise = visit.camera.getPosition()->z - thing.z;
+            spot = glm::vec2(thing) + bearing * std::sqrt(distance * distance - rise * rise);
+        }
+        visit.lookAt(spot, thing);
+        visit.yaw += turn;
+        for (int frame = 0; frame < 19; ++frame) {
+            visit.step();
+        }
+        const float reached = glm::distance(*visit.camera.getPosition(), thing);
+        EXPECT_EQ(isRocket ? visit.level.facingRocket : visit.level.facingArtefact, faced)
+            << (isRocket ? "rocket" : "crystal") << " at " << reached << ", turned " << turn;
+    }
 }
 
 // Tiles and objects are left out of the draw only where drawing them lets no fragment through.

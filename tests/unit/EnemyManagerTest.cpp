@@ -73,6 +73,11 @@ TEST(EnemySpawn, TenUfosOnTheRingAtLeast15ApartAndAStuckGeneratorStillEnds) {
     EnemyManager manager;
     manager.addEnemies();
     EXPECT_EQ(manager.getEnemies().size(), 10u);
+    // Every UFO stands on that spot: a draw just inside 15 of it is drawn again, one just outside kept.
+    for (const auto& [away, tooClose] : {std::pair{14.99f, true}, {15.01f, false}}) {
+        const glm::vec3 spot = manager.getEnemies()[0]->pos + glm::vec3(0.6f, 0.8f, 0.0f) * away;
+        EXPECT_EQ(manager.tooClose(spot), tooClose) << away;
+    }
 }
 
 TEST_F(Planet, AUfoAttacksTheLivingPlayerOnceASecondDiesAndComesBack) {
@@ -109,4 +114,31 @@ TEST_F(Planet, AUfoAttacksTheLivingPlayerOnceASecondDiesAndComesBack) {
     const float radius = glm::length(glm::vec2(ufo.pos));
     EXPECT_TRUE(ufo.state == ENEMY_FLYING && ufo.health == 50.0f && ufo.pos.z == 0.0f && ufo.spin > 0.0f);
     EXPECT_TRUE(radius > 29.999f && radius < 100.0f) << radius;
+}
+
+// A UFO fights a living player nearer than 40 and breaks off beyond; a leg that starts beyond
+// 70 of the centre heads back to it, one within takes the drawn bearing (0 here: along x).
+TEST_F(Planet, AUfoFightsWithin40OfTheEyeAndTurnsHomeFromBeyond70OfTheCentre) {
+    testing_support::ScriptedRand zeros({});
+    EnemyManager manager;
+    manager.centre = glm::vec3(-20.0f, 5.0f, 0.0f);
+    manager.addEnemies();
+    Enemy& ufo = *manager.getEnemies()[0];
+    // The state before, the eye's distance, the state after one still step.
+    const std::tuple<int, float, int> fights[] = {
+        {ENEMY_FLYING, 39.99f, ENEMY_ATTACKING},
+        {ENEMY_FLYING, 40.01f, ENEMY_FLYING},
+        {ENEMY_ATTACKING, 39.99f, ENEMY_ATTACKING},
+        {ENEMY_ATTACKING, 40.01f, ENEMY_FLYING},
+    };
+    for (const auto& [before, away, after] : fights) {
+        ufo = Enemy{glm::vec3(0.0f, 0.0f, 22.0f), glm::vec3(1, 0, 0), 0.0f, 0.0f, before, 0.0f, 1e9f, 50.0f};
+        manager.update(0.0f, glm::vec3(0.0f, 0.0f, 22.0f) + glm::vec3(0.8f, 0.0f, -0.6f) * away, &ground, false);
+        EXPECT_EQ(ufo.state, after) << before << " at " << away;
+    }
+    const glm::vec3 home = glm::normalize(glm::vec3(-70.01f, 0.0f, -22.0f));
+    for (const auto& [out, heading] : {std::pair{69.99f, glm::vec3(1, 0, 0)}, {70.01f, home}}) {
+        ufo.pos = manager.centre + glm::vec3(out, 0.0f, 22.0f);
+        EXPECT_LT(glm::length(manager.getRandomDir(&ufo) - heading), 1e-4f) << out;
+    }
 }

@@ -6,7 +6,9 @@
 
 #include "core/MailBox.h"
 #include "game/ArtefactManager.h"
+#include "game/Hud.h"
 #include "game/SolarSystem.h"
+#include "game/SolarSystemCamera.h"
 #include "support/ScriptedRand.h"
 #include "support/TestSupport.h"
 
@@ -140,4 +142,29 @@ TEST(SolarSystemOrbits, TheExploreMessageLaunchesOnlyWhileItsSystemLives) {
         EXPECT_EQ(system.update(0.1f, 0, 0), "");
     }
     EXPECT_FALSE(MailBox::getInstance()->sendMessage(MESSAGE_EXPLORE_BUTTON_CLICKED, nullptr));
+}
+
+TEST(SolarSystemClicks, TheGroundPointPicksAPlanetWithin5OfItsCentre) {
+    DescriptionPackage package(R"({"planets": [{"name": "A", "levelPath": "a.json", "orbitRadius": 20}]})");
+    ASSERT_TRUE(package.built);
+    ArtefactManager artefacts(9);
+    Hud hud(HUD_STATE_STAR_MAP);
+    SolarSystemCamera camera({0, -100, 100}, {0, 0, 0}, {0, 0, 1}, 1280, 720);
+    SolarSystem system(kEntry, &hud, &artefacts);
+    {
+        testing_support::ScriptedRand zeros({});  // the planet starts on the x axis, at (20, 0)
+        ASSERT_TRUE(system.loadCelestialBodies());
+    }
+    glm::vec2 screen(0.0f);
+    // Where the click meets the ground, the level it selects; the star at the origin is no pick.
+    const std::pair<glm::vec3, std::string> clicks[] = {
+        {{24.99f, 0, 0}, "a.json"}, {{25.01f, 0, 0}, ""}, {{20, -4.99f, 0}, "a.json"},
+        {{20, 5.01f, 0}, ""},       {{0.5f, 0, 0}, ""},
+    };
+    for (auto [ground, level] : clicks) {
+        system.mouseClick(false, ground, screen, &camera);
+        system.mouseClick(true, ground, screen, &camera);
+        EXPECT_EQ(system.getSelectedPlanetName(), level) << ground.x << ", " << ground.y;
+        EXPECT_EQ(hud.getState(), level.empty() ? HUD_STATE_STAR_MAP : HUD_STATE_PLANET_SELECTED);
+    }
 }
