@@ -34,10 +34,11 @@ glm::vec3 seen(MatrixOwner& c, glm::vec3 p) {
     return glm::normalize(glm::vec3(c.getViewMatrix() * glm::vec4(p, 1)));
 }
 
-const float kTan30 = 0.57735027f, kTan60 = 1.7320508f, kQuarter = 1.5707964f, kPi = 3.14159265f;
+const float kTan30 = 0.57735027f, kTan49 = 1.1503684f, kTan60 = 1.7320508f, kQuarter = 1.5707964f, kPi = 3.14159265f;
 
 TEST(Camera, WalkingFollowsHeadingSlopeAndGround) {
-    // From (2, 0, 9). 30 degrees up walks at 0.7, down at 1.3; steeper is clamped to 0.5 and 1.5.
+    // From (2, 0, 9). 30 degrees up walks at 0.7, down at 1.3; steeper is clamped to 0.5 and 1.5,
+    // which 49 degrees, heading 41 and 139 degrees off the normal, only just escapes.
     // Slope, yaw, view z, forward, strafe, eye height, where the eye ends.
     const std::tuple<float, float, float, float, float, float, glm::vec3> cases[] = {
         {0, 0, 0, 0.1f, 0, 0, {2.1f, 0, 1}},
@@ -47,6 +48,8 @@ TEST(Camera, WalkingFollowsHeadingSlopeAndGround) {
         {-kTan30, 0, 0, 1, 0, 0, {3.3f, 0, 1 - 2 * kTan30}},
         {kTan60, 0, 0, 1, 0, 0, {2.5f, 0, 2 * kTan60 + 1}},
         {-kTan60, 0, 0, 1, 0, 0, {3.5f, 0, 1 - 2 * kTan60}},
+        {kTan49, 0, 0, 1, 0, 0, {2.51f, 0, 2 * kTan49 + 1}},
+        {-kTan49, 0, 0, 1, 0, 0, {3.49f, 0, 1 - 2 * kTan49}},
         {kTan30, kQuarter, 0, 1, 0, 0, {2, 1, 2 * kTan30 + 1}},
         {kTan30, -kQuarter, 0, 0, 1, 0, {1, 0, 2 * kTan30 + 1}},
     };
