@@ -175,6 +175,12 @@ TEST(TerrainTile, PlacementKeepsClearOfWaterCornersAndOtherObjects) {
         ASSERT_EQ(scripted.getObjects().size(), 1u);
         EXPECT_TRUE(glm::vec2(scripted.getObjects()[0]->position) == glm::vec2(60, 70) &&
                     scripted.getObjects()[0]->kind == 9);
+        // A later spot is refused just inside 5 of it, its height included, and taken just outside.
+        const glm::vec3 placed = scripted.getObjects()[0]->position;
+        for (const auto& [reach, crowded] : {std::pair{4.99f, true}, {5.01f, false}}) {
+            const float across = std::sqrt(reach * reach - placed.z * placed.z);
+            EXPECT_EQ(scripted.tooClose(placed.x, placed.y + across), crowded) << reach << " at height " << placed.z;
+        }
     }
     // Too few objects, too narrow or no kinds: nothing placed and no draw taken.
     const std::tuple<const char*, float, std::vector<int>> idle[] = {
