@@ -134,6 +134,17 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
             EXPECT_NEAR((steps[i] - steps[i - 1]) / 1000.0f, interval, 0.02f) << interval;
         }
     }
+    // Space held: the arches follow each other every 0.63 s or so, but their sound comes once
+    // a second at most, a frame or two later when it falls between two arches.
+    std::vector<uint32_t> jumps;
+    for (int i = 0; i < 300; ++i) {
+        frames(1, {}, -1, {SDL_SCANCODE_SPACE}).count(SOUND_JUMP) > 0 ? jumps.push_back(ticks) : void();
+    }
+    EXPECT_EQ(jumps.size(), 5u);
+    for (size_t i = 1; i < jumps.size(); ++i) {
+        EXPECT_TRUE(jumps[i] - jumps[i - 1] >= 1000u && jumps[i] - jumps[i - 1] <= 1050u) << jumps[i] - jumps[i - 1];
+    }
+    frames(60);  // the last arch ends
     for (int i = 0; i < 80; ++i) {
         frames(1, {}, i % 2 == 0 ? 20 : 0);  // a frame of no length has no finite rate
     }
