@@ -138,7 +138,9 @@ TEST_F(PlanetViewTest, LandWalkFightDieRespawnAndPause) {
     // a second at most, a frame or two later when it falls between two arches.
     std::vector<uint32_t> jumps;
     for (int i = 0; i < 300; ++i) {
-        frames(1, {}, -1, {SDL_SCANCODE_SPACE}).count(SOUND_JUMP) > 0 ? jumps.push_back(ticks) : void();
+        if (frames(1, {}, -1, {SDL_SCANCODE_SPACE}).count(SOUND_JUMP) > 0) {
+            jumps.push_back(ticks);
+        }
     }
     EXPECT_EQ(jumps.size(), 5u);
     for (size_t i = 1; i < jumps.size(); ++i) {

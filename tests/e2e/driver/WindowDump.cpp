@@ -34,10 +34,11 @@ bool decodeWindowDump(const std::string& bytes, Screen* screen) {
     const uint32_t headerSize = bigEndian(bytes, 0);
     const uint32_t width = bigEndian(bytes, 16);
     const uint32_t height = bigEndian(bytes, 20);
-    const uint32_t lsbFirst = bigEndian(bytes, 28) == 0;
+    const bool lsbFirst = bigEndian(bytes, 28) == 0;
     const uint32_t bitsPerPixel = bigEndian(bytes, 44);
     const uint32_t bytesPerLine = bigEndian(bytes, 48);
     const uint32_t masks[3] = {bigEndian(bytes, 56), bigEndian(bytes, 60), bigEndian(bytes, 64)};
+    const int shifts[3] = {lowestBit(masks[0]), lowestBit(masks[1]), lowestBit(masks[2])};
     const uint32_t colours = bigEndian(bytes, 76);
     const size_t first = static_cast<size_t>(headerSize) + static_cast<size_t>(colours) * 12;
     if (bitsPerPixel != 32 || width == 0 || width > 8192 || height > 8192 || bytesPerLine < width * 4 ||
@@ -57,7 +58,7 @@ bool decodeWindowDump(const std::string& bytes, Screen* screen) {
             }
             for (int channel = 0; channel < 3; ++channel) {
                 screen->rgb[(static_cast<size_t>(y) * width + x) * 3 + channel] =
-                    static_cast<uint8_t>((pixel & masks[channel]) >> lowestBit(masks[channel]));
+                    static_cast<uint8_t>((pixel & masks[channel]) >> shifts[channel]);
             }
         }
     }
